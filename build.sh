@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Varnlink's one entry point for building, running and testing on Debian 12.
+#   ./build.sh run    build, then open the window on the bundled examples
+#   ./build.sh test   build and run every test (the command CI runs)
+#   ./build.sh asan   build and run every test under Address/UB sanitizers
+set -euo pipefail
+cd "$(dirname "$0")"
+
+# Debian packages the build and the tests need.
+PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev xvfb xauth x11-utils)
+
+install_missing() {
+  local missing=()
+  for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "build.sh: installing ${missing[*]}" >&2
+    local sudo=""
+    [[ $(id -u) -eq 0 ]] || sudo="sudo"
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
+}
+
+case "${1:-}" in
+  run)
+    install_missing
+    cmake --preset dev >/dev/null
+    cmake --build --preset dev
+    if [[ -x build/dev/src/app/qt/varnlink ]]; then
+      exec build/dev/src/app/qt/varnlink examples
+    else
+      exec build/dev/src/app/cli/varnlink-cli examples
+    fi
+    ;;
+  test)
+    install_missing
+    cmake --workflow --preset dev
+    ;;
+  asan)
+    install_missing
+    cmake --workflow --preset asan
+    ;;
+  *)
+    echo "usage: ./build.sh run|test|asan" >&2
+    exit 2
+    ;;
+esac
