@@ -13,6 +13,7 @@ struct ShortcutImage {
   std::vector<std::uint8_t> bytes;  // file bytes + one blank
   std::size_t file_size = 0;        // N: how many bytes came from the file
   bool genuine = false;             // decoded by structure, not by the byte rules
+  std::uint32_t link_flags = 0;     // genuine: the header's link flags
   std::size_t target_end = 0;       // byte rules: position of the target's NUL
   std::size_t strings_start = 0;    // genuine: where the counted strings start
   std::int32_t last_count = 0;      // LastCount: count of the last counted string read

@@ -1,0 +1,40 @@
+#include "auditor/duplicate_warnings.h"
+
+namespace varnlink::auditor {
+namespace {
+
+// One check: when `needle` already stands in the report, show the message and
+// append the marker naming the entry it was found in.
+void CheckOnce(const std::string& needle, const char* marker, const std::string& message,
+               Report& report, platform::MessageDialog& messages) {
+  const auto found = report.FindFirst(needle);
+  if (!found) return;
+  const auto earlier_path = report.LocationBefore(*found);
+  messages.Show(message);
+  if (!earlier_path) return;  // the report holds no LOCATION line before it
+  std::string lines = marker;
+  lines += "\r\n(duplicate located at ";
+  lines += *earlier_path;
+  lines += ")\r\n";
+  report.Append(lines);
+}
+
+}  // namespace
+
+void WarnOfDuplicates(const ShortcutFields& fields, const FileFacts& facts, AuditChoices& window,
+                      platform::MessageDialog& messages) {
+  // An empty target's bare "TARGET:   " would match every entry.
+  if (fields.Target.empty()) return;
+  const std::string who = facts.ShortcutName + " at " + facts.Path;
+  if (window.Check2Value() == 1) {
+    CheckOnce(fields.TargetText, kDuplicateTargetMarker, "Duplicate Target in Shortcut " + who,
+              window.ResultsText(), messages);
+  }
+  if (fields.HasArguments && window.Check3Value() == 1) {
+    CheckOnce(fields.TargetArgsText, kDuplicateTargetArgsMarker,
+              "Duplicate Target and Parameter String in Shortcut " + who, window.ResultsText(),
+              messages);
+  }
+}
+
+}  // namespace varnlink::auditor
