@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "auditor/report.h"
@@ -16,10 +17,18 @@ class FolderListing;
 
 namespace varnlink::window {
 
+// Lists count and index with 16-bit signed numbers, so they hold at most this many texts.
+inline constexpr int kMaxListCount = 32767;
+
+// `path` without trailing separators, except at a root ("/", "C:\"): the form
+// in which the folder and file lists read their paths back.
+[[nodiscard]] std::string WithoutTrailingSeparator(std::string path, char separator);
+
 // A list box: an ordered list of texts with a 16-bit signed count.
 class ListBox {
  public:
   void Clear();
+  // Throws platform::Error when the list already holds kMaxListCount texts.
   void AddItem(std::string text);
   [[nodiscard]] std::int16_t ListCount() const;
   [[nodiscard]] const std::string& List(int index) const;
@@ -30,10 +39,17 @@ class ListBox {
 };
 
 // The file list: a folder's "*.lnk" names (case ignored; hidden and system
-// files left out) with one selected flag per name.
+// files left out; sorted as a file list shows them) with one selected flag per
+// name. It does not read the files themselves.
 class FileListBox {
  public:
-  explicit FileListBox(const platform::FolderListing& folders) : folders_(&folders) {}
+  // Uses the platform's native separator ("\" on Windows, "/" elsewhere).
+  explicit FileListBox(const platform::FolderListing& folders);
+  FileListBox(const platform::FolderListing& folders, char separator)
+      : folders_(&folders), separator_(separator) {}
+
+  // The pattern's rule: a name ending in ".lnk", compared without regard to case.
+  [[nodiscard]] static bool Matches(std::string_view name);
 
   // Reloads the names from `path` and clears every selected flag. Throws when
   // the folder cannot be read; the list then keeps its previous folder.
@@ -45,9 +61,11 @@ class FileListBox {
   [[nodiscard]] bool Selected(int index) const;
   void SetSelected(int index, bool selected);
   [[nodiscard]] const std::string& Pattern() const { return pattern_; }
+  [[nodiscard]] const std::vector<std::string>& Names() const { return names_; }
 
  private:
   const platform::FolderListing* folders_;
+  char separator_;
   std::string path_;
   std::string pattern_ = "*.lnk";
   std::vector<std::string> names_;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "auditor/audit_choices.h"
 #include "auditor/module1.h"
@@ -18,6 +19,7 @@
 #include "platform/message_dialog.h"
 #include "platform/printer.h"
 #include "window/controls.h"
+#include "window/folder_walk.h"
 
 namespace varnlink::window {
 
@@ -52,6 +54,9 @@ class Form1 : public auditor::AuditChoices {
 
   // Events. Errors that end a handler propagate to the front end, which shows
   // them; the model is left as far as the handler got.
+  //
+  // Form_Load first shows the current drive and folder in Drive1, Dir1 and
+  // File1 (Label2 stays empty), then sets the starting state.
   void Form_Load();
   void Timer1_Timer();
   void Command1_Click();  // Audit
@@ -66,7 +71,11 @@ class Form1 : public auditor::AuditChoices {
   // list does when code sets its path.
   void SetDir1Path(const std::string& path);
 
-  // Appends the shortcut paths under `path` (ending in the separator) to List1.
+  // Appends the shortcut paths under `path` (ending in the separator) to List1,
+  // descending into sub-folders while Check1 is ticked. Sub-folders that cannot
+  // be listed are passed over and named in one message box at the end of the
+  // audit run. Throws, appending nothing, when `path` is not a folder or List1
+  // would exceed kMaxListCount.
   void ListSubDirs(const std::string& path);
 
   // AuditChoices
@@ -84,9 +93,12 @@ class Form1 : public auditor::AuditChoices {
   [[nodiscard]] auditor::Module1& Auditor() { return module1_; }
 
  private:
+  void ReportFoldersNotSearched();
+
   Platform platform_;
   auditor::Module1 module1_;
   std::uint64_t revision_ = 0;
+  std::vector<FolderWalk::NotSearched> not_searched_;  // by ListSubDirs, this run
 };
 
 }  // namespace varnlink::window

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varnlink::cli {
+
+// What varnlink-cli was asked to do, read from its arguments. It checks only
+// the form of the arguments; whether the folder exists is the run's business.
+struct CommandLine {
+  enum class Action { kAudit, kHelp, kVersion };
+  enum class Targets { kAll, kExe, kNonExe };  // Option1, Option2, Option3
+
+  Action action = Action::kAudit;
+  std::string folder;
+  std::vector<std::string> names;  // the selection; empty = walk the folder
+  Targets targets = Targets::kAll;
+  bool subfolders = true;           // Check1
+  bool warn_duplicates = false;     // Check2
+  bool warn_duplicate_arguments = false;  // Check3
+
+  // The command line, or the reason it is not one (bad usage).
+  struct Parsed;
+  [[nodiscard]] static Parsed Parse(const std::vector<std::string>& arguments);
+};
+
+struct CommandLine::Parsed {
+  std::optional<CommandLine> command;
+  std::string error;  // set when `command` is not
+};
+
+// The text of --help.
+[[nodiscard]] std::string UsageText();
+
+}  // namespace varnlink::cli

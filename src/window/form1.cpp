@@ -1,0 +1,225 @@
+#include "window/form1.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/error.h"
+
+namespace varnlink::window {
+namespace {
+
+// How many folders the "not searched" message names before it just counts.
+constexpr std::size_t kFoldersNamed = 10;
+
+// The hourglass for the whole of a run, and the default pointer again however
+// the run ends, so an error never leaves the user with a busy pointer.
+class HourglassPointer {
+ public:
+  explicit HourglassPointer(Form1& form) : form_(form) {
+    form_.ScreenMousePointer = MousePointer::kHourglass;
+    form_.Touch();
+  }
+  ~HourglassPointer() {
+    form_.ScreenMousePointer = MousePointer::kDefault;
+    form_.Touch();
+  }
+  HourglassPointer(const HourglassPointer&) = delete;
+  HourglassPointer& operator=(const HourglassPointer&) = delete;
+
+ private:
+  Form1& form_;
+};
+
+// Folder names come from the file system and may hold line ends; a message
+// box line shows them as "?", as the report does.
+std::string Printable(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return text;
+}
+
+std::string ResultLine(std::int16_t count) {
+  return std::to_string(count) + " Shortcut" + (count == 1 ? "" : "s") + " Found";
+}
+
+bool StartsWithFolder(const std::string& path, const std::string& root) {
+  if (root.empty() || path.size() < root.size()) return false;
+  return std::equal(root.begin(), root.end(), path.begin(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
+  });
+}
+
+}  // namespace
+
+Form1::Form1(const Platform& platform)
+    : File1(platform.folders, platform.files.PathSeparator()),
+      platform_(platform),
+      module1_(platform.files, platform.messages) {
+  Label3.Caption = "Directory Selected";
+  Label4.Caption = "Shortcuts Selected";
+  Label5.Caption = "Select Search Criteria:";
+  Label6.Caption = "Results:";
+}
+
+void Form1::Form_Load() {
+  // The drive, folder and file lists open on the process's current folder;
+  // Label2 stays empty until the user acts on them. A current folder that
+  // cannot be read leaves the file list empty rather than the window unopened.
+  const char separator = platform_.files.PathSeparator();
+  Drive1.Drives = platform_.folders.Drives();
+  try {
+    const std::string current = platform_.folders.CurrentFolder();
+    std::string within = current;
+    if (within.empty() || within.back() != separator) within.push_back(separator);
+    std::size_t best = 0;
+    for (const std::string& drive : Drive1.Drives) {
+      const std::string root = platform_.folders.DriveRoot(drive);
+      if (StartsWithFolder(within, root) && root.size() > best) {
+        best = root.size();
+        Drive1.Drive = drive;
+      }
+    }
+    Dir1.Path = WithoutTrailingSeparator(current, separator);
+    File1.SetPath(Dir1.Path);
+  } catch (const std::runtime_error&) {
+  }
+
+  Maximized = true;
+  Option1.Value = true;
+  Option2.Value = false;
+  Option3.Value = false;
+  Check1.Value = 1;
+  Text1.Text.Clear();
+  Touch();
+}
+
+void Form1::Timer1_Timer() {
+  const CheckBox before = Check1;
+  if (List2.ListCount() < 1) {
+    Check1.Enabled = true;
+  } else {
+    Check1.Enabled = false;
+    Check1.Value = 0;
+  }
+  // The timer ticks every 10 ms; only a real change should make a front end redraw.
+  if (Check1.Enabled != before.Enabled || Check1.Value != before.Value) Touch();
+}
+
+void Form1::Command1_Click() {
+  Touch();
+  List1.Clear();
+  Label1.Caption.clear();
+  HourglassPointer hourglass(*this);
+  Text1.Text.Clear();
+  not_searched_.clear();
+
+  const std::string separator(1, platform_.files.PathSeparator());
+  const std::string& folder = Label2.Caption;
+  const std::string path_separator =
+      (!folder.empty() && folder.back() == separator.front()) ? "" : separator;
+
+  if (List2.ListCount() != 0) {
+    const int count = List2.ListCount();
+    for (int i = 0; i < count; ++i) List1.AddItem(folder + path_separator + List2.List(i));
+  } else {
+    ListSubDirs(folder + path_separator);
+  }
+
+  module1_.ShortcutCount = 0;
+  const int count = List1.ListCount();
+  for (int i = 0; i < count; ++i) {
+    const std::string path = List1.List(i);
+    module1_.AuditShortcut(path, *this);
+  }
+  Label1.Caption = ResultLine(module1_.ShortcutCount);
+  ReportFoldersNotSearched();
+}
+
+void Form1::Command2_Click() {
+  Touch();
+  platform_.printer.PrintText(Text1.Text.Text());
+}
+
+void Form1::Command3_Click() {
+  Touch();
+  platform_.clipboard.Clear();
+  platform_.clipboard.SetText(Text1.Text.Text());
+}
+
+void Form1::Drive1_Change() {
+  Touch();
+  SetDir1Path(platform_.folders.DriveRoot(Drive1.Drive));
+}
+
+void Form1::Dir1_Change() {
+  Touch();
+  File1.SetPath(Dir1.Path);
+  Label2.Caption = File1.Path();
+}
+
+void Form1::Dir1_Click() {
+  Touch();
+  const int count = File1.ListCount();
+  for (int i = 0; i < count; ++i) File1.SetSelected(i, false);
+  Label2.Caption = File1.Path();
+  List2.Clear();
+}
+
+void Form1::File1_Click() {
+  Touch();
+  List2.Clear();
+  const int count = File1.ListCount();
+  for (int i = 0; i < count; ++i) {
+    if (File1.Selected(i)) List2.AddItem(File1.List(i));
+  }
+}
+
+void Form1::SetDir1Path(const std::string& path) {
+  const std::string folder = WithoutTrailingSeparator(path, platform_.files.PathSeparator());
+  if (folder == Dir1.Path) return;
+  Touch();
+  // When the new folder cannot be opened the folder list keeps the previous
+  // one, as do File1 and Label2.
+  const std::string previous = Dir1.Path;
+  Dir1.Path = folder;
+  try {
+    Dir1_Change();
+  } catch (...) {
+    Dir1.Path = previous;
+    throw;
+  }
+}
+
+void Form1::ListSubDirs(const std::string& path) {
+  Touch();
+  const auto room = static_cast<std::size_t>(kMaxListCount - List1.ListCount());
+  FolderWalk walk(platform_.folders, platform_.files.PathSeparator(), room);
+  walk.Walk(path, Check1.Value != 0);
+  if (walk.LimitExceeded()) {
+    throw platform::Error(path + ": more than " + std::to_string(room) +
+                          " shortcuts found, more than one run can audit; nothing was audited. "
+                          "Choose a smaller folder or select the shortcuts to audit.");
+  }
+  for (const std::string& found : walk.Found()) List1.AddItem(found);
+  not_searched_.insert(not_searched_.end(), walk.Skipped().begin(), walk.Skipped().end());
+}
+
+void Form1::ReportFoldersNotSearched() {
+  if (not_searched_.empty()) return;
+  std::string text = not_searched_.size() == 1 ? "1 folder could not be searched and was passed over: "
+                                               : std::to_string(not_searched_.size()) +
+                                                     " folders could not be searched and were passed over: ";
+  for (std::size_t i = 0; i < not_searched_.size() && i < kFoldersNamed; ++i) {
+    if (i > 0) text += "; ";
+    text += not_searched_[i].folder + " (" + not_searched_[i].reason + ")";
+  }
+  if (not_searched_.size() > kFoldersNamed) {
+    text += "; and " + std::to_string(not_searched_.size() - kFoldersNamed) + " more";
+  }
+  not_searched_.clear();
+  platform_.messages.Show(Printable(text));
+}
+
+}  // namespace varnlink::window
