@@ -4,13 +4,18 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "auditor/target_index.h"
 
 namespace varnlink::auditor {
 
 // The report (the text of the results pane): one growing UTF-8 buffer with
 // CR LF line ends. Appends never copy what is already there. It also answers
 // the two questions the duplicate warnings ask of the report: where a text
-// first occurs, and which entry's LOCATION line stands before a position.
+// first occurs, and which entry's LOCATION line stands before a position —
+// from indexes kept as lines are completed, with exactly the answers of a
+// plain search over the whole text (FindFirstLiteral, LocationBeforeLiteral).
 class Report {
  public:
   [[nodiscard]] const std::string& Text() const { return text_; }
@@ -21,13 +26,25 @@ class Report {
   // Byte offset of the first occurrence of `needle` anywhere in the text.
   [[nodiscard]] std::optional<std::size_t> FindFirst(std::string_view needle) const;
 
-  // The path on the nearest line before `position` (or the line holding it)
-  // that begins with "LOCATION:   ": the text after the label up to the CR.
-  // nullopt when no such line exists.
+  // The path on the nearest line at or before `position` that begins (at the
+  // text's start or after a LF) with "LOCATION:   ": the text after the label
+  // up to the next CR. nullopt when there is no such line or no CR follows.
   [[nodiscard]] std::optional<std::string> LocationBefore(std::size_t position) const;
 
  private:
+  void IndexCompleteLines();
+
   std::string text_;
+  std::size_t complete_end_ = 0;  // where the first line not yet ended by CR or LF starts
+  TargetIndex targets_;
+  std::vector<std::size_t> locations_;  // starts of complete LOCATION lines
 };
+
+// The same two answers by a plain scan of `text`, for texts the index does not
+// cover and as the reference the index is tested against.
+[[nodiscard]] std::optional<std::size_t> FindFirstLiteral(std::string_view text,
+                                                          std::string_view needle);
+[[nodiscard]] std::optional<std::string> LocationBeforeLiteral(std::string_view text,
+                                                               std::size_t position);
 
 }  // namespace varnlink::auditor
