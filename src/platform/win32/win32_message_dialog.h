@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/message_dialog.h"
+
+namespace varnlink::platform {
+
+// MessageBoxW with the information icon and one OK button, titled "Varnlink",
+// owned by the thread's active window so it is modal to the main window.
+class Win32MessageDialog final : public MessageDialog {
+ public:
+  void Show(const std::string& text) override;
+};
+
+}  // namespace varnlink::platform
