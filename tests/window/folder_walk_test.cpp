@@ -1,0 +1,201 @@
+#include "window/folder_walk.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/posix/posix_folder_listing.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/window/fake_folder_listing.h"
+
+namespace varnlink::window {
+namespace {
+
+using platform::EntryKind;
+using test_support::FakeFolderListing;
+using Paths = std::vector<std::string>;
+
+constexpr std::size_t kNoLimit = 32767;
+
+TEST(FolderWalk, FindsShortcutsDepthFirstInListingOrder) {
+  FakeFolderListing folders('/');
+  folders.AddFile("/r/", "b.lnk");
+  folders.AddFolder("/r/", "Sub");
+  folders.AddFile("/r/Sub/", "x.lnk");
+  folders.AddFolder("/r/Sub/", "Deeper");
+  folders.AddFile("/r/Sub/Deeper/", "y.lnk");
+  folders.AddFile("/r/Sub/", "w.lnk");
+  folders.AddFile("/r/", "a.lnk");
+  FolderWalk walk(folders, '/', kNoLimit);
+  walk.Walk("/r/", true);
+  EXPECT_EQ(walk.Found(),
+            (Paths{"/r/b.lnk", "/r/Sub/x.lnk", "/r/Sub/Deeper/y.lnk", "/r/Sub/w.lnk", "/r/a.lnk"}));
+  EXPECT_TRUE(walk.Skipped().empty());
+}
+
+struct EntryCase {
+  const char* why;
+  platform::FolderEntry entry;
+  bool audited;
+};
+
+class FolderWalkEntries : public ::testing::TestWithParam<EntryCase> {};
+
+TEST_P(FolderWalkEntries, AuditsRegularFilesEndingInLnkWhateverTheirCase) {
+  FakeFolderListing folders('\\');
+  folders.AddEntry("C:\\D\\", GetParam().entry);
+  FolderWalk walk(folders, '\\', kNoLimit);
+  walk.Walk("C:\\D\\", true);
+  const Paths expected =
+      GetParam().audited ? Paths{"C:\\D\\" + GetParam().entry.name} : Paths{};
+  EXPECT_EQ(walk.Found(), expected) << GetParam().why;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, FolderWalkEntries,
+    ::testing::Values(
+        EntryCase{"plain shortcut", {"Notepad.lnk", 32, EntryKind::kRegularFile}, true},
+        EntryCase{"extension in capitals", {"OLD.LNK", 32, EntryKind::kRegularFile}, true},
+        EntryCase{"mixed case", {"Mixed.Lnk", 32, EntryKind::kRegularFile}, true},
+        EntryCase{"no attribute marks at all", {"bare.lnk", 0, EntryKind::kRegularFile}, true},
+        EntryCase{".lnk inside the name", {"notes.lnk.txt", 32, EntryKind::kRegularFile}, false},
+        EntryCase{"ends in lnk without the dot", {"alnk", 32, EntryKind::kRegularFile}, false},
+        EntryCase{"a folder named like a shortcut", {"x.lnk", 16, EntryKind::kFolder}, false},
+        EntryCase{"neither file nor folder", {"pipe.lnk", 4, EntryKind::kOther}, false}));
+
+TEST(FolderWalk, ListsOnlyFoldersNeverFiles) {
+  FakeFolderListing folders('/');
+  folders.AddFile("/r/", "a.lnk");
+  folders.AddFolder("/r/", "Sub");
+  folders.AddFile("/r/Sub/", "b.lnk");
+  FolderWalk walk(folders, '/', kNoLimit);
+  walk.Walk("/r/", true);
+  EXPECT_EQ(folders.listed, (Paths{"/r/", "/r/Sub/"}));
+}
+
+TEST(FolderWalk, WithoutSubfoldersListsOnlyTheFolderItself) {
+  FakeFolderListing folders('/');
+  folders.AddFolder("/r/", "Sub");
+  folders.AddFile("/r/Sub/", "b.lnk");
+  folders.AddFile("/r/", "a.lnk");
+  FolderWalk walk(folders, '/', kNoLimit);
+  walk.Walk("/r/", false);
+  EXPECT_EQ(walk.Found(), (Paths{"/r/a.lnk"}));
+  EXPECT_EQ(folders.listed, (Paths{"/r/"}));
+}
+
+TEST(FolderWalk, NeverDescendsIntoDotAndDotDot) {
+  FakeFolderListing folders('/');
+  folders.AddEntry("/r/", {".", 16, EntryKind::kFolder});
+  folders.AddEntry("/r/", {"..", 16, EntryKind::kFolder});
+  folders.AddFile("/r/", "a.lnk");
+  FolderWalk walk(folders, '/', kNoLimit);
+  walk.Walk("/r/", true);
+  EXPECT_EQ(walk.Found(), (Paths{"/r/a.lnk"}));
+  EXPECT_EQ(folders.listed, (Paths{"/r/"}));
+}
+
+TEST(FolderWalk, PassesOverSubFoldersItCannotListAndGoesOn) {
+  FakeFolderListing folders('/');
+  folders.AddFile("/r/", "a.lnk");
+  folders.AddFolder("/r/", "Locked");
+  folders.Fail("/r/Locked/", EACCES);
+  folders.AddFolder("/r/", "Open");
+  folders.AddFile("/r/Open/", "b.lnk");
+  folders.AddFolder("/r/Open/", "Gone");
+  folders.Fail("/r/Open/Gone/", EIO);
+  folders.AddFile("/r/", "c.lnk");
+  FolderWalk walk(folders, '/', kNoLimit);
+  walk.Walk("/r/", true);
+  EXPECT_EQ(walk.Found(), (Paths{"/r/a.lnk", "/r/Open/b.lnk", "/r/c.lnk"}));
+  ASSERT_EQ(walk.Skipped().size(), 2u);
+  EXPECT_EQ(walk.Skipped()[0].folder, "/r/Locked/");
+  EXPECT_EQ(walk.Skipped()[0].reason, std::generic_category().message(EACCES));
+  EXPECT_EQ(walk.Skipped()[1].folder, "/r/Open/Gone/");
+}
+
+TEST(FolderWalk, AnErrorOnTheStartingFolderEndsTheWalk) {
+  FakeFolderListing folders('/');
+  folders.Fail("/r/", EIO);
+  FolderWalk walk(folders, '/', kNoLimit);
+  try {
+    walk.Walk("/r/", true);
+    FAIL() << "expected the listing error";
+  } catch (const std::system_error& e) {
+    EXPECT_EQ(e.code().value(), EIO);
+    EXPECT_NE(std::string(e.what()).find("/r/"), std::string::npos) << e.what();
+  }
+}
+
+TEST(FolderWalk, AStartingFolderThatDoesNotExistIsAnErrorNamingIt) {
+  FakeFolderListing folders('/');
+  FolderWalk walk(folders, '/', kNoLimit);
+  try {
+    walk.Walk("/missing/", true);
+    FAIL() << "expected an error";
+  } catch (const platform::Error& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("/missing/: ", 0), 0u) << e.what();
+  }
+}
+
+TEST(FolderWalk, StopsAsSoonAsItFindsMoreThanTheLimit) {
+  FakeFolderListing folders('/');
+  for (int i = 0; i < 5; ++i) folders.AddFile("/r/", std::to_string(i) + ".lnk");
+  folders.AddFolder("/r/", "Sub");
+  FolderWalk walk(folders, '/', 3);
+  walk.Walk("/r/", true);
+  EXPECT_TRUE(walk.LimitExceeded());
+  EXPECT_EQ(walk.Found().size(), 4u);
+  EXPECT_EQ(folders.listed, (Paths{"/r/"}));
+}
+
+// --- real folders
+
+class FolderWalkOnDisk : public ::testing::Test {
+ protected:
+  std::string Make(const std::string& relative) {
+    const auto path = scratch.Path() / relative;
+    std::filesystem::create_directories(path.parent_path());
+    test_support::WriteFileBytes(path, {0x4C, 0, 0, 0});
+    return path.string();
+  }
+  std::string Root() const { return scratch.Path().string() + "/"; }
+  Paths WalkSorted(bool subfolders) {
+    FolderWalk walk(listing, '/', kNoLimit);
+    walk.Walk(Root(), subfolders);
+    Paths found = walk.Found();
+    std::sort(found.begin(), found.end());
+    return found;
+  }
+
+  test_support::ScratchFolder scratch;
+  platform::PosixFolderListing listing;
+};
+
+TEST_F(FolderWalkOnDisk, FindsWhatAUserSeesAndSkipsHiddenSystemAndLookalikes) {
+  const std::string a = Make("a.lnk");
+  const std::string old = Make("Sub/OLD.LNK");
+  const std::string deep = Make("Sub/Deeper/deep.lnk");
+  Make("notes.lnk.txt");
+  Make(".hidden.lnk");
+  Make(".HiddenFolder/inside.lnk");
+  std::filesystem::create_directories(scratch.Path() / "folder.lnk");
+  Make("folder.lnk/inner.lnk");
+  const std::string inner = Root() + "folder.lnk/inner.lnk";
+  ASSERT_EQ(::mkfifo((Root() + "pipe.lnk").c_str(), 0600), 0);
+  std::filesystem::create_directory_symlink(scratch.Path(), scratch.Path() / "Sub" / "loop");
+  std::filesystem::create_symlink(scratch.Path() / "a.lnk", scratch.Path() / "alias.lnk");
+  const std::string alias = Root() + "alias.lnk";
+
+  Paths expected = {a, alias, deep, inner, old};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(WalkSorted(true), expected);
+  Paths top = {a, alias};
+  EXPECT_EQ(WalkSorted(false), top);
+}
+
+}  // namespace
+}  // namespace varnlink::window
