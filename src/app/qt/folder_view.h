@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QTreeWidget>
+#include <functional>
+#include <string>
+
+namespace varnlink::platform {
+class FolderListing;
+}
+
+namespace varnlink::app {
+
+// The folder list (Dir1) as Windows draws one: the current drive's root, each
+// folder down to the current one (open), then the current folder's sub-folders
+// (closed), indented by depth. It only draws what it is told and reports the
+// user's moves; which folder is current is the window model's business.
+class FolderView : public QTreeWidget {
+ public:
+  FolderView(const platform::FolderListing& folders, char separator, QWidget* parent = nullptr);
+
+  // Shows `path` (a folder under `root`, which ends with the separator) with
+  // `highlighted` highlighted (the current folder when empty). Relists the
+  // sub-folders only when the path or root changed.
+  void Show(const std::string& root, const std::string& path, const std::string& highlighted);
+
+  // The user clicked an entry or moved the highlight; the entry's full path.
+  std::function<void(const std::string&)> on_highlight;
+  // The user opened an entry (double-click or Enter); the entry's full path.
+  std::function<void(const std::string&)> on_open;
+
+ protected:
+  // Every folder shown is already open: no expand or collapse marks.
+  void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
+
+ private:
+  void Rebuild(const std::string& root, const std::string& path);
+  void Highlight(const std::string& path);
+
+  const platform::FolderListing& folders_;
+  char separator_;
+  std::string shown_root_;
+  std::string shown_path_;
+  bool shown_ = false;
+  bool drawing_ = false;  // set while Show changes the widget: no user events then
+};
+
+}  // namespace varnlink::app

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/clipboard.h"
+
+namespace varnlink::app {
+
+// The system clipboard through Qt. SetText offers text/plain and nothing
+// else (no HTML or rich text), so a paste anywhere gets exactly the report.
+class QtClipboard : public platform::Clipboard {
+ public:
+  void Clear() override;
+  void SetText(const std::string& text) override;
+};
+
+}  // namespace varnlink::app

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/message_dialog.h"
+
+namespace varnlink::app {
+
+// Message boxes as Qt shows them: modal over the main window, information
+// icon, one OK button, titled "Varnlink". It does not decide what to say.
+class QtMessageDialog : public platform::MessageDialog {
+ public:
+  // Boxes are centred on `parent` once it is set (nullptr: on the screen).
+  void SetParent(QWidget* parent) { parent_ = parent; }
+  void Show(const std::string& text) override;
+
+ private:
+  QPointer<QWidget> parent_;
+};
+
+}  // namespace varnlink::app
