@@ -4,6 +4,7 @@
 #include <linux/msdos_fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -55,10 +56,8 @@ int OpenRegularFile(const std::string& path) {
   return fd;
 }
 
-// DOS attribute bits kept by a FAT file system, when the file lives on one.
+// DOS attribute bits of a file on a FAT file system.
 std::optional<std::uint32_t> FatAttributes(const std::string& path) {
-  struct statfs fs {};
-  if (::statfs(path.c_str(), &fs) != 0 || fs.f_type != kMsdosSuperMagic) return std::nullopt;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOATIME);
   if (fd < 0) return std::nullopt;
   std::uint32_t attributes = 0;
@@ -85,23 +84,42 @@ std::uint32_t PosixAttributes(unsigned mode, bool is_symlink_to_folder, const st
   return attributes;
 }
 
+PosixFileServices::Status PosixFileServices::StatusOf(const std::string& path,
+                                                      const char* what) const {
+  if (remembered_ && remembered_path_ == path) return *remembered_;
+  const struct stat st = StatOrThrow(path, what);
+  return {static_cast<std::uint64_t>(st.st_size), st.st_mode, st.st_dev};
+}
+
+bool PosixFileServices::OnFatFileSystem(const std::string& path, dev_t device) const {
+  const auto known = fat_devices_.find(device);
+  if (known != fat_devices_.end()) return known->second;
+  struct statfs fs {};
+  const bool fat = ::statfs(path.c_str(), &fs) == 0 && fs.f_type == kMsdosSuperMagic;
+  fat_devices_.emplace(device, fat);
+  return fat;
+}
+
 std::uint64_t PosixFileServices::FileSize(const std::string& path) const {
-  return static_cast<std::uint64_t>(StatOrThrow(path, "cannot read the file's size").st_size);
+  return StatusOf(path, "cannot read the file's size").size;
 }
 
 std::uint32_t PosixFileServices::FileAttributes(const std::string& path) const {
-  const struct stat st = StatOrThrow(path, "cannot read the file's attributes");
-  if (S_ISREG(st.st_mode)) {
+  const Status status = StatusOf(path, "cannot read the file's attributes");
+  if (S_ISREG(status.mode) && OnFatFileSystem(path, status.device)) {
     if (const auto fat = FatAttributes(path)) return *fat;
   }
-  return PosixAttributes(st.st_mode, false, BaseName(path));
+  return PosixAttributes(status.mode, false, BaseName(path));
 }
 
 std::optional<FileTimes> PosixFileServices::TimesOf(const std::string& path) const {
+  remembered_.reset();
   struct statx sx {};
   if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
     return std::nullopt;
   }
+  remembered_path_ = path;
+  remembered_ = Status{sx.stx_size, sx.stx_mode, makedev(sx.stx_dev_major, sx.stx_dev_minor)};
   // Where the file system keeps no birth time, the earlier of the status
   // change and the modification is the best estimate of the creation.
   std::int64_t created = 0;
@@ -117,14 +135,14 @@ std::vector<std::uint8_t> PosixFileServices::ReadFileStart(const std::string& pa
                                                            std::size_t max_bytes) const {
   // Refuse anything but a regular file before opening it: opening some
   // devices has effects of its own.
-  const struct stat st = StatOrThrow(path, "cannot open the shortcut");
-  if (!S_ISREG(st.st_mode)) {
-    throw OsError(S_ISDIR(st.st_mode) ? EISDIR : ENOENT, path,
+  const Status status = StatusOf(path, "cannot open the shortcut");
+  remembered_.reset();
+  if (!S_ISREG(status.mode)) {
+    throw OsError(S_ISDIR(status.mode) ? EISDIR : ENOENT, path,
                   "cannot open the shortcut: not a regular file");
   }
   const int fd = OpenRegularFile(path);
-  std::vector<std::uint8_t> bytes(
-      static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), max_bytes)));
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::min<std::uint64_t>(status.size, max_bytes)));
   std::size_t filled = 0;
   while (filled < bytes.size()) {
     const ssize_t n = ::read(fd, bytes.data() + filled, bytes.size() - filled);

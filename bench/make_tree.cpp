@@ -1,0 +1,33 @@
+// Writes a tree of shortcuts for the whole-run benchmark when the real corpus
+// is not at hand: COUNT genuine links in sub-folders of 500, a mix of ANSI and
+// Unicode links, with and without arguments, some sharing targets.
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "tests/support/link_writer.h"
+
+namespace ts = varnlink::test_support;
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: varnlink_make_tree FOLDER COUNT\n");
+    return 2;
+  }
+  const std::filesystem::path root = argv[1];
+  const long count = std::strtol(argv[2], nullptr, 10);
+  for (long i = 0; i < count; ++i) {
+    const std::filesystem::path folder = root / ("part" + std::to_string(i / 500));
+    std::filesystem::create_directories(folder);
+    ts::ShellLink link = ts::LocalLink("C:\\Program Files\\App" + std::to_string(i % 997) +
+                                       "\\bin\\app" + std::to_string(i % 13) + ".exe");
+    link.unicode = (i % 2) == 0;
+    link.working_dir = ts::Text("C:\\Program Files\\App" + std::to_string(i % 997));
+    if (i % 3 == 0) link.arguments = ts::Text("/profile " + std::to_string(i % 7));
+    link.icon_location = ts::Text("%SystemRoot%\\system32\\shell32.dll");
+    ts::WriteFileBytes(folder / ("Shortcut " + std::to_string(i) + ".lnk"), ts::BuildLink(link));
+  }
+  return 0;
+}
