@@ -1,0 +1,188 @@
+#include "fuzz/seed_shortcuts.h"
+
+#include "auditor/module1.h"
+#include "fuzz/audit_input.h"
+#include "fuzz/search_ops.h"
+#include "tests/support/fake_file_services.h"
+
+namespace varnlink::fuzz {
+namespace {
+
+using namespace test_support;
+
+ShellLink Full(bool unicode) {
+  ShellLink link = LocalLink("C:\\WINDOWS\\NOTEPAD.EXE");
+  link.unicode = unicode;
+  link.description = "Notes";
+  link.relative_path = "..\\..\\WINDOWS\\NOTEPAD.EXE";
+  link.working_dir = "C:\\WINDOWS";
+  link.arguments = "/p C:\\readme.txt";
+  link.icon_location = "%SystemRoot%\\system32\\shell32.dll";
+  link.hot_key = 'N';
+  link.hot_key_modifiers = kHotKeyCtrl | kHotKeyAlt;
+  return link;
+}
+
+std::vector<Seed> Links() {
+  std::vector<Seed> seeds;
+  auto add = [&](std::string name, const ShellLink& link) {
+    seeds.push_back({std::move(name), BuildLink(link)});
+  };
+  add("local-ansi", LocalLink("C:\\WINDOWS\\NOTEPAD.EXE"));
+  add("full-ansi", Full(false));
+  add("full-unicode", Full(true));
+
+  ShellLink id_list = Full(true);
+  id_list.id_list = std::vector<Bytes>{Concat({BytesOf("\x1f\x50"), Filled(16, 0xE0)}),
+                                       Concat({BytesOf("\x2f"), BytesOf("C:\\"), Filled(19, 0)})};
+  id_list.show_command = kShowMaximized;
+  add("id-list", id_list);
+
+  ShellLink labelled = LocalLink("D:\\GAMES\\RUN.EXE");
+  labelled.link_info->volume_id.label = "DISK1";
+  labelled.show_command = kShowMinNoActive;
+  add("volume-label", labelled);
+
+  ShellLink wide_label = LocalLink("E:\\setup.exe");
+  wide_label.link_info->volume_id.label = "Ünïcode";
+  wide_label.link_info->volume_id.form = VolumeId::LabelForm::kUnicode;
+  wide_label.link_info->local_base_path_unicode = Text("E:\\séttup.exe");
+  wide_label.link_info->common_path_suffix_unicode = Text("");
+  add("unicode-paths", wide_label);
+
+  ShellLink network;
+  network.link_info = LinkInfo{};
+  network.link_info->network = NetworkLink{};
+  network.link_info->network->net_name = "\\\\SERVER\\SHARE";
+  network.link_info->network->device_name = Text("Z:");
+  network.link_info->common_path_suffix = "Docs\\a.doc";
+  add("network", network);
+
+  ShellLink wide_network = network;
+  wide_network.link_info->network->net_name_unicode = Text("\\\\SERVER\\SHÄRE");
+  wide_network.unicode = true;
+  wide_network.working_dir = "Z:\\";
+  add("network-unicode", wide_network);
+
+  ShellLink environment;
+  environment.environment = EnvironmentBlock{"%ProgramFiles%\\App\\app.exe",
+                                             "%ProgramFiles%\\App\\app.exe"};
+  environment.arguments = "--start";
+  environment.hot_key = 0x70;  // F1
+  environment.hot_key_modifiers = kHotKeyShift;
+  add("environment", environment);
+
+  ShellLink forced = Full(false);
+  forced.force_no_link_info = true;
+  add("force-no-link-info", forced);
+
+  ShellLink long_count = LocalLink("C:\\A.EXE");
+  long_count.working_dir = Text::WithCount("C:\\", 0xFFFF);
+  add("count-ffff", long_count);
+  return seeds;
+}
+
+// The byte-rule layout of a file that is not a genuine link: flags 0x3A at 20,
+// the label offset at 100, the label, the target and four counted strings.
+Bytes ByteRuleLayout() {
+  Bytes bytes;
+  PutU8(bytes, 20, 0x3A);
+  PutU8(bytes, 60, 1);
+  PutU8(bytes, 64, 'A');
+  PutU32(bytes, 100, 0x10);
+  PutChars(bytes, 104, "DISK1");
+  PutChars(bytes, 110, "C:\\A.EXE");
+  PutU16(bytes, 120, 4);
+  PutChars(bytes, 122, "..\\A");
+  PutU16(bytes, 126, 3);
+  PutChars(bytes, 128, "C:\\");
+  PutU16(bytes, 131, 2);
+  PutChars(bytes, 133, "/p");
+  PutU16(bytes, 135, 0);
+  return bytes;
+}
+
+// The report after auditing every seed shortcut in turn.
+std::string ReportOf(const std::vector<Seed>& shortcuts, std::vector<std::string>& targets) {
+  FakeFileServices files;
+  RecordingMessageDialog messages;
+  FakeAuditChoices window;
+  window.check2 = 1;
+  window.check3 = 1;
+  auditor::Module1 module(files, messages);
+  for (const Seed& seed : shortcuts) {
+    const std::string path = "C:\\Links\\" + seed.name + ".lnk";
+    files.Add(path, seed.bytes);
+    try {
+      module.AuditShortcut(path, window);
+    } catch (const std::exception&) {
+      continue;  // a seed the auditor refuses adds nothing
+    }
+    const std::string& text = window.report.Text();
+    const std::size_t target = text.rfind("\r\nTARGET:   ");
+    if (target != std::string::npos) {
+      const std::size_t end = text.find("\r\n", target + 2);
+      targets.push_back(text.substr(target + 2, end - target - 2));
+    }
+  }
+  return window.report.Text();
+}
+
+}  // namespace
+
+std::vector<Seed> SeedShortcuts() {
+  std::vector<Seed> seeds = Links();
+  seeds.push_back({"byte-rules", ByteRuleLayout()});
+  Bytes no_pattern = Filled(40, 'x');
+  PutU8(no_pattern, 3, 0);
+  PutU8(no_pattern, 20, 0x10);
+  seeds.push_back({"no-pattern", no_pattern});
+  seeds.push_back({"empty", {}});
+  seeds.push_back({"19-bytes", Filled(19, 0)});
+  Bytes header = BuildLink(ShellLink{});
+  header.resize(76);
+  seeds.push_back({"76-bytes-header", header});
+  return seeds;
+}
+
+std::vector<Seed> AuditSeeds() {
+  const std::vector<Seed> shortcuts = SeedShortcuts();
+  std::vector<std::string> targets;
+  const std::string report = ReportOf(shortcuts, targets);
+  std::vector<Seed> seeds;
+  for (const Seed& shortcut : shortcuts) {
+    seeds.push_back({shortcut.name, shortcut.bytes});  // raw: default choices
+    // Both checks ticked, after the full report, audited twice.
+    const std::string twice = MakeAuditInput(shortcut.bytes, report, 0x80 | 0x10 | 0x04);
+    seeds.push_back({shortcut.name + "-twice", Bytes(twice.begin(), twice.end())});
+    // ".EXE Targets " and "/" as the separator.
+    const std::string exe = MakeAuditInput(shortcut.bytes, "", 0x40 | 0x01);
+    seeds.push_back({shortcut.name + "-exe", Bytes(exe.begin(), exe.end())});
+  }
+  return seeds;
+}
+
+std::vector<Seed> DuplicateSearchSeeds() {
+  std::vector<std::string> targets;
+  const std::string report = ReportOf(SeedShortcuts(), targets);
+  std::string input;
+  PutPiece(input, SearchOp::kSetText, report);
+  for (const std::string& target : targets) {
+    PutPiece(input, SearchOp::kFindFirst, target);
+    PutPiece(input, SearchOp::kFindFirst, target.substr(0, target.size() / 2));
+  }
+  PutLocationBefore(input, static_cast<std::uint16_t>(report.size() / 2));
+  std::vector<Seed> seeds{{"report", Bytes(input.begin(), input.end())}};
+
+  std::string grow;  // the report built one piece at a time, queried between
+  for (std::size_t at = 0; at < report.size(); at += 200) {
+    PutPiece(grow, SearchOp::kAppend, report.substr(at, 200));
+    if (!targets.empty()) PutPiece(grow, SearchOp::kFindFirst, targets[at / 200 % targets.size()]);
+  }
+  PutClear(grow);
+  PutPiece(grow, SearchOp::kFindFirst, "TARGET:   ");
+  seeds.push_back({"report-growing", Bytes(grow.begin(), grow.end())});
+  return seeds;
+}
+
+}  // namespace varnlink::fuzz

@@ -1,0 +1,32 @@
+#pragma once
+
+// Starting inputs for the fuzz targets: shortcuts built field by field with
+// the test-support link writer, covering every part of the format the decoder
+// reads (ID list, local and network link info, ANSI and Unicode strings, the
+// environment block, hot keys, show commands) and the byte-rule layouts.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/link_writer.h"
+
+namespace varnlink::fuzz {
+
+struct Seed {
+  std::string name;  // file name for the seed folder
+  test_support::Bytes bytes;
+};
+
+// Shortcut files as they would lie on disk.
+[[nodiscard]] std::vector<Seed> SeedShortcuts();
+
+// Inputs of fuzz_audit_shortcut: each shortcut with a choice of window
+// settings and earlier report (see audit_input.h).
+[[nodiscard]] std::vector<Seed> AuditSeeds();
+
+// Inputs of fuzz_duplicate_search: reports built by auditing the seed
+// shortcuts in turn, queried for every target they hold.
+[[nodiscard]] std::vector<Seed> DuplicateSearchSeeds();
+
+}  // namespace varnlink::fuzz
