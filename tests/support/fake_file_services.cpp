@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "platform/error.h"
+#include "platform/windows1252.h"
 
 namespace varnlink::test_support {
 
@@ -52,7 +53,7 @@ std::vector<std::uint8_t> FakeFileServices::ReadFileStart(const std::string& pat
 }
 
 std::string FakeFileServices::AnsiToUtf8(std::string_view bytes) const {
-  return Windows1252ToUtf8(bytes);
+  return platform::Windows1252ToUtf8(bytes);
 }
 
 }  // namespace varnlink::test_support

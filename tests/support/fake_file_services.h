@@ -43,7 +43,7 @@ class FakeFileServices : public platform::FileServices {
   [[nodiscard]] std::vector<std::uint8_t> ReadFileStart(const std::string& path,
                                                         std::size_t max_bytes) const override;
   [[nodiscard]] char PathSeparator() const override { return separator_; }
-  // Windows-1252 to UTF-8 (Windows1252ToUtf8).
+  // Windows-1252 to UTF-8, by the converter the POSIX services use.
   [[nodiscard]] std::string AnsiToUtf8(std::string_view bytes) const override;
 
   // The max_bytes of every ReadFileStart call, in order.

@@ -84,9 +84,9 @@ struct Text {
   [[nodiscard]] Bytes Ansi() const;
   [[nodiscard]] Bytes Unicode() const;
 
-  std::string utf8;
-  std::optional<Bytes> raw;
-  std::optional<std::uint16_t> count;
+  std::string utf8{};
+  std::optional<Bytes> raw{};
+  std::optional<std::uint16_t> count{};
 };
 
 // ---------------------------------------------------------------------------
@@ -116,7 +116,7 @@ enum HotKeyModifier : std::uint8_t { kHotKeyShift = 1, kHotKeyCtrl = 2, kHotKeyA
 // empty label contains the bytes 10 00 00 00 00 (label offset 16, lone NUL).
 struct VolumeId {
   enum class LabelForm { kAnsi, kUnicode };
-  Text label;  // "" = empty label
+  Text label{};  // "" = empty label
   LabelForm form = LabelForm::kAnsi;
   std::uint32_t drive_type = 3;  // DRIVE_FIXED
   std::uint32_t serial_number = 0x1C2D3E4F;
@@ -124,39 +124,39 @@ struct VolumeId {
 
 // The common network relative link of a link info with a network target.
 struct NetworkLink {
-  Text net_name;                         // ANSI, e.g. "\\\\SERVER\\SHARE"
-  std::optional<Text> net_name_unicode;  // when set, Unicode offsets are written (offset > 0x14)
-  std::optional<Text> device_name;       // ANSI, e.g. "Z:"; sets ValidDevice
+  Text net_name{};                         // ANSI, e.g. "\\\\SERVER\\SHARE"
+  std::optional<Text> net_name_unicode{};  // when set, Unicode offsets are written (offset > 0x14)
+  std::optional<Text> device_name{};       // ANSI, e.g. "Z:"; sets ValidDevice
   std::uint32_t provider_type = 0x00020000;  // WNNC_NET_LANMAN; sets ValidNetType
 };
 
 struct LinkInfo {
   // Local target: the volume id and the ANSI local base path (flag 0x1 of the
   // link info). Unset = no local part.
-  std::optional<Text> local_base_path;
+  std::optional<Text> local_base_path{};
   VolumeId volume_id;
   // Network target (flag 0x2 of the link info). Unset = no network part.
-  std::optional<NetworkLink> network;
+  std::optional<NetworkLink> network{};
   // ANSI common path suffix; written (possibly empty) whenever the link info is.
-  Text common_path_suffix;
+  Text common_path_suffix{};
   // Unicode forms. When either is set the link-info header is 0x24 bytes and
   // both Unicode offsets are written (a missing Unicode local path gives offset
   // 0; a missing Unicode suffix gives an empty Unicode string).
-  std::optional<Text> local_base_path_unicode;
-  std::optional<Text> common_path_suffix_unicode;
+  std::optional<Text> local_base_path_unicode{};
+  std::optional<Text> common_path_suffix_unicode{};
 };
 
 // The environment-variables block (0xA0000001, 0x314 bytes): the target with
 // variables as 260 ANSI bytes then 260 UTF-16 units, each NUL-padded.
 struct EnvironmentBlock {
-  Text ansi;
-  Text unicode;
+  Text ansi{};
+  Text unicode{};
 };
 
 struct ShellLink {
   // --- header (76 bytes)
-  std::optional<std::uint32_t> flags;  // written instead of the computed flags when set
-  std::uint32_t extra_flags = 0;       // OR'ed into the computed flags
+  std::optional<std::uint32_t> flags{};  // written instead of the computed flags when set
+  std::uint32_t extra_flags = 0;         // OR'ed into the computed flags
   std::uint32_t file_attributes = 0x20;
   std::uint64_t creation_time = 0;  // FILETIME values (see FileTimeOf)
   std::uint64_t access_time = 0;
@@ -169,32 +169,32 @@ struct ShellLink {
 
   // --- ID list: item bodies; the writer adds each item's size and the
   // terminating empty item. Unset = no ID list (flag 0x1 clear).
-  std::optional<std::vector<Bytes>> id_list;
+  std::optional<std::vector<Bytes>> id_list{};
 
   // --- link info (flag 0x2). `force_no_link_info` sets flag 0x100; the link
   // info, when given, is still written.
-  std::optional<LinkInfo> link_info;
+  std::optional<LinkInfo> link_info{};
   bool force_no_link_info = false;
 
   // --- counted strings, each written only when set (and its flag set).
   bool unicode = false;  // IsUnicode (0x80): UTF-16LE, counts in UTF-16 units
-  std::optional<Text> description;
-  std::optional<Text> relative_path;
-  std::optional<Text> working_dir;
-  std::optional<Text> arguments;
-  std::optional<Text> icon_location;
+  std::optional<Text> description{};
+  std::optional<Text> relative_path{};
+  std::optional<Text> working_dir{};
+  std::optional<Text> arguments{};
+  std::optional<Text> icon_location{};
 
   // --- extra data
-  std::optional<EnvironmentBlock> environment;  // flag 0x200
-  std::vector<Bytes> extra_blocks;  // whole blocks (see ExtraBlock), written after `environment`
-  bool terminal_block = true;       // the 4-byte zero block that ends the list
-  Bytes trailing;                   // anything after the end (padding, junk)
+  std::optional<EnvironmentBlock> environment{};  // flag 0x200
+  std::vector<Bytes> extra_blocks{};  // whole blocks (see ExtraBlock), written after `environment`
+  bool terminal_block = true;         // the 4-byte zero block that ends the list
+  Bytes trailing{};                   // anything after the end (padding, junk)
 };
 
 // Where the parts of a built link start (byte positions in `bytes`); a part
 // that is absent has the position where it would have started.
 struct LinkLayout {
-  Bytes bytes;
+  Bytes bytes{};
   std::uint32_t flags = 0;
   std::size_t id_list_start = 76;
   std::size_t link_info_start = 76;
