@@ -54,7 +54,6 @@ int CliApp::Run(const CommandLine& command) {
   NoPrinter printer;
   NoClipboard clipboard;
   window::Form1 form(window::Platform{files_, folders_, messages, printer, clipboard});
-  int status = 0;
   try {
     form.Form_Load();
     // Opening the folder in the folder list: Label2 shows it from then on.
@@ -70,10 +69,10 @@ int CliApp::Run(const CommandLine& command) {
     form.Check3.Value = command.warn_duplicate_arguments ? 1 : 0;
     form.Command1_Click();
   } catch (const std::exception& e) {
-    status = 1;
+    // The report so far still goes out: it is what the window would show.
     out_ << form.Text1.Text.Text() << std::flush;
     err_ << "varnlink-cli: " << OneLine(e.what()) << '\n' << std::flush;
-    return status;
+    return 1;
   }
   out_ << form.Text1.Text.Text() << std::flush;
   if (!out_) {
@@ -81,7 +80,7 @@ int CliApp::Run(const CommandLine& command) {
     return 1;
   }
   err_ << form.Label1.Caption << '\n' << std::flush;
-  return status;
+  return 0;
 }
 
 }  // namespace varnlink::cli
