@@ -1,0 +1,551 @@
+// Hostile inputs, one row each: damaged and crafted shortcut files, special
+// files posing as shortcuts, awkward names and paths, and a tree that changes
+// between the walk's listing and the audit. Every row must end in a correct
+// report or an error naming the file, never a crash, a hang or memory that
+// grows with the file.
+
+#include <fcntl.h>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "auditor/module1.h"
+#include "auditor/report_text.h"
+#include "tests/robustness/robustness_support.h"
+#include "tests/support/link_writer.h"
+#include "tests/support/scratch_folder.h"
+
+namespace varnlink::test_support {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a row hands to the auditor.
+struct Subject {
+  std::string path;     // the shortcut to audit, or the folder to walk
+  bool walk = false;    // audit `path` as a folder tree through the window model
+  bool needs_no_override = false;  // the row needs file permissions to apply
+};
+
+// What a row must give.
+struct Expect {
+  std::string error;                 // empty: a report; else a cause the error names
+  std::string error_names;           // the file the error names (default: the subject)
+  std::vector<std::string> lines;    // report lines that must be present
+  std::vector<std::string> absent;   // texts that must not be in the report
+  std::vector<std::string> message;  // texts of the message box shown at the run's end
+};
+
+Expect Fails(std::string cause, std::string names = {}) {
+  Expect expect;
+  expect.error = std::move(cause);
+  expect.error_names = std::move(names);
+  return expect;
+}
+
+Expect Reports(std::vector<std::string> lines, std::vector<std::string> absent = {},
+               std::vector<std::string> message = {}) {
+  Expect expect;
+  expect.lines = std::move(lines);
+  expect.absent = std::move(absent);
+  expect.message = std::move(message);
+  return expect;
+}
+
+struct Row {
+  const char* name;
+  std::function<Subject(const ScratchFolder&)> make;
+  std::function<Expect(const ScratchFolder&)> expect;
+};
+
+std::string Shown(const std::string& text) { return auditor::ShownText(text); }
+std::string Location(const std::string& path) { return "LOCATION:   " + Shown(path); }
+
+Subject File(const ScratchFolder& dir, const std::string& name, const Bytes& bytes) {
+  return {dir.Write(name, bytes)};
+}
+
+// A genuine ANSI link with every counted string.
+ShellLink FullLink() {
+  ShellLink link = LocalLink("C:\\A.EXE");
+  link.description = "Desc";
+  link.working_dir = "C:\\W";
+  link.arguments = "-x";
+  link.icon_location = "I.ico";
+  return link;
+}
+
+Bytes Prefix(std::size_t n) {
+  Bytes bytes = BuildLink(FullLink());
+  bytes.resize(n);
+  return bytes;
+}
+
+// A folder chain below `dir` whose innermost path is at least `length` bytes
+// long, built relative to each parent so no call ever sees the whole path.
+std::string DeepFolder(const ScratchFolder& dir, std::size_t length) {
+  std::string path = dir.Path().string();
+  const std::string component(200, 'd');
+  int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  while (path.size() < length) {
+    if (::mkdirat(fd, component.c_str(), 0755) != 0 && errno != EEXIST) {
+      throw std::runtime_error(path + ": mkdirat: " + std::strerror(errno));
+    }
+    const int next = ::openat(fd, component.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(fd);
+    fd = next;
+    path += "/" + component;
+  }
+  ::close(fd);
+  return path;
+}
+
+// Removes everything inside the folder open as `fd`, however deep, relative to
+// each parent (the scratch folder's own clean-up works on whole paths, which
+// fail beyond the length limit). Errors are ignored: what is left is removed
+// by the scratch folder.
+void EmptyFolder(int fd) {
+  DIR* folder = ::fdopendir(fd);
+  if (folder == nullptr) {
+    ::close(fd);
+    return;
+  }
+  std::vector<std::string> names;
+  while (const dirent* entry = ::readdir(folder)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  for (const std::string& name : names) {
+    if (::unlinkat(fd, name.c_str(), 0) == 0) continue;
+    const int child = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (child >= 0) EmptyFolder(child);
+    ::unlinkat(fd, name.c_str(), AT_REMOVEDIR);
+  }
+  ::closedir(folder);
+}
+
+// Writes `bytes` as `name` inside the (possibly over-long) folder `folder`.
+std::string WriteDeep(const std::string& folder, const std::string& name, const Bytes& bytes) {
+  std::string relative = folder;
+  int fd = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  std::size_t start = 1;
+  while (start < relative.size()) {
+    const std::size_t end = relative.find('/', start);
+    const std::string part = relative.substr(start, end - start);
+    const int next = ::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::close(fd);
+    fd = next;
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+  const int file = ::openat(fd, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  ::close(fd);
+  if (file < 0 || ::write(file, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+    throw std::runtime_error(folder + "/" + name + ": cannot write");
+  }
+  ::close(file);
+  return folder + "/" + name;
+}
+
+// Control and layout characters in every string of a link.
+const std::string kHostile = "\r\nLOCATION:   C:\\x\x1b[2J\t\x7f";
+const std::string kHostileShown = "??LOCATION:   C:\\x?[2J??";
+const std::string kUnicodeHostile =
+    "\r\nTARGET:   X\xe2\x80\xae" "exe.txt\xe2\x80\xa9" "LOCATION:   Y\xc2\x85";
+const std::string kUnicodeHostileShown = "??TARGET:   X?exe.txt?LOCATION:   Y?";
+
+ShellLink HostileLink(bool unicode) {
+  const std::string text = unicode ? kUnicodeHostile : kHostile;
+  ShellLink link;
+  link.unicode = unicode;
+  link.link_info = LinkInfo{};
+  link.link_info->local_base_path = Text::Raw(BytesOf("C:\\T" + kHostile));
+  if (unicode) link.link_info->local_base_path_unicode = Text("C:\\T" + text);
+  link.description = Text(text);
+  link.working_dir = Text("W" + text);
+  link.arguments = Text("A" + text);
+  link.icon_location = Text("I" + text);
+  return link;
+}
+
+const std::vector<Row>& Rows() {
+  static const std::vector<Row> rows = {
+      // --- too short to hold the flags, or cut inside the header
+      {"EmptyFile", [](auto& d) { return File(d, "x.lnk", {}); },
+       [](auto&) { return Fails("only 0 bytes long"); }},
+      {"NineteenBytes", [](auto& d) { return File(d, "x.lnk", Prefix(19)); },
+       [](auto&) { return Fails("only 19 bytes long"); }},
+      {"TwentyBytes", [](auto& d) { return File(d, "x.lnk", Prefix(20)); },
+       [](auto&) { return Reports({"LENGTH:   20 bytes          SHORTCUT KEY:   Ctrl + Alt +   \r\n"}); }},
+      {"FiftyNineBytes", [](auto& d) { return File(d, "x.lnk", Prefix(59)); },
+       [](auto&) { return Reports({"LENGTH:   59 bytes          SHORTCUT KEY:   Ctrl + Alt +   \r\n"}); }},
+      {"SixtyBytes", [](auto& d) { return File(d, "x.lnk", Prefix(60)); },
+       [](auto&) { return Reports({"LENGTH:   60 bytes          SHORTCUT KEY:   Ctrl + Alt +   \r\n"}); }},
+      {"SixtyThreeBytes", [](auto& d) { return File(d, "x.lnk", Prefix(63)); },
+       [](auto&) { return Reports({"LENGTH:   63 bytes          SHORTCUT KEY:   Ctrl + Alt +       RUN:   Normal\r\n"}); }},
+      {"SixtyFourBytes", [](auto& d) { return File(d, "x.lnk", Prefix(64)); },
+       // Byte 64 is the blank after the file's end: the key shows as a blank.
+       [](auto&) { return Reports({"LENGTH:   64 bytes          SHORTCUT KEY:   Ctrl + Alt +        RUN:   Normal\r\n"}); }},
+      {"SeventyFiveBytes", [](auto& d) { return File(d, "x.lnk", Prefix(75)); },
+       [](auto&) { return Reports({"LENGTH:   75 bytes          SHORTCUT KEY:   (none)        RUN:   Normal\r\n"}); }},
+
+      // --- counts and sizes that reach past the end
+      {"WorkingFolderCountFFFF",
+       [](auto& d) {
+         ShellLink link = LocalLink("C:\\A.EXE");
+         link.working_dir = Text::WithCount("C:\\W", 0xFFFF);
+         link.arguments = "-x";
+         return File(d, "x.lnk", BuildLink(link));
+       },
+       // The working folder runs to the end; the arguments after it are gone.
+       [](auto&) { return Reports({"TARGET:   C:\\A.EXE \r\n", "START IN:   C:\\W?\?-x"}); }},
+      {"DescriptionCountFFFF",
+       [](auto& d) {
+         ShellLink link = FullLink();
+         link.description = Text::WithCount("Desc", 0xFFFF);
+         link.relative_path = "..\\A.EXE";  // its count lies past the end
+         return File(d, "x.lnk", BuildLink(link));
+       },
+       [](auto&) { return Fails("the shortcut's strings end early"); }},
+      {"IdListSizePastTheEnd",
+       [](auto& d) {
+         ShellLink link = FullLink();
+         link.id_list = std::vector<Bytes>{Filled(20, 0x31)};
+         Bytes bytes = BuildLink(link);
+         PutU16(bytes, 76, 0xFFFF);
+         return File(d, "x.lnk", bytes);
+       },
+       // Not a link that holds together: the byte rules find the volume record.
+       [](auto&) { return Reports({"TARGET:   C:\\A.EXE"}); }},
+      {"LinkInfoSizePastTheEnd",
+       [](auto& d) {
+         const LinkLayout layout = LayoutLink(FullLink());
+         Bytes bytes = layout.bytes;
+         PutU32(bytes, layout.link_info_start, 0x00FFFFFF);
+         return File(d, "x.lnk", bytes);
+       },
+       [](auto&) { return Reports({"TARGET:   C:\\A.EXE"}); }},
+      {"LinkInfoOffsetsOutsideIt",
+       [](auto& d) {
+         const LinkLayout layout = LayoutLink(FullLink());
+         Bytes bytes = layout.bytes;
+         PutU32(bytes, layout.link_info_start + 16, 0x7FFFFFF0);  // local base path
+         PutU32(bytes, layout.link_info_start + 24, 0xFFFFFFFF);  // common path suffix
+         return File(d, "x.lnk", bytes);
+       },
+       [](auto&) { return Reports({"TARGET:   C:\\A.EXE"}); }},
+      {"LinkInfoOffsetsPointingAtEachOther",
+       [](auto& d) {
+         const LinkLayout layout = LayoutLink(FullLink());
+         Bytes bytes = layout.bytes;
+         // The local base path and the suffix both start at the offset fields.
+         PutU32(bytes, layout.link_info_start + 16, 24);
+         PutU32(bytes, layout.link_info_start + 24, 16);
+         return File(d, "x.lnk", bytes);
+       },
+       // Each reads the other's offset byte (24 or 16) and a NUL: control
+       // characters, shown as "?".
+       [](auto&) { return Reports({"TARGET:   ??"}); }},
+
+      // --- broken UTF-16
+      {"OddUtf16ByteLength",
+       [](auto& d) {
+         ShellLink link = LocalLink("C:\\A.EXE");
+         link.unicode = true;
+         link.icon_location = "ABCD";
+         link.terminal_block = false;
+         Bytes bytes = BuildLink(link);
+         bytes.pop_back();  // the file ends inside the last UTF-16 unit
+         return File(d, "x.lnk", bytes);
+       },
+       [](auto&) { return Reports({"ICON SOURCE:    ABC\xef\xbf\xbd"}); }},
+      {"LoneSurrogates",
+       [](auto& d) {
+         ShellLink link = LocalLink("C:\\A.EXE");
+         link.unicode = true;
+         link.working_dir = Text::Raw({0x00, 0xD8, 'A', 0x00});  // high surrogate, then A
+         link.arguments = Text::Raw({0x00, 0xDC, 0x00, 0xD8});   // low, then high at the end
+         return File(d, "x.lnk", BuildLink(link));
+       },
+       [](auto&) {
+         return Reports({"START IN:   \xef\xbf\xbd" "A",
+                                 "TARGET:   C:\\A.EXE \xef\xbf\xbd\xef\xbf\xbd"});
+       }},
+
+      // --- report lines hidden in every string, and in the file's name
+      {"ControlCharactersInEveryAnsiString",
+       [](auto& d) { return File(d, "x\r\nLOCATION:   \x1b.lnk", BuildLink(HostileLink(false))); },
+       [](auto& d) {
+         return Reports({"SHORTCUT NAME:   x??LOCATION:   ?",
+                                 Location(d.PathOf("x\r\nLOCATION:   \x1b.lnk")),
+                                 "TARGET:   C:\\T" + kHostileShown + " A" + kHostileShown,
+                                 "START IN:   W" + kHostileShown,
+                                 "ICON SOURCE:    I" + kHostileShown});
+       }},
+      {"ControlAndLayoutCharactersInEveryUnicodeString",
+       [](auto& d) { return File(d, "x\xe2\x80\xae" "knl.exe", BuildLink(HostileLink(true))); },
+       [](auto&) {
+         return Reports({"SHORTCUT NAME:   x?knl",
+                                 "TARGET:   C:\\T" + kUnicodeHostileShown + " A" + kUnicodeHostileShown,
+                                 "START IN:   W" + kUnicodeHostileShown,
+                                 "ICON SOURCE:    I" + kUnicodeHostileShown});
+       }},
+      {"NulInCountedStrings",
+       [](auto& d) {
+         ShellLink link = LocalLink("C:\\A.EXE");
+         link.working_dir = Text::Raw({'C', 0, 'D'});
+         return File(d, "x.lnk", BuildLink(link));
+       },
+       [](auto&) { return Reports({"START IN:   C?D"}); }},
+
+      // --- special files posing as shortcuts
+      {"FourGiBSparseFile",
+       [](auto& d) {
+         const std::string path = d.Write("x.lnk", BuildLink(FullLink()));
+         fs::resize_file(path, 4ull << 30);
+         return Subject{path};
+       },
+       [](auto&) {
+         return Reports({"TARGET:   C:\\A.EXE -x",
+                                 "LENGTH:   4294967296 bytes          SHORTCUT KEY:   (none)        RUN:   Normal"});
+       }},
+      {"Fifo",
+       [](auto& d) {
+         const std::string path = d.PathOf("x.lnk");
+         if (::mkfifo(path.c_str(), 0644) != 0) throw std::runtime_error(path + ": mkfifo failed");
+         return Subject{path};
+       },
+       [](auto&) { return Fails("not a regular file"); }},
+      {"DevicePath",
+       [](auto& d) {
+         fs::create_symlink("/dev/zero", d.PathOf("x.lnk"));
+         return Subject{d.PathOf("x.lnk")};
+       },
+       [](auto&) { return Fails("not a regular file"); }},
+      {"SymbolicLinkLoop",
+       [](auto& d) {
+         fs::create_symlink("y.lnk", d.PathOf("x.lnk"));
+         fs::create_symlink("x.lnk", d.PathOf("y.lnk"));
+         return Subject{d.PathOf("x.lnk")};
+       },
+       [](auto&) { return Fails("Too many levels of symbolic links"); }},
+      {"FolderNamedLnk",
+       [](auto& d) {
+         fs::create_directory(d.PathOf("x.lnk"));
+         return Subject{d.PathOf("x.lnk")};
+       },
+       [](auto&) { return Fails("not a regular file"); }},
+      {"NameThatIsNotUtf8",
+       [](auto& d) { return File(d, "\xff\xfe\x80.lnk", BuildLink(FullLink())); },
+       [](auto& d) {
+         return Reports({"SHORTCUT NAME:   \xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd",
+                                 Location(d.PathOf("\xff\xfe\x80.lnk"))});
+       }},
+      {"PathJustUnderTheLimit",
+       [](auto& d) {
+         const std::string folder = DeepFolder(d, PATH_MAX - 260);
+         const std::size_t room = std::min<std::size_t>(NAME_MAX, PATH_MAX - 2 - folder.size());
+         const std::string name = std::string(room - 4, 'n') + ".lnk";
+         return Subject{WriteDeep(folder, name, BuildLink(FullLink()))};
+       },
+       [](auto&) { return Reports({"TARGET:   C:\\A.EXE -x"}); }},
+      {"PathOverTheLimit",
+       [](auto& d) {
+         const std::string folder = DeepFolder(d, PATH_MAX + 10);
+         return Subject{WriteDeep(folder, "x.lnk", BuildLink(FullLink()))};
+       },
+       [](auto&) { return Fails("File name too long"); }},
+
+      // --- walked trees
+      {"WalkPastLoopsAndLinksToFolders",
+       [](auto& d) {
+         d.Write("a.lnk", BuildLink(LocalLink("C:\\A.EXE")));
+         fs::create_directory(d.PathOf("sub"));
+         d.Write("sub/b.lnk", BuildLink(LocalLink("C:\\B.EXE")));
+         fs::create_directory_symlink("..", d.PathOf("sub/up.lnk"));  // back to the top
+         fs::create_directory_symlink(".", d.PathOf("sub/self"));
+         fs::create_symlink("loop2.lnk", d.PathOf("sub/loop1.lnk"));
+         fs::create_symlink("loop1.lnk", d.PathOf("sub/loop2.lnk"));
+         fs::create_symlink("/dev/zero", d.PathOf("sub/zero.lnk"));
+         ::mkfifo(d.PathOf("sub/fifo.lnk").c_str(), 0644);
+         fs::create_directory(d.PathOf("x.lnk"));
+         d.Write("x.lnk/c.lnk", BuildLink(LocalLink("C:\\C.EXE")));
+         return Subject{d.Path().string(), true};
+       },
+       // Each real shortcut once; the links, the loop, the device, the FIFO
+       // and the folder named x.lnk are no shortcuts.
+       [](auto& d) {
+         return Reports({Location(d.PathOf("a.lnk")), Location(d.PathOf("sub/b.lnk")),
+                                 Location(d.PathOf("x.lnk/c.lnk"))},
+                       {"up.lnk", "loop1.lnk", "loop2.lnk", "zero.lnk", "fifo.lnk",
+                                  "DUPLICATE", Location(d.PathOf("x.lnk")) + "\r\n"});
+       }},
+      {"WalkOfATreeNearTheLengthLimit",
+       [](auto& d) {
+         const std::string near = DeepFolder(d, PATH_MAX - 300);
+         WriteDeep(near, "near.lnk", BuildLink(LocalLink("C:\\A.EXE")));
+         const std::string over = DeepFolder(d, PATH_MAX + 10);
+         WriteDeep(over, "over.lnk", BuildLink(LocalLink("C:\\B.EXE")));
+         return Subject{d.Path().string(), true};
+       },
+       // The shortcut within the limit is audited; the folder beyond it cannot
+       // be listed and is named in the message at the end.
+       [](auto&) {
+         return Reports({"TARGET:   C:\\A.EXE"},
+                       {"over.lnk"},
+                       {"could not be searched", "File name too long"});
+       }},
+      {"ShortcutDeletedBetweenListingAndAudit",
+       [](auto& d) {
+         d.Write("a.lnk", BuildLink(LocalLink("C:\\A.EXE")));
+         d.Write("b.lnk", BuildLink(LocalLink("C:\\B.EXE")));
+         return Subject{d.Path().string(), true};
+       },
+       [](auto& d) {
+         return Fails("No such file or directory", d.PathOf("b.lnk"));
+       }},
+      {"FolderUnreadableBeforeItIsListed",
+       [](auto& d) {
+         d.Write("a.lnk", BuildLink(LocalLink("C:\\A.EXE")));
+         fs::create_directory(d.PathOf("sub"));
+         d.Write("sub/b.lnk", BuildLink(LocalLink("C:\\B.EXE")));
+         return Subject{d.Path().string(), true, true};
+       },
+       [](auto& d) {
+         return Reports({Location(d.PathOf("a.lnk"))},
+                       {"b.lnk"},
+                       {d.PathOf("sub"), "Permission denied"});
+       }},
+      {"FolderUnreadableAfterTheWalk",
+       [](auto& d) {
+         fs::create_directory(d.PathOf("sub"));
+         d.Write("sub/b.lnk", BuildLink(LocalLink("C:\\B.EXE")));
+         return Subject{d.PathOf("sub"), true, true};
+       },
+       [](auto& d) {
+         return Fails("Permission denied", d.PathOf("sub/b.lnk"));
+       }},
+  };
+  return rows;
+}
+
+// What each walked row changes between listing and audit.
+void ArmHook(const std::string& row, const ScratchFolder& dir, RealWindow& window) {
+  const std::string top = dir.Path().string() + "/";
+  if (row == "ShortcutDeletedBetweenListingAndAudit") {
+    window.folders.hooked_folder = top;
+    window.folders.after_listing = [&dir] { fs::remove(dir.PathOf("b.lnk")); };
+  } else if (row == "FolderUnreadableBeforeItIsListed") {
+    window.folders.hooked_folder = top;
+    window.folders.after_listing = [&dir] { fs::permissions(dir.PathOf("sub"), fs::perms::none); };
+  } else if (row == "FolderUnreadableAfterTheWalk") {
+    window.folders.hooked_folder = dir.PathOf("sub") + "/";
+    window.folders.after_listing = [&dir] { fs::permissions(dir.PathOf("sub"), fs::perms::none); };
+  }
+}
+
+class HostileInput : public ::testing::TestWithParam<Row> {};
+
+TEST_P(HostileInput, GivesACorrectReportOrAnErrorNamingTheFile) {
+  const Row& row = GetParam();
+  ScratchFolder dir;
+  const Subject subject = row.make(dir);
+  const Expect expect = row.expect(dir);
+  const long peak_before = PeakResidentBytes();
+
+  std::string error;
+  std::string report;
+  std::vector<std::string> messages;
+  {
+    WithoutFileOverride permissions_apply;
+    if (subject.needs_no_override && !permissions_apply.Active()) {
+      GTEST_SKIP() << "the system refuses to let file permissions apply to this test";
+    }
+    if (subject.walk) {
+      RealWindow window;
+      ArmHook(row.name, dir, window);
+      error = window.AuditFolder(subject.path);
+      report = window.form.Text1.Text.Text();
+      messages = window.messages.shown;
+    } else {
+      platform::PosixFileServices files;
+      RecordingMessageDialog dialog;
+      FakeAuditChoices choices;
+      choices.check2 = 1;
+      choices.check3 = 1;
+      auditor::Module1 module(files, dialog);
+      try {
+        module.AuditShortcut(subject.path, choices);
+      } catch (const std::exception& e) {
+        error = e.what();
+      }
+      report = choices.report.Text();
+    }
+  }
+
+  // No allocation grows with the file: a 4 GiB file is read 16 MiB at most.
+  EXPECT_LT(PeakResidentBytes() - peak_before, 256L << 20) << "memory grew with the input";
+
+  if (!expect.error.empty()) {
+    const std::string names = expect.error_names.empty() ? subject.path : expect.error_names;
+    EXPECT_EQ(error.rfind(names + ":", 0), 0u) << "the error names the file: " << error;
+    EXPECT_NE(error.find(expect.error), std::string::npos) << error;
+    if (!subject.walk) {
+      EXPECT_EQ(report, "") << "a failed audit appends nothing";
+    }
+  } else {
+    ASSERT_EQ(error, "");
+    ASSERT_FALSE(report.empty());
+    // Only whole lines reach the report, and no control characters.
+    for (std::size_t i = 0; i < report.size(); ++i) {
+      const auto c = static_cast<unsigned char>(report[i]);
+      if (c == '\r') {
+        ASSERT_EQ(report[i + 1], '\n') << "at byte " << i;
+      } else if (c == '\n') {
+        ASSERT_EQ(report[i - 1], '\r') << "at byte " << i;
+      } else {
+        ASSERT_TRUE(c >= 0x20 && c != 0x7F) << "control character at byte " << i;
+      }
+    }
+    if (!subject.walk) {
+      EXPECT_NE(report.find(Location(subject.path) + "\r\n"), std::string::npos) << report;
+    }
+  }
+  // Each expected line is found where a line starts (as a prefix of it, or
+  // whole when it ends in CR LF).
+  const std::string lines = "\n" + report;
+  for (const std::string& line : expect.lines) {
+    EXPECT_NE(lines.find("\n" + line), std::string::npos)
+        << "missing line: " << line << "\nin:\n" << report;
+  }
+  for (const std::string& text : expect.absent) {
+    EXPECT_EQ(report.find(text), std::string::npos) << text << "\nin:\n" << report;
+  }
+  EmptyFolder(::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+
+  for (const std::string& text : expect.message) {
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(text), std::string::npos) << messages[0];
+  }
+  if (expect.message.empty() && subject.walk) {
+    EXPECT_EQ(messages, std::vector<std::string>{});
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, HostileInput, ::testing::ValuesIn(Rows()),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace varnlink::test_support
