@@ -1,0 +1,593 @@
+// The shortcut decoder (Part 1.2 and the mends of issue 2): genuine links read
+// by their structure, every other file by the byte rules, hot key and run mode.
+
+#include "auditor/shortcut_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/support/fake_file_services.h"
+#include "tests/support/link_writer.h"
+
+namespace varnlink::test_support {
+namespace {
+
+struct Decoded {
+  std::string target_args;
+  std::string start_in;
+  std::string icon_source;
+  std::string key;
+  std::string run;
+  bool genuine = false;
+};
+
+Decoded Decode(const Bytes& bytes) {
+  FakeFileServices files;
+  auto [image, fields] = auditor::DecodeTargetFromBytes("t.lnk", bytes, files);
+  auditor::DecodeDetails("t.lnk", image, fields, files);
+  return {fields.TargetArgsText,  fields.StartInText, fields.IconSourceText,
+          fields.ShortcutKeyText, fields.RunText,     image.genuine};
+}
+
+struct DecodeCase {
+  std::string name;
+  std::function<Bytes()> bytes;
+  std::string target_args;  // after "TARGET:   "
+  std::string start_in;     // the whole START IN text
+  std::string icon_source;  // the whole ICON SOURCE text
+};
+
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
+
+class DecodesGenuineLinks : public ::testing::TestWithParam<DecodeCase> {};
+class FallsBackToByteRules : public ::testing::TestWithParam<DecodeCase> {};
+class DecodesByByteRules : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(DecodesGenuineLinks, ByStructure) {
+  const Decoded d = Decode(GetParam().bytes());
+  EXPECT_TRUE(d.genuine);
+  EXPECT_EQ(d.target_args, "TARGET:   " + GetParam().target_args);
+  EXPECT_EQ(d.start_in, GetParam().start_in);
+  EXPECT_EQ(d.icon_source, GetParam().icon_source);
+}
+
+TEST_P(FallsBackToByteRules, WhenTheStructureDoesNotHold) {
+  const Decoded d = Decode(GetParam().bytes());
+  EXPECT_FALSE(d.genuine);
+  EXPECT_EQ(d.target_args, "TARGET:   " + GetParam().target_args);
+  EXPECT_EQ(d.start_in, GetParam().start_in);
+  EXPECT_EQ(d.icon_source, GetParam().icon_source);
+}
+
+TEST_P(DecodesByByteRules, OneBytePerCharacter) {
+  const Decoded d = Decode(GetParam().bytes());
+  EXPECT_FALSE(d.genuine);
+  EXPECT_EQ(d.target_args, "TARGET:   " + GetParam().target_args);
+  EXPECT_EQ(d.start_in, GetParam().start_in);
+  EXPECT_EQ(d.icon_source, GetParam().icon_source);
+}
+
+// A local link with working dir, arguments and icon but no relative path: the
+// byte rules discard the first string and shift the rest.
+ShellLink ThreeStrings() {
+  ShellLink link = LocalLink("C:\\A.EXE");
+  link.working_dir = "C:\\W";
+  link.arguments = "-x";
+  link.icon_location = "I.ico";
+  return link;
+}
+
+const std::string kThreeStringsStartIn = "START IN:   C:\\W";
+const std::string kThreeStringsIcon = "ICON SOURCE:    I.ico";
+// What the byte rules make of ThreeStrings(): the working dir is discarded,
+// the arguments read as working dir, the icon as arguments, the terminal block
+// as an empty icon location.
+const std::string kShiftedTarget = "C:\\A.EXE I.ico";
+const std::string kShiftedStartIn = "START IN:   -x";
+const std::string kShiftedIcon = "ICON SOURCE:    ";
+
+std::vector<DecodeCase> GenuineCases() {
+  return {
+      {"AnsiLocalPathAndStrings", [] { return BuildLink(ThreeStrings()); }, "C:\\A.EXE -x",
+       kThreeStringsStartIn, kThreeStringsIcon},
+      {"AllFiveStrings",
+       [] {
+         ShellLink link = ThreeStrings();
+         link.description = "Description";
+         link.relative_path = "..\\A.EXE";
+         return BuildLink(link);
+       },
+       "C:\\A.EXE -x", kThreeStringsStartIn, kThreeStringsIcon},
+      {"UnicodeStrings",
+       [] {
+         ShellLink link = LocalLink("C:\\Users\\Zoe\\x.exe");
+         link.unicode = true;
+         link.description = "Zoë’s 说明";
+         link.working_dir = "C:\\Users\\Zoë";
+         link.arguments = "--title \"说明 €\"";
+         link.icon_location = "C:\\Icons\\😀.ico";  // a surrogate pair: count 2 units
+         return BuildLink(link);
+       },
+       "C:\\Users\\Zoe\\x.exe --title \"说明 €\"", "START IN:   C:\\Users\\Zoë",
+       "ICON SOURCE:    C:\\Icons\\😀.ico"},
+      {"AnsiStringsInWindows1252",
+       [] {
+         ShellLink link = LocalLink("C:\\Café\\x.exe");
+         link.working_dir = "C:\\Café";
+         link.arguments = "€5";
+         return BuildLink(link);
+       },
+       "C:\\Café\\x.exe €5", "START IN:   C:\\Café", "ICON SOURCE:   C:\\Café\\x.exe"},
+      {"UnicodeLocalPathWins",
+       [] {
+         ShellLink link = LocalLink("C:\\??.txt");
+         link.link_info->local_base_path_unicode = "C:\\说明.txt";
+         return BuildLink(link);
+       },
+       "C:\\说明.txt", "START IN:    ", "ICON SOURCE:   C:\\说明.txt"},
+      {"LocalPathPlusSuffix",
+       [] {
+         ShellLink link = LocalLink("C:\\WINDOWS\\");
+         link.link_info->common_path_suffix = "NOTEPAD.EXE";
+         return BuildLink(link);
+       },
+       "C:\\WINDOWS\\NOTEPAD.EXE", "START IN:    ", "ICON SOURCE:   C:\\WINDOWS\\NOTEPAD.EXE"},
+      {"UnicodeLocalPathPlusUnicodeSuffix",
+       [] {
+         ShellLink link = LocalLink("C:\\?\\");
+         link.link_info->local_base_path_unicode = "C:\\Ω\\";
+         link.link_info->common_path_suffix_unicode = "Ж.txt";
+         return BuildLink(link);
+       },
+       "C:\\Ω\\Ж.txt", "START IN:    ", "ICON SOURCE:   C:\\Ω\\Ж.txt"},
+      {"VolumeWithAnsiLabel",
+       [] {
+         ShellLink link = ThreeStrings();
+         link.link_info->volume_id.label = "DISK1";
+         return BuildLink(link);
+       },
+       "C:\\A.EXE -x", kThreeStringsStartIn, kThreeStringsIcon},
+      {"VolumeWithUnicodeLabel",
+       [] {
+         ShellLink link = ThreeStrings();
+         link.link_info->volume_id.label = "Système";
+         link.link_info->volume_id.form = VolumeId::LabelForm::kUnicode;
+         return BuildLink(link);
+       },
+       "C:\\A.EXE -x", kThreeStringsStartIn, kThreeStringsIcon},
+      {"NetworkOnlyWithSuffix",
+       [] {
+         ShellLink link;
+         link.link_info = LinkInfo{};
+         link.link_info->network = NetworkLink{.net_name = "\\\\SERVER\\SHARE"};
+         link.link_info->common_path_suffix = "Docs\\a.doc";
+         link.working_dir = "\\\\SERVER\\SHARE\\Docs";
+         return BuildLink(link);
+       },
+       "\\\\SERVER\\SHARE\\Docs\\a.doc", "START IN:   \\\\SERVER\\SHARE\\Docs",
+       "ICON SOURCE:   \\\\SERVER\\SHARE\\Docs\\a.doc"},
+      {"NetworkOnlyWithoutSuffix",
+       [] {
+         ShellLink link;
+         link.link_info = LinkInfo{};
+         link.link_info->network =
+             NetworkLink{.net_name = "\\\\SERVER\\SHARE", .device_name = Text("Z:")};
+         return BuildLink(link);
+       },
+       "\\\\SERVER\\SHARE", "START IN:    ", "ICON SOURCE:   \\\\SERVER\\SHARE"},
+      {"NetworkOnlyUnicodeNames",
+       [] {
+         ShellLink link;
+         link.link_info = LinkInfo{};
+         link.link_info->network =
+             NetworkLink{.net_name = "\\\\?\\C", .net_name_unicode = Text("\\\\ޓ\\C")};
+         link.link_info->common_path_suffix = "relay\\??.txt";
+         link.link_info->common_path_suffix_unicode = "relay\\说明.txt";
+         return BuildLink(link);
+       },
+       "\\\\ޓ\\C\\relay\\说明.txt", "START IN:    ", "ICON SOURCE:   \\\\ޓ\\C\\relay\\说明.txt"},
+      {"LocalPathBeforeNetwork",
+       [] {
+         ShellLink link = LocalLink("C:\\Users\\A");
+         link.link_info->network = NetworkLink{.net_name = "\\\\PC\\Users"};
+         return BuildLink(link);
+       },
+       "C:\\Users\\A", "START IN:    ", "ICON SOURCE:   C:\\Users\\A"},
+      {"EnvironmentBlockUnicode",
+       [] {
+         ShellLink link;
+         link.environment = EnvironmentBlock{"%windir%\\ansi.exe", "%windir%\\unicode.exe"};
+         link.arguments = "/s";
+         return BuildLink(link);
+       },
+       "%windir%\\unicode.exe /s", "START IN:    ", "ICON SOURCE:   %windir%\\unicode.exe"},
+      {"EnvironmentBlockAnsiWhenUnicodeEmpty",
+       [] {
+         ShellLink link;
+         link.environment = EnvironmentBlock{"%windir%\\ansi.exe", ""};
+         return BuildLink(link);
+       },
+       "%windir%\\ansi.exe", "START IN:    ", "ICON SOURCE:   %windir%\\ansi.exe"},
+      {"EnvironmentBlockWhenForceNoLinkInfo",
+       [] {
+         ShellLink link = LocalLink("C:\\ignored.exe");
+         link.force_no_link_info = true;
+         link.environment = EnvironmentBlock{"%x%\\a.exe", "%x%\\a.exe"};
+         return BuildLink(link);
+       },
+       "%x%\\a.exe", "START IN:    ", "ICON SOURCE:   %x%\\a.exe"},
+      {"NoLinkInfoNoEnvironmentGivesEmptyTarget",
+       [] {
+         ShellLink link;
+         link.id_list = std::vector<Bytes>{BytesOf("\x1f\x50")};
+         link.icon_location = "shell32.dll";
+         return BuildLink(link);
+       },
+       "", "START IN:    ", "ICON SOURCE:    shell32.dll"},
+      {"IdListHoldingVolumeLikeBytes",
+       [] {
+         // Shell items with 10 00 00 00 00 and a NUL: the byte rules would
+         // take the target from inside the ID list.
+         ShellLink link = ThreeStrings();
+         link.id_list = std::vector<Bytes>{
+             Concat({BytesOf("\x31"), Filled(1, 0x10), Filled(4, 0), BytesOf("JUNK")})};
+         return BuildLink(link);
+       },
+       "C:\\A.EXE -x", kThreeStringsStartIn, kThreeStringsIcon},
+      {"FolderTargetAttributesInHeader",
+       [] {
+         // Attributes 0x10 and zero times put 10 00 00 00 00 at byte 24.
+         ShellLink link = ThreeStrings();
+         link.file_attributes = 0x10;
+         return BuildLink(link);
+       },
+       "C:\\A.EXE -x", kThreeStringsStartIn, kThreeStringsIcon},
+      {"ArgumentsFlagWithEmptyArguments",
+       [] {
+         ShellLink link = LocalLink("C:\\A.EXE");
+         link.arguments = "";
+         return BuildLink(link);
+       },
+       "C:\\A.EXE ", "START IN:    ", "ICON SOURCE:   C:\\A.EXE"},
+      {"ControlCharactersShownAsQuestionMarks",
+       [] {
+         ShellLink link = LocalLink("C:\\A\tB\x7F.EXE");
+         link.working_dir = Text::Raw(BytesOf("C:\\\r\nSHORTCUT NAME:   x\x81"));
+         link.arguments = "a\x1b[31mb";
+         link.icon_location =
+             "\xC2\x9D"
+             "i.ico";  // U+009D: the unassigned byte 0x9D
+         return BuildLink(link);
+       },
+       "C:\\A?B?.EXE a?[31mb", "START IN:   C:\\??SHORTCUT NAME:   x?", "ICON SOURCE:    ?i.ico"},
+      {"UnicodeControlAndLoneSurrogate",
+       [] {
+         ShellLink link = LocalLink("C:\\A.EXE");
+         link.unicode = true;
+         // "a", CR, "b", lone high surrogate D800, "c", U+009B, U+2028, U+202E, U+2066
+         link.arguments = Text::Raw(Bytes{'a', 0, 0x0D, 0, 'b', 0, 0x00, 0xD8, 'c', 0, 0x9B, 0x00,
+                                          0x28, 0x20, 0x2E, 0x20, 0x66, 0x20});
+         return BuildLink(link);
+       },
+       "C:\\A.EXE a?b\xEF\xBF\xBD"
+       "c????",
+       "START IN:    ", "ICON SOURCE:   C:\\A.EXE"},
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(Decoder, DecodesGenuineLinks, ::testing::ValuesIn(GenuineCases()),
+                         [](const auto& row) { return row.param.name; });
+
+// The layout of ThreeStrings() with one structure field broken.
+Bytes BrokenThreeStrings(const std::function<void(LinkLayout&)>& breakIt) {
+  LinkLayout layout = LayoutLink(ThreeStrings());
+  breakIt(layout);
+  return layout.bytes;
+}
+
+std::vector<DecodeCase> BrokenStructureCases() {
+  return {
+      {"IdListPastTheEnd",
+       [] {
+         ShellLink link = ThreeStrings();
+         link.id_list = std::vector<Bytes>{BytesOf("AB")};
+         LinkLayout layout = LayoutLink(link);
+         PutU16(layout.bytes, layout.id_list_start, 0x7FFF);
+         return layout.bytes;
+       },
+       kShiftedTarget, kShiftedStartIn, kShiftedIcon},
+      {"LinkInfoPastTheEnd",
+       [] {
+         return BrokenThreeStrings(
+             [](LinkLayout& l) { PutU32(l.bytes, l.link_info_start, 0x7FFF); });
+       },
+       kShiftedTarget, kShiftedStartIn, kShiftedIcon},
+      {"LocalPathOffsetOutsideLinkInfo",
+       [] {
+         return BrokenThreeStrings(
+             [](LinkLayout& l) { PutU32(l.bytes, l.link_info_start + 16, 0x500); });
+       },
+       kShiftedTarget, kShiftedStartIn, kShiftedIcon},
+      {"VolumeIdOffsetOutsideLinkInfo",
+       [] {
+         return BrokenThreeStrings(
+             [](LinkLayout& l) { PutU32(l.bytes, l.link_info_start + 12, 0x500); });
+       },
+       kShiftedTarget, kShiftedStartIn, kShiftedIcon},
+      {"SuffixWithoutNulInsideLinkInfo",
+       [] {
+         return BrokenThreeStrings([](LinkLayout& l) {
+           // The suffix is the link info's last byte; make it no NUL.
+           PutU8(l.bytes, l.strings_start - 1, 'Z');
+         });
+       },
+       kShiftedTarget, kShiftedStartIn, kShiftedIcon},
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(Decoder, FallsBackToByteRules, ::testing::ValuesIn(BrokenStructureCases()),
+                         [](const auto& row) { return row.param.name; });
+
+// A file that is not a genuine link: `size` bytes of 'x' with byte 20 = `flags`.
+Bytes NotALink(std::size_t size, std::uint8_t flags) {
+  Bytes bytes(size, 'x');
+  PutU8(bytes, 20, flags);
+  return bytes;
+}
+
+std::vector<DecodeCase> ByteRuleCases() {
+  return {
+      {"PatternATargetRightAfterIt",
+       [] {
+         Bytes b = NotALink(40, 0x00);
+         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0});
+         PutChars(b, 35, "C:\\T");
+         PutU8(b, 39, 0);
+         PutBytes(b, 40, Bytes{0, 0, 0, 0, 0, 0});  // passed over, E2 count 0, icon count 0
+         return b;
+       },
+       "C:\\T", "START IN:    ", "ICON SOURCE:   C:\\T"},
+      {"PatternBLabelPassedOver",
+       [] {
+         Bytes b = NotALink(30, 0x00);
+         PutU32(b, 30, 0x10);
+         PutChars(b, 34, "LABEL");
+         PutU8(b, 39, 0);
+         PutChars(b, 40, "C:\\T");
+         PutBytes(b, 44, Bytes{0, 0, 0, 0, 0, 0});
+         return b;
+       },
+       "C:\\T", "START IN:    ", "ICON SOURCE:   C:\\T"},
+      {"PatternBInTheHeaderWins",
+       [] {
+         Bytes b = NotALink(60, 0x00);
+         PutU32(b, 24, 0x10);  // 24-27, followed by 'x'
+         PutU8(b, 31, 0);      // next NUL
+         PutChars(b, 32, "HDR");
+         PutU8(b, 35, 0);
+         PutU32(b, 40, 0x10);  // a later pattern B is not taken
+         PutBytes(b, 60, Bytes{0, 0, 0, 0, 0});
+         return b;
+       },
+       "HDR", "START IN:    ", "ICON SOURCE:   HDR"},
+      {"NoPatternByte3NulTargetAtByte4",
+       [] {
+         Bytes b = NotALink(24, 0x00);
+         PutU8(b, 3, 0);
+         PutChars(b, 4, "ABC");
+         PutU8(b, 7, 0);
+         PutBytes(b, 24, Bytes{0, 0, 0, 0, 0});
+         return b;
+       },
+       "ABC", "START IN:    ", "ICON SOURCE:   ABC"},
+      {"NulAtTargetStartGivesEmptyTarget",
+       [] {
+         Bytes b = NotALink(30, 0x00);
+         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+         return b;
+       },
+       "", "START IN:    ", "ICON SOURCE:   "},
+      {"HasNameDiscardsTwoStrings",
+       [] {
+         Bytes b = NotALink(30, 0x14);  // 4 and 16
+         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0});
+         PutChars(b, 35, "T");
+         PutBytes(b, 36, Bytes{0, 0});
+         PutU16(b, 38, 1);
+         PutChars(b, 40, "1");
+         PutU16(b, 41, 1);
+         PutChars(b, 43, "2");
+         PutU16(b, 44, 1);
+         PutChars(b, 46, "W");
+         PutU16(b, 47, 0);
+         return b;
+       },
+       "T", "START IN:   W", "ICON SOURCE:   T"},
+      {"WorkingDirWithoutRelativePathIsShifted",
+       [] {
+         Bytes b = NotALink(30, 0x10);
+         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0});
+         PutChars(b, 35, "T");
+         PutBytes(b, 36, Bytes{0, 0});
+         PutU16(b, 38, 2);
+         PutChars(b, 40, "WD");  // discarded by E2
+         PutU16(b, 42, 3);
+         PutChars(b, 44, "NXT");  // read as working dir
+         PutU16(b, 47, 0);
+         return b;
+       },
+       "T", "START IN:   NXT", "ICON SOURCE:   T"},
+      {"IconFlagClearIgnoresIconString",
+       [] {
+         Bytes b = NotALink(30, 0x00);
+         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0});
+         PutChars(b, 35, "T");
+         PutBytes(b, 36, Bytes{0, 0, 0, 0});
+         PutU16(b, 40, 3);
+         PutChars(b, 42, "ICO");
+         return b;
+       },
+       "T", "START IN:    ", "ICON SOURCE:   T"},
+      {"UnicodeFlagIgnoredCountsAreBytes",
+       [] {
+         Bytes b = NotALink(30, 0x90);  // 16 and 128
+         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0});
+         PutChars(b, 35, "T");
+         PutBytes(b, 36, Bytes{0, 0, 0, 0});
+         PutU16(b, 40, 4);
+         PutBytes(b, 42, Bytes{'W', 0, 'D', 0});  // 4 bytes: W, NUL, D, NUL
+         PutU16(b, 46, 0);
+         return b;
+       },
+       "T", "START IN:   W?D?", "ICON SOURCE:   T"},
+      {"TolerantCountPastEndReusesLastCount",
+       [] {
+         // E2 reads count 0xFFFF; E4 and on find no count bytes, reuse 0xFFFF and
+         // read nothing.
+         Bytes b = NotALink(30, 0x70);
+         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0});
+         PutChars(b, 35, "T");
+         PutBytes(b, 36, Bytes{0, 0, 0xFF, 0xFF, 'a'});
+         return b;
+       },
+       "T ", "START IN:   ", "ICON SOURCE:    "},
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(Decoder, DecodesByByteRules, ::testing::ValuesIn(ByteRuleCases()),
+                         [](const auto& row) { return row.param.name; });
+
+TEST(Decoder, ByteRuleStrictFailuresNameThePath) {
+  struct Failing {
+    const char* name;
+    Bytes bytes;
+  };
+  Bytes no_nul = NotALink(40, 0);
+  PutBytes(no_nul, 30, Bytes{0x10, 0, 0, 0, 0});  // target starts at 35, no NUL after it
+  Bytes count_in_e3 = NotALink(30, 0x04);         // HasName
+  PutBytes(count_in_e3, 30, Bytes{0x10, 0, 0, 0, 0, 'T', 0, 0, 0xFF, 0xFF, 'a'});
+  const std::vector<Failing> cases = {
+      {"19 bytes", Bytes(19, 'x')},
+      {"no NUL after target start", no_nul},
+      {"E3 count past end", count_in_e3},
+  };
+  for (const Failing& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFileServices files;
+    try {
+      auto [image, fields] = auditor::DecodeTargetFromBytes("C:\\bad.lnk", c.bytes, files);
+      auditor::DecodeDetails("C:\\bad.lnk", image, fields, files);
+      ADD_FAILURE() << "decoded without failing";
+    } catch (const std::exception& e) {
+      EXPECT_NE(std::string(e.what()).find("C:\\bad.lnk"), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(Decoder, GenuineStrictFailureWhileReadingTheDescription) {
+  ShellLink link = LocalLink("C:\\A.EXE");
+  link.description = "D";
+  link.terminal_block = false;
+  LinkLayout layout = LayoutLink(link);
+  layout.bytes.resize(layout.strings_start);  // the description's count is missing
+  FakeFileServices files;
+  auto [image, fields] = auditor::DecodeTargetFromBytes("C:\\d.lnk", layout.bytes, files);
+  EXPECT_EQ(fields.TargetText, "TARGET:   C:\\A.EXE");
+  EXPECT_THROW(auditor::DecodeDetails("C:\\d.lnk", image, fields, files), std::exception);
+}
+
+TEST(Decoder, GenuineTolerantStringPastTheEndIsCut) {
+  ShellLink link = LocalLink("C:\\A.EXE");
+  link.working_dir = Text::WithCount("C:\\WORK", 200);  // count beyond the file
+  link.terminal_block = false;
+  const Decoded d = Decode(BuildLink(link));
+  // What follows the file's last byte is left to the implementer (a blank).
+  EXPECT_TRUE(d.start_in.starts_with("START IN:   C:\\WORK")) << d.start_in;
+  EXPECT_LE(d.start_in.size(), std::string("START IN:   C:\\WORK ").size());
+  EXPECT_EQ(d.target_args, "TARGET:   C:\\A.EXE");
+}
+
+struct KeyCase {
+  std::uint8_t key;
+  std::uint8_t modifiers;
+  std::string text;  // after "    SHORTCUT KEY:   "
+};
+
+TEST(Decoder, GenuineHotKeyNamesModifiersAndKey) {
+  const std::vector<KeyCase> cases = {
+      {0, 0, "(none)  "},
+      {0, 6, "(none)  "},
+      {'A', 6, "Ctrl + Alt + A"},  // the usual case reads as the Part's text
+      {'7', 6, "Ctrl + Alt + 7"},
+      {0x70, 6, "Ctrl + Alt + F1"},  // the Part shows "p"
+      {0x87, 2, "Ctrl + F24"},
+      {0x7B, 1, "Shift + F12"},
+      {0x90, 0, "Num Lock"},
+      {0x91, 4, "Alt + Scroll Lock"},
+      {'Z', 7, "Ctrl + Shift + Alt + Z"},
+      {'Q', 3, "Ctrl + Shift + Q"},
+      {'Q', 5, "Shift + Alt + Q"},
+      {'a', 6, "Ctrl + Alt + a"},   // any other code: the byte's character
+      {0x0A, 6, "Ctrl + Alt + ?"},  // never a line break in the report
+      {0xDC, 6, "Ctrl + Alt + Ü"},
+  };
+  for (const KeyCase& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "key " << int{c.key} << " modifiers " << int{c.modifiers});
+    ShellLink link = LocalLink("C:\\A.EXE");
+    link.hot_key = c.key;
+    link.hot_key_modifiers = c.modifiers;
+    EXPECT_EQ(Decode(BuildLink(link)).key, "    SHORTCUT KEY:   " + c.text);
+  }
+}
+
+TEST(Decoder, ByteRuleHotKeyAndRunModeAsThePart) {
+  struct Case {
+    std::size_t size;
+    std::uint8_t byte60;
+    std::uint8_t byte64;
+    std::string key;
+    std::string run;
+  };
+  const std::vector<Case> cases = {
+      {80, 1, 65, "    SHORTCUT KEY:   Ctrl + Alt + A", "    RUN:   Normal"},
+      {80, 7, 112, "    SHORTCUT KEY:   Ctrl + Alt + p", "    RUN:   Minimised"},
+      {80, 3, 0, "    SHORTCUT KEY:   (none)  ", "    RUN:   Maximised"},
+      {80, 2, 0, "    SHORTCUT KEY:   (none)  ", ""},
+      {80, 0, 0, "    SHORTCUT KEY:   (none)  ", ""},
+      {62, 1, 0, "    SHORTCUT KEY:   Ctrl + Alt + ", "    RUN:   Normal"},  // no byte 64
+      {50, 1, 0, "    SHORTCUT KEY:   Ctrl + Alt + ", ""},                   // no byte 60 either
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "size " << c.size << " byte60 " << int{c.byte60});
+    Bytes b(c.size, 'x');
+    PutU8(b, 20, 0);
+    PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0, 'T', 0, 0, 0, 0, 0, 0});
+    if (c.size > 60) PutU8(b, 60, c.byte60);
+    if (c.size > 64) PutU8(b, 64, c.byte64);
+    b.resize(c.size, 'x');
+    const Decoded d = Decode(b);
+    EXPECT_EQ(d.key, c.key);
+    EXPECT_EQ(d.run, c.run);
+  }
+}
+
+TEST(Decoder, GenuineRunModes) {
+  const std::vector<std::pair<std::uint32_t, std::string>> cases = {
+      {1, "    RUN:   Normal"},
+      {3, "    RUN:   Maximised"},
+      {7, "    RUN:   Minimised"},
+      {2, ""},
+      {0, ""},
+      {0x101, "    RUN:   Normal"}};  // only byte 60 is read, as the Part says
+  for (const auto& [show, run] : cases) {
+    ShellLink link = LocalLink("C:\\A.EXE");
+    link.show_command = show;
+    EXPECT_EQ(Decode(BuildLink(link)).run, run) << "show command " << show;
+  }
+}
+
+}  // namespace
+}  // namespace varnlink::test_support

@@ -1,0 +1,96 @@
+// The spec's worked examples, byte for byte: the Notepad entry of Part 1.1 and
+// the byte-layout example of Part 1.2.
+
+#include <gtest/gtest.h>
+
+#include "auditor/shortcut_decoder.h"
+#include "tests/auditor/audit_fixture.h"
+
+namespace varnlink::test_support {
+namespace {
+
+using WorkedExample = AuditTest;
+
+TEST_F(WorkedExample, NotepadEntryOfPart11IsByteExact) {
+  // A genuine ANSI shortcut as Windows 98 would write it for Notepad.
+  ShellLink link = LocalLink("C:\\WINDOWS\\NOTEPAD.EXE");
+  link.id_list = std::vector<Bytes>{
+      Concat({BytesOf("\x1f\x50"), Filled(16, 0xE0)}),            // My Computer
+      Concat({BytesOf("\x2f"), BytesOf("C:\\"), Filled(19, 0)}),  // drive C:
+      Concat({BytesOf("\x31"), Filled(11, 0), BytesOf("WINDOWS"), Filled(1, 0)}),
+      Concat({BytesOf("\x32"), Filled(11, 0), BytesOf("NOTEPAD.EXE"), Filled(1, 0)}),
+  };
+  link.link_info->volume_id.label = "";  // empty label: 10 00 00 00 00
+  link.relative_path = "..\\..\\..\\..\\NOTEPAD.EXE";
+  link.working_dir = "C:\\WINDOWS";
+  link.show_command = kShowNormal;
+  link.hot_key = 0;
+  Bytes bytes = BuildLink(link);
+  ASSERT_LE(bytes.size(), 398u);
+  link.trailing = Filled(398 - bytes.size(), 0);  // after the terminal block
+  bytes = BuildLink(link);
+  ASSERT_EQ(bytes.size(), 398u);
+
+  const std::string path = "C:\\WINDOWS\\Start Menu\\Programs\\Accessories\\Notepad.lnk";
+  FakeFileServices::File& file = files.Add(path, bytes);
+  file.attributes = platform::kArchive;
+  file.times = platform::FileTimes{.created = {1999, 4, 12, 10, 15, 42},
+                                   .accessed = {1999, 6, 3, 17, 1, 2},
+                                   .modified = {1999, 4, 12, 10, 15, 42}};
+
+  EXPECT_EQ(Audit(path),
+            "SHORTCUT NAME:   Notepad\r\n"
+            "LOCATION:   C:\\WINDOWS\\Start Menu\\Programs\\Accessories\\Notepad.lnk\r\n"
+            "TARGET:   C:\\WINDOWS\\NOTEPAD.EXE\r\n"
+            "START IN:   C:\\WINDOWS\r\n"
+            "ICON SOURCE:   C:\\WINDOWS\\NOTEPAD.EXE\r\n"
+            "LENGTH:   398 bytes          SHORTCUT KEY:   (none)        RUN:   Normal\r\n"
+            "READ ONLY:   False       ARCHIVE:   True       HIDDEN:   False \r\n"
+            "CREATED:   12 April 1999   10:15:42     MODIFIED:   12 April 1999   10:15:42"
+            "     ACCESSED:   03 June 1999   \r\n"
+            "\r\n");
+  EXPECT_EQ(module.ShortcutCount, 1);
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(WorkedExampleOfPart12, ByteLayoutDecodesByTheByteRules) {
+  Bytes bytes(100, 0);                // not a genuine link: bytes 0-3 are not 4C 00 00 00
+  PutU8(bytes, 20, 0x3A);             // flags: 2, 8, 16 (working dir), 32 (arguments)
+  PutU32(bytes, 100, 0x10);           // 100-103: pattern B, r = 100
+  PutChars(bytes, 104, "DISK1");      // 104-108: passed over
+  PutU8(bytes, 109, 0);               // the NUL that ends the search; target starts at 110
+  PutChars(bytes, 110, "C:\\A.EXE");  // 110-117: Target
+  PutU8(bytes, 118, 0);               // TargetEnd
+  PutU8(bytes, 119, 0);               // passed over
+  PutU16(bytes, 120, 4);              // E2: count 4
+  PutChars(bytes, 122, "..\\A");      // discarded
+  PutU16(bytes, 126, 3);              // E4: count 3
+  PutChars(bytes, 128, "C:\\");       // working directory
+  PutU16(bytes, 131, 2);              // E5: count 2
+  PutChars(bytes, 133, "/p");         // arguments
+  PutU16(bytes, 135, 0);              // E6: empty icon location
+  ASSERT_EQ(bytes.size(), 137u);
+
+  FakeFileServices files;
+  auto [image, fields] = auditor::DecodeTargetFromBytes("ex.lnk", bytes, files);
+  EXPECT_FALSE(image.genuine);
+  EXPECT_EQ(image.target_end, 118u);
+  EXPECT_EQ(fields.Target, "C:\\A.EXE");
+  EXPECT_EQ(fields.TargetText, "TARGET:   C:\\A.EXE");
+  EXPECT_EQ(fields.TargetArgsText, "TARGET:   C:\\A.EXE");
+  EXPECT_FALSE(fields.HasName);
+  EXPECT_TRUE(fields.HasWorkingDir);
+  EXPECT_TRUE(fields.HasArguments);
+  EXPECT_FALSE(fields.HasIconLocation);
+
+  auditor::DecodeDetails("ex.lnk", image, fields, files);
+  EXPECT_EQ(fields.TargetArgsText, "TARGET:   C:\\A.EXE /p");
+  EXPECT_EQ(fields.StartInText, "START IN:   C:\\");
+  EXPECT_EQ(fields.IconSourceText, "ICON SOURCE:   C:\\A.EXE");
+  EXPECT_EQ(fields.ShortcutKeyText, "    SHORTCUT KEY:   (none)  ");
+  EXPECT_EQ(fields.RunText, "");
+  EXPECT_EQ(image.last_count, 0);
+}
+
+}  // namespace
+}  // namespace varnlink::test_support
