@@ -90,7 +90,9 @@ TEST(Report, FirstOccurrenceDecidesAmongPrefixMatches) {
   for (const auto& c : kCases) {
     const auto at = report.FindFirst(c.needle);
     EXPECT_EQ(at.has_value(), c.earlier_path.has_value()) << c.needle;
-    if (at) EXPECT_EQ(report.LocationBefore(*at), c.earlier_path) << c.needle;
+    if (at) {
+      EXPECT_EQ(report.LocationBefore(*at), c.earlier_path) << c.needle;
+    }
   }
 }
 
