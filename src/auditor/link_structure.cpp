@@ -91,6 +91,9 @@ std::optional<std::string> LinkInfoTarget(const ByteReader& file, std::size_t st
   }
 
   if (*info_flags & 0x1) {  // volume id and local base path
+    // The volume id is not used, but an offset outside the link info means
+    // the structure does not hold together.
+    if (!OffsetField(file, start, 12, end, false).ok) return std::nullopt;
     std::string base;
     const auto ansi_base = path_at(16, false);
     if (!ansi_base) return std::nullopt;

@@ -25,6 +25,15 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 bool IsControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
 
+// Characters that change how the text around them is laid out: the line and
+// paragraph separators start a new line in a text widget, and the bidirectional
+// embeddings, overrides and isolates show what follows in reverse, so a name
+// could read "...exe.txt" while it ends in ".exe". They are shown as "?" too.
+bool IsLayoutControl(char32_t cp) {
+  return cp == 0x2028 || cp == 0x2029 || (cp >= 0x202A && cp <= 0x202E) ||
+         (cp >= 0x2066 && cp <= 0x2069);
+}
+
 // Decodes one UTF-8 sequence at text[i]; advances i. Invalid or overlong
 // sequences and surrogates decode as U+FFFD, consuming one byte.
 char32_t NextCodePoint(std::string_view text, std::size_t& i) {
@@ -79,7 +88,7 @@ std::string ShownText(std::string_view utf8) {
       continue;
     }
     const char32_t cp = NextCodePoint(utf8, i);
-    if (IsControl(cp)) {
+    if (IsControl(cp) || IsLayoutControl(cp)) {
       out += '?';
     } else {
       AppendUtf8(out, cp);

@@ -8,7 +8,8 @@
 namespace varnlink::auditor {
 
 // Text as the report shows it: valid UTF-8 in which every control character
-// (below U+0020, U+007F, U+0080 to U+009F) is "?" and every invalid byte
+// (below U+0020, U+007F, U+0080 to U+009F), line and paragraph separator and
+// bidirectional embedding, override or isolate is "?" and every invalid byte
 // sequence is U+FFFD. A shortcut's own text can therefore never start a report
 // line or forge another entry's lines.
 [[nodiscard]] std::string ShownText(std::string_view utf8);

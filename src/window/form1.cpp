@@ -43,8 +43,10 @@ std::string ResultLine(std::int16_t count) {
   return std::to_string(count) + " Shortcut" + (count == 1 ? "" : "s") + " Found";
 }
 
-bool StartsWithFolder(const std::string& path, const std::string& root) {
+// Windows paths ignore case ("c:\" is the root of "C:\WINDOWS"); POSIX paths do not.
+bool StartsWithFolder(const std::string& path, const std::string& root, char separator) {
   if (root.empty() || path.size() < root.size()) return false;
+  if (separator != '\\') return path.starts_with(root);
   return std::equal(root.begin(), root.end(), path.begin(), [](char a, char b) {
     return std::tolower(static_cast<unsigned char>(a)) ==
            std::tolower(static_cast<unsigned char>(b));
@@ -68,15 +70,15 @@ void Form1::Form_Load() {
   // Label2 stays empty until the user acts on them. A current folder that
   // cannot be read leaves the file list empty rather than the window unopened.
   const char separator = platform_.files.PathSeparator();
-  Drive1.Drives = platform_.folders.Drives();
   try {
+    Drive1.Drives = platform_.folders.Drives();
     const std::string current = platform_.folders.CurrentFolder();
     std::string within = current;
     if (within.empty() || within.back() != separator) within.push_back(separator);
     std::size_t best = 0;
     for (const std::string& drive : Drive1.Drives) {
       const std::string root = platform_.folders.DriveRoot(drive);
-      if (StartsWithFolder(within, root) && root.size() > best) {
+      if (StartsWithFolder(within, root, separator) && root.size() > best) {
         best = root.size();
         Drive1.Drive = drive;
       }

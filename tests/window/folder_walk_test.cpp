@@ -66,37 +66,25 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"a folder named like a shortcut", {"x.lnk", 16, EntryKind::kFolder}, false},
         EntryCase{"neither file nor folder", {"pipe.lnk", 4, EntryKind::kOther}, false}));
 
-TEST(FolderWalk, ListsOnlyFoldersNeverFiles) {
-  FakeFolderListing folders('/');
-  folders.AddFile("/r/", "a.lnk");
-  folders.AddFolder("/r/", "Sub");
-  folders.AddFile("/r/Sub/", "b.lnk");
-  FolderWalk walk(folders, '/', kNoLimit);
-  walk.Walk("/r/", true);
-  EXPECT_EQ(folders.listed, (Paths{"/r/", "/r/Sub/"}));
-}
+class FolderWalkListings : public ::testing::TestWithParam<std::pair<bool, Paths>> {};
 
-TEST(FolderWalk, WithoutSubfoldersListsOnlyTheFolderItself) {
-  FakeFolderListing folders('/');
-  folders.AddFolder("/r/", "Sub");
-  folders.AddFile("/r/Sub/", "b.lnk");
-  folders.AddFile("/r/", "a.lnk");
-  FolderWalk walk(folders, '/', kNoLimit);
-  walk.Walk("/r/", false);
-  EXPECT_EQ(walk.Found(), (Paths{"/r/a.lnk"}));
-  EXPECT_EQ(folders.listed, (Paths{"/r/"}));
-}
-
-TEST(FolderWalk, NeverDescendsIntoDotAndDotDot) {
+// Files are never listed as if they were folders, "." and ".." never lead
+// anywhere, and without sub-folders only the folder itself is listed.
+TEST_P(FolderWalkListings, ListsOnlyTheFoldersItSearches) {
   FakeFolderListing folders('/');
   folders.AddEntry("/r/", {".", 16, EntryKind::kFolder});
   folders.AddEntry("/r/", {"..", 16, EntryKind::kFolder});
   folders.AddFile("/r/", "a.lnk");
+  folders.AddFolder("/r/", "Sub");
+  folders.AddFile("/r/Sub/", "b.lnk");
   FolderWalk walk(folders, '/', kNoLimit);
-  walk.Walk("/r/", true);
-  EXPECT_EQ(walk.Found(), (Paths{"/r/a.lnk"}));
-  EXPECT_EQ(folders.listed, (Paths{"/r/"}));
+  walk.Walk("/r/", GetParam().first);
+  EXPECT_EQ(folders.listed, GetParam().second);
 }
+
+INSTANTIATE_TEST_SUITE_P(Subfolders, FolderWalkListings,
+                         ::testing::Values(std::pair{true, Paths{"/r/", "/r/Sub/"}},
+                                           std::pair{false, Paths{"/r/"}}));
 
 TEST(FolderWalk, PassesOverSubFoldersItCannotListAndGoesOn) {
   FakeFolderListing folders('/');
@@ -117,27 +105,17 @@ TEST(FolderWalk, PassesOverSubFoldersItCannotListAndGoesOn) {
   EXPECT_EQ(walk.Skipped()[1].folder, "/r/Open/Gone/");
 }
 
-TEST(FolderWalk, AnErrorOnTheStartingFolderEndsTheWalk) {
+TEST(FolderWalk, AnErrorOnTheStartingFolderEndsTheWalkNamingIt) {
   FakeFolderListing folders('/');
   folders.Fail("/r/", EIO);
-  FolderWalk walk(folders, '/', kNoLimit);
-  try {
-    walk.Walk("/r/", true);
-    FAIL() << "expected the listing error";
-  } catch (const std::system_error& e) {
-    EXPECT_EQ(e.code().value(), EIO);
-    EXPECT_NE(std::string(e.what()).find("/r/"), std::string::npos) << e.what();
-  }
-}
-
-TEST(FolderWalk, AStartingFolderThatDoesNotExistIsAnErrorNamingIt) {
-  FakeFolderListing folders('/');
-  FolderWalk walk(folders, '/', kNoLimit);
-  try {
-    walk.Walk("/missing/", true);
-    FAIL() << "expected an error";
-  } catch (const platform::Error& e) {
-    EXPECT_EQ(std::string(e.what()).rfind("/missing/: ", 0), 0u) << e.what();
+  for (const std::string folder : {"/r/", "/missing/"}) {
+    FolderWalk walk(folders, '/', kNoLimit);
+    try {
+      walk.Walk(folder, true);
+      ADD_FAILURE() << folder << ": expected an error";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(folder + ": ", 0), 0u) << e.what();
+    }
   }
 }
 

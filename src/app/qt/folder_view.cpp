@@ -1,6 +1,6 @@
 #include "app/qt/folder_view.h"
 
-#include <QHeaderView>
+#include <QKeyEvent>
 #include <QStyle>
 #include <algorithm>
 #include <vector>
@@ -66,10 +66,19 @@ FolderView::FolderView(const platform::FolderListing& folders, char separator, Q
     if (!drawing_ && item != nullptr && on_highlight)
       on_highlight(item->data(0, kPathRole).toString().toStdString());
   });
-  connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+  connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
     if (!drawing_ && item != nullptr && on_open)
       on_open(item->data(0, kPathRole).toString().toStdString());
   });
+}
+
+void FolderView::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem() != nullptr &&
+      on_open) {
+    on_open(currentItem()->data(0, kPathRole).toString().toStdString());
+    return;
+  }
+  QTreeWidget::keyPressEvent(event);
 }
 
 void FolderView::Show(const std::string& root, const std::string& path,

@@ -29,6 +29,7 @@ class FolderView : public QTreeWidget {
   std::function<void(const std::string&)> on_open;
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
   // Every folder shown is already open: no expand or collapse marks.
   void drawBranches(QPainter*, const QRect&, const QModelIndex&) const override {}
 

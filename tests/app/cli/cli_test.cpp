@@ -276,7 +276,9 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{{}, 2, "", "varnlink-cli: no FOLDER given\n"},
                       UsageCase{{"--recursive", "."}, 2, "", "varnlink-cli: unknown option --recursive\n"},
                       UsageCase{{"--exe", "--non-exe", "."}, 2, "",
-                                "varnlink-cli: --exe and --non-exe exclude each other\n"}));
+                                "varnlink-cli: --exe and --non-exe exclude each other\n"},
+                      UsageCase{{""}, 2, "", "varnlink-cli: FOLDER is empty\n"},
+                      UsageCase{{"--", "--exe"}, 1, "", "varnlink-cli: --exe: cannot open folder"}));
 
 TEST(Cli, AuditsTheExamples) {
   const Outcome run = RunCli({"--warn-duplicates", "--warn-duplicate-arguments", "examples"},

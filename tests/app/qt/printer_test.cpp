@@ -1,0 +1,153 @@
+// "Print" against the real print spooler: CUPS with the cups-pdf queue as the
+// default printer (.ci/setup.d/20-cups.sh sets it up). Each press must give
+// exactly one completed job whose PDF holds the whole report, page after
+// page. Skips with a message where no CUPS scheduler runs.
+
+#include <cups/cups.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+
+#include "tests/app/qt/message_box_answerer.h"
+#include "app/qt/window_app.h"
+
+namespace varnlink::app {
+namespace {
+
+QString Run(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  if (!process.waitForFinished(30000)) return {};
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+QString DefaultQueue() {
+  const QString line = Run(QStringLiteral("lpstat"), {QStringLiteral("-d")});
+  const auto at = line.indexOf(QStringLiteral("destination: "));
+  return at < 0 ? QString() : line.mid(at + 13).trimmed();
+}
+
+// Ids of the queue's jobs, completed or not yet.
+QSet<QString> Jobs(const QString& queue, const char* which) {
+  QSet<QString> ids;
+  const QString listing =
+      Run(QStringLiteral("lpstat"), {QStringLiteral("-W"), QString::fromLatin1(which), QStringLiteral("-o"), queue});
+  for (const QString& line : listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+    ids.insert(line.section(QLatin1Char(' '), 0, 0));
+  return ids;
+}
+
+// cups-pdf writes "<title>-job_<id>.pdf" into the user's ~/PDF (or its spool
+// folder for unknown users).
+QString PdfOfJob(const QString& job_id) {
+  const QString number = job_id.section(QLatin1Char('-'), -1);
+  for (const QString& folder : {QDir::homePath() + QStringLiteral("/PDF"), QStringLiteral("/var/spool/cups-pdf")}) {
+    QDirIterator it(folder, {QStringLiteral("*job_") + number + QStringLiteral(".pdf")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    if (it.hasNext()) return it.next();
+  }
+  return {};
+}
+
+int PageCount(const QString& pdf) {
+  const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
+  const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+  return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+QStringList PageLines(const QString& pdf, int page) {
+  const QString text = Run(QStringLiteral("pdftotext"),
+                           {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                            QString::number(page), QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+  QStringList lines;
+  for (const QString& line : text.split(QLatin1Char('\n'))) {
+    if (!line.trimmed().isEmpty() && line.trimmed() != QStringLiteral("\f")) lines.append(line.trimmed());
+  }
+  return lines;
+}
+
+}  // namespace
+
+class PrinterTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    if (!Run(QStringLiteral("lpstat"), {QStringLiteral("-r")}).contains(QStringLiteral("is running")))
+      QSKIP("No CUPS scheduler is reachable here; run .ci/setup.d/20-cups.sh to start one.");
+    queue_ = DefaultQueue();
+    if (queue_.isEmpty())
+      QSKIP("CUPS runs but has no default printer; .ci/setup.d/20-cups.sh adds the PDF queue.");
+  }
+
+  void printingMakesOneJobHoldingTheWholeReport_data() {
+    QTest::addColumn<int>("lines");
+    QTest::newRow("empty report") << 0;
+    QTest::newRow("a few lines") << 12;
+    QTest::newRow("several pages") << 150;
+  }
+
+  void printingMakesOneJobHoldingTheWholeReport() {
+    QFETCH(int, lines);
+    std::string report;
+    for (int i = 1; i <= lines; ++i) report += "LOCATION:   line " + std::to_string(i) + "\r\n";
+
+    WindowApp app;
+    app.Start(std::nullopt);
+    app.Form().Text1.Text.SetText(report);
+    const QSet<QString> before = Jobs(queue_, "completed");
+    test::MessageBoxAnswerer answerer;
+    QTest::mouseClick(app.Window().findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+    QCOMPARE(answerer.texts, QStringList());
+    QTRY_VERIFY_WITH_TIMEOUT(Jobs(queue_, "not-completed").isEmpty(), 60000);
+    const QSet<QString> fresh = Jobs(queue_, "completed") - before;
+    QCOMPARE(fresh.size(), 1);
+
+    QString pdf;
+    QTRY_VERIFY_WITH_TIMEOUT(!(pdf = PdfOfJob(*fresh.begin())).isEmpty(), 10000);
+    const int pages = PageCount(pdf);
+    QVERIFY2(pages >= 1, qPrintable(pdf));
+
+    // Every line arrives; full pages hold equally many lines and the last one
+    // the rest, so the page count follows from the first page. (The spooler's
+    // conversion leaves the PDF's fonts without a Unicode map, so the lines'
+    // characters cannot be compared.)
+    qsizetype printed = 0;
+    for (int page = 1; page <= pages; ++page) printed += PageLines(pdf, page).size();
+    QCOMPARE(printed, qsizetype{lines});
+    if (lines > 0) {
+      const auto per_page = PageLines(pdf, 1).size();
+      QCOMPARE(pages, static_cast<int>((lines + per_page - 1) / per_page));
+    } else {
+      QCOMPARE(pages, 1);
+    }
+  }
+
+  void withNoDefaultPrinterTheUserIsTold() {
+    // A spooler that cannot be reached knows no default printer.
+    cupsSetServer("/nonexistent/varnlink-test/cups.sock");
+    WindowApp app;
+    app.Start(std::nullopt);
+    const QSet<QString> before = Jobs(queue_, "all");
+    test::MessageBoxAnswerer answerer;
+    QTest::mouseClick(app.Window().findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+    cupsSetServer(nullptr);
+    QCOMPARE(answerer.texts.size(), 1);
+    QVERIFY2(answerer.texts.front().startsWith(QStringLiteral("Print failed: No default printer is installed.")),
+             qPrintable(answerer.texts.front()));
+    QCOMPARE(Jobs(queue_, "all"), before);
+  }
+
+ private:
+  QString queue_;
+};
+
+}  // namespace varnlink::app
+
+QTEST_MAIN(varnlink::app::PrinterTest)
+#include "printer_test.moc"
