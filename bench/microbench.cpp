@@ -58,8 +58,8 @@ void DuplicateCheckIndexed(benchmark::State& state) {
   const std::string needle = "TARGET:   C:\\Program Files\\App999999\\app.exe";  // a miss
   const std::string hit = "TARGET:   C:\\Program Files\\App" + std::to_string(state.range(0) - 1);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(report.FindFirst(needle));
-    const auto at = report.FindFirst(hit);
+    benchmark::DoNotOptimize(report.FindLineStart(needle));
+    const auto at = report.FindLineStart(hit);
     benchmark::DoNotOptimize(report.LocationBefore(*at));
   }
   state.counters["report_bytes"] = static_cast<double>(report.Text().size());
@@ -71,8 +71,8 @@ void DuplicateCheckLiteral(benchmark::State& state) {
   const std::string needle = "TARGET:   C:\\Program Files\\App999999\\app.exe";
   const std::string hit = "TARGET:   C:\\Program Files\\App" + std::to_string(state.range(0) - 1);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(varnlink::auditor::FindFirstLiteral(report.Text(), needle));
-    const auto at = varnlink::auditor::FindFirstLiteral(report.Text(), hit);
+    benchmark::DoNotOptimize(varnlink::auditor::FindLineStartLiteral(report.Text(), needle));
+    const auto at = varnlink::auditor::FindLineStartLiteral(report.Text(), hit);
     benchmark::DoNotOptimize(varnlink::auditor::LocationBeforeLiteral(report.Text(), *at));
   }
 }

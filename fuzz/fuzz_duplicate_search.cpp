@@ -1,7 +1,7 @@
-// Fuzz target, differential: the report's duplicate search (Report::FindFirst
+// Fuzz target, differential: the report's duplicate search (Report::FindLineStart
 // and Report::LocationBefore, answered from indexes kept up to date by every
 // change of the text) against the plain searches they must equal
-// (FindFirstLiteral: the first occurrence of the needle anywhere in the text,
+// (FindLineStartLiteral: the first line that begins with the needle,
 // prefix matches included; LocationBeforeLiteral: a backward scan for the
 // nearest line that begins with "LOCATION:   "), after any sequence of
 // appends, replacements and clears.
@@ -74,9 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case SearchOp::kFindFirst: {
         const std::string needle = input.Piece();
-        const auto found = report.FindFirst(needle);
-        VARNLINK_FUZZ_CHECK(found == varnlink::auditor::FindFirstLiteral(report.Text(), needle),
-                            "FindFirst equals the literal search");
+        const auto found = report.FindLineStart(needle);
+        VARNLINK_FUZZ_CHECK(found == varnlink::auditor::FindLineStartLiteral(report.Text(), needle),
+                            "FindLineStart equals the literal search");
         if (found) {
           VARNLINK_FUZZ_CHECK(report.LocationBefore(*found) ==
                                   varnlink::auditor::LocationBeforeLiteral(report.Text(), *found),

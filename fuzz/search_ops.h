@@ -4,7 +4,7 @@
 // report, each an operation byte followed by its operand.
 //
 //   op % 5 == 0  Append(piece)      1  SetText(piece)      2  Clear()
-//   op % 5 == 3  FindFirst(piece)   4  LocationBefore(u16 % (size + 1))
+//   op % 5 == 3  FindLineStart(piece)   4  LocationBefore(u16 % (size + 1))
 //
 // A piece is a length byte and that many bytes; bytes 0xF0 to 0xFF stand for
 // the report's own words (labels, line ends, marker texts) so that short

@@ -26,10 +26,12 @@ std::optional<std::string> PathOnLocationLine(std::string_view text, std::size_t
 
 }  // namespace
 
-std::optional<std::size_t> FindFirstLiteral(std::string_view text, std::string_view needle) {
-  const std::size_t at = text.find(needle);
-  if (at == std::string_view::npos) return std::nullopt;
-  return at;
+std::optional<std::size_t> FindLineStartLiteral(std::string_view text, std::string_view needle) {
+  for (std::size_t at = text.find(needle); at != std::string_view::npos;
+       at = text.find(needle, at + 1)) {
+    if (IsLineStart(text, at)) return at;
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> LocationBeforeLiteral(std::string_view text, std::size_t position) {
@@ -65,31 +67,30 @@ void Report::IndexCompleteLines() {
     const std::size_t line = complete_end_;
     const std::size_t end = text_.find_first_of(kLineEnds, line);
     if (end == std::string::npos) return;
-    if (IsLineStart(text_, line) && StartsWithAt(text_, line, kLocationLabel)) {
-      locations_.push_back(line);
-    }
-    const std::string_view text_of_line = std::string_view(text_).substr(line, end - line);
-    for (std::size_t at = text_of_line.find(kTargetLabel); at != std::string_view::npos;
-         at = text_of_line.find(kTargetLabel, at + 1)) {
-      targets_.Add(text_, line + at, line + at + kTargetLabel.size(), end);
+    if (IsLineStart(text_, line)) {
+      if (StartsWithAt(text_, line, kLocationLabel)) locations_.push_back(line);
+      if (StartsWithAt(text_, line, kTargetLabel)) {
+        targets_.Add(text_, line, line + kTargetLabel.size(), end);
+      }
     }
     complete_end_ = end + 1;
   }
 }
 
-std::optional<std::size_t> Report::FindFirst(std::string_view needle) const {
+std::optional<std::size_t> Report::FindLineStart(std::string_view needle) const {
   // A needle that starts with the label and stays on one line can only match
-  // where the label starts; anything else is searched plainly.
+  // a line that begins with the label; anything else is searched plainly.
   if (!needle.starts_with(kTargetLabel) || needle.find_first_of(kLineEnds) != std::string_view::npos) {
-    return FindFirstLiteral(text_, needle);
+    return FindLineStartLiteral(text_, needle);
   }
   if (auto hit = targets_.Earliest(text_, needle.substr(kTargetLabel.size()), kTargetLabel.size())) {
     return hit;
   }
   // The last line, while it has no line end yet.
-  const std::size_t at = text_.find(needle, complete_end_);
-  if (at == std::string::npos) return std::nullopt;
-  return at;
+  if (IsLineStart(text_, complete_end_) && StartsWithAt(text_, complete_end_, needle)) {
+    return complete_end_;
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> Report::LocationBefore(std::size_t position) const {

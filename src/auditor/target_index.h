@@ -9,14 +9,13 @@
 
 namespace varnlink::auditor {
 
-// An index of the places in a text where a fixed label starts (for the report:
-// "TARGET:   "), answering "where does a text that begins with the label first
-// occur?" in time proportional to the text's length, however long the report.
+// An index of the lines of a text that begin with a fixed label (for the
+// report: "TARGET:   "), answering "which such line first begins with this
+// text?" in time proportional to the text's length, however long the report.
 //
-// Each occurrence is keyed by what follows the label up to the end of its line
-// (CR or LF). A query that holds no CR or LF can only match within one line, so
-// it matches at an occurrence exactly when its remainder is a prefix of that
-// occurrence's key. Keys live in a radix tree whose edges point into the text
+// Each line is keyed by what follows the label up to the line's end (CR or
+// LF). A query that holds no CR or LF begins a line exactly when its remainder
+// is a prefix of that line's key. Keys live in a radix tree whose edges point into the text
 // itself; every node remembers the earliest occurrence below it. Occurrences
 // are added in increasing position, so that earliest position is simply the
 // first one that reached the node. Keys longer than kDepth are also kept in a
@@ -30,12 +29,12 @@ class TargetIndex {
 
   void Clear();
 
-  // Adds an occurrence of the label at `position`, whose key is
-  // text[key_start, key_end). Positions must increase from call to call.
+  // Adds the line at `position`, whose key is text[key_start, key_end).
+  // Positions must increase from call to call.
   void Add(const std::string& text, std::size_t position, std::size_t key_start,
            std::size_t key_end);
 
-  // The earliest added occurrence whose key begins with `key_prefix`.
+  // The earliest added line whose key begins with `key_prefix`.
   [[nodiscard]] std::optional<std::size_t> Earliest(const std::string& text,
                                                     std::string_view key_prefix,
                                                     std::size_t label_size) const;

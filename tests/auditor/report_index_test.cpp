@@ -46,15 +46,15 @@ void ExpectSameAnswers(const Report& report, ReportMaker& maker, const std::stri
   const std::string& text = report.Text();
   for (int q = 0; q < 20; ++q) {
     const std::string needle = maker.Needle();
-    const auto indexed = report.FindFirst(needle);
-    ASSERT_EQ(indexed, FindFirstLiteral(text, needle)) << context << " needle: " << needle;
+    const auto indexed = report.FindLineStart(needle);
+    ASSERT_EQ(indexed, FindLineStartLiteral(text, needle)) << context << " needle: " << needle;
     const std::size_t position = indexed ? *indexed : maker.Pick(text.size() + 1);
     ASSERT_EQ(report.LocationBefore(position), LocationBeforeLiteral(text, position))
         << context << " position " << position;
   }
 }
 
-TEST(Report, IndexedSearchGivesTheLiteralSearchsAnswers) {
+TEST(Report, IndexedSearchGivesThePlainSearchsAnswers) {
   for (unsigned seed = 0; seed < 300; ++seed) {
     ReportMaker maker(seed);
     Report report;
@@ -88,7 +88,7 @@ TEST(Report, FirstOccurrenceDecidesAmongPrefixMatches) {
       {"TARGET:   C:\\tools\\edit", std::nullopt},      // case matters
   };
   for (const auto& c : kCases) {
-    const auto at = report.FindFirst(c.needle);
+    const auto at = report.FindLineStart(c.needle);
     EXPECT_EQ(at.has_value(), c.earlier_path.has_value()) << c.needle;
     if (at) {
       EXPECT_EQ(report.LocationBefore(*at), c.earlier_path) << c.needle;
@@ -96,10 +96,18 @@ TEST(Report, FirstOccurrenceDecidesAmongPrefixMatches) {
   }
 }
 
+TEST(Report, LabelsInsideALineAreNotLineStarts) {
+  Report report;
+  // A shortcut's arguments holding "TARGET:   C:\\EVIL" are no target line.
+  report.Append("LOCATION:   /a.lnk\r\nTARGET:   C:\\A TARGET:   C:\\EVIL\r\n\r\n");
+  EXPECT_EQ(report.FindLineStart("TARGET:   C:\\EVIL"), std::nullopt);
+  EXPECT_EQ(report.FindLineStart("TARGET:   C:\\A"), 20u);
+}
+
 TEST(Report, LocationInsideAPathIsNotALocationLine) {
   Report report;
   report.Append("LOCATION:   /x/LOCATION:   y.lnk\r\nTARGET:   C:\\A\r\n\r\n");
-  EXPECT_EQ(report.LocationBefore(*report.FindFirst("TARGET:   C:\\A")), "/x/LOCATION:   y.lnk");
+  EXPECT_EQ(report.LocationBefore(*report.FindLineStart("TARGET:   C:\\A")), "/x/LOCATION:   y.lnk");
 }
 
 }  // namespace
