@@ -73,8 +73,8 @@ FolderView::FolderView(const platform::FolderListing& folders, char separator, Q
 }
 
 void FolderView::keyPressEvent(QKeyEvent* event) {
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem() != nullptr &&
-      on_open) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      currentItem() != nullptr && on_open) {
     on_open(currentItem()->data(0, kPathRole).toString().toStdString());
     return;
   }

@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
 
   const QStringList arguments = QApplication::arguments().mid(1);
   if (arguments.size() > 1 || (arguments.size() == 1 && arguments.front().startsWith('-'))) {
-    const bool help = arguments.size() == 1 &&
-                      (arguments.front() == QStringLiteral("-h") || arguments.front() == QStringLiteral("--help"));
+    const bool help = arguments.size() == 1 && (arguments.front() == QStringLiteral("-h") ||
+                                                arguments.front() == QStringLiteral("--help"));
     std::fputs("usage: varnlink [FOLDER]\n  Opens the Varnlink window, on FOLDER when given.\n",
                help ? stdout : stderr);
     return help ? 0 : 2;

@@ -144,9 +144,12 @@ void MainWindow::CreateControls() {
   list1_ = Place(new QListWidget(this), "List1", 0, 600, 7455, 840);
   list1_->setVisible(false);  // the run's paths; never shown
   list1_->setFocusPolicy(Qt::NoFocus);
-  command1_ = Place(new QPushButton(QStringLiteral("Audit"), this), "Command1", 120, 3240, 1335, 735);
-  command2_ = Place(new QPushButton(QStringLiteral("Print"), this), "Command2", 1680, 3240, 1455, 735);
-  command3_ = Place(new QPushButton(QStringLiteral("Copy"), this), "Command3", 3360, 3240, 1455, 735);
+  command1_ =
+      Place(new QPushButton(QStringLiteral("Audit"), this), "Command1", 120, 3240, 1335, 735);
+  command2_ =
+      Place(new QPushButton(QStringLiteral("Print"), this), "Command2", 1680, 3240, 1455, 735);
+  command3_ =
+      Place(new QPushButton(QStringLiteral("Copy"), this), "Command3", 3360, 3240, 1455, 735);
   label1_ = MakeLabel(this, "Label1", 5280, 3240, 3495, 375);
   MakeLabel(this, "Label3", 120, 4200, 1455, 255);
   label2_ = MakeLabel(this, "Label2", 1680, 4200, 9015, 255);
@@ -164,10 +167,10 @@ void MainWindow::CreateControls() {
                   4560, 2775, 495);
   check2_ = Place(new QCheckBox(QStringLiteral("Warn of Duplicate Targets"), this), "Check2", 6720,
                   5040, 3015, 375);
-  check3_ = Place(new QCheckBox(QStringLiteral(
-                                    "Warn of Duplicate Targets WITH Duplicate Parameter Strings"),
-                                this),
-                  "Check3", 6720, 5520, 4815, 255);
+  check3_ =
+      Place(new QCheckBox(
+                QStringLiteral("Warn of Duplicate Targets WITH Duplicate Parameter Strings"), this),
+            "Check3", 6720, 5520, 4815, 255);
   MakeLabel(this, "Label5", 120, 5640, 2535, 255);
   drive1_ = Place(new QComboBox(this), "Drive1", 120, 5880, 1335, 315);
   dir1_ = Place(new FolderView(folders_, separator_, this), "Dir1", 1680, 5880, 4575, 1890);
@@ -193,27 +196,34 @@ void MainWindow::CreateControls() {
 void MainWindow::SetTabOrder() {
   // The design's tab indexes, leaving out what takes no focus (labels, the
   // frame, the hidden List1).
-  const std::vector<QWidget*> order = {command1_, drive1_,  dir1_,    file1_,   list2_,
-                                       check1_,   check2_,  check3_,  option1_, option2_,
+  const std::vector<QWidget*> order = {command1_, drive1_,   dir1_,   file1_,   list2_,
+                                       check1_,   check2_,   check3_, option1_, option2_,
                                        option3_,  command2_, text1_,  command3_};
   for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void MainWindow::ConnectControls() {
-  connect(command1_, &QPushButton::clicked, this,
-          [this] { Raise("Audit", [this] { form_.Command1_Click(); }, true); });
-  connect(command2_, &QPushButton::clicked, this,
-          [this] { Raise("Print", [this] { form_.Command2_Click(); }, true); });
+  connect(command1_, &QPushButton::clicked, this, [this] {
+    Raise(
+        "Audit", [this] { form_.Command1_Click(); }, true);
+  });
+  connect(command2_, &QPushButton::clicked, this, [this] {
+    Raise(
+        "Print", [this] { form_.Command2_Click(); }, true);
+  });
   connect(command3_, &QPushButton::clicked, this,
           [this] { Raise("Copy", [this] { form_.Command3_Click(); }); });
 
   connect(drive1_, &QComboBox::activated, this, [this](int index) {
     const std::string drive = drive1_->itemText(index).toStdString();
     if (drive == form_.Drive1.Drive) return;
-    Raise("Choosing the drive", [this, drive] {
-      form_.Drive1.Drive = drive;
-      form_.Drive1_Change();
-    }, true);
+    Raise(
+        "Choosing the drive",
+        [this, drive] {
+          form_.Drive1.Drive = drive;
+          form_.Drive1_Change();
+        },
+        true);
   });
   dir1_->on_highlight = [this](const std::string& path) {
     Raise("Choosing the folder", [this, path] {
@@ -222,7 +232,8 @@ void MainWindow::ConnectControls() {
     });
   };
   dir1_->on_open = [this](const std::string& path) {
-    Raise("Opening the folder", [this, path] { form_.SetDir1Path(path); }, true);
+    Raise(
+        "Opening the folder", [this, path] { form_.SetDir1Path(path); }, true);
   };
   connect(file1_, &QListWidget::itemSelectionChanged, this, [this] {
     Raise("Selecting shortcuts", [this] {
@@ -250,7 +261,8 @@ void MainWindow::ConnectControls() {
   connect(option3_, &QRadioButton::clicked, this, select(form_.Option3));
 
   connect(&timer1_, &QTimer::timeout, this, [this] {
-    Raise("Timer", [this] { form_.Timer1_Timer(); }, false, false);
+    Raise(
+        "Timer", [this] { form_.Timer1_Timer(); }, false, false);
   });
 }
 
@@ -286,11 +298,14 @@ void MainWindow::Load() {
 }
 
 void MainWindow::OpenFolder(const std::string& folder) {
-  Raise("Opening the folder", [this, folder] {
-    form_.Dir1.Highlighted = folder;
-    form_.Dir1_Click();
-    form_.SetDir1Path(folder);
-  }, true);
+  Raise(
+      "Opening the folder",
+      [this, folder] {
+        form_.Dir1.Highlighted = folder;
+        form_.Dir1_Click();
+        form_.SetDir1Path(folder);
+      },
+      true);
 }
 
 void MainWindow::Sync(bool force) {
@@ -354,7 +369,8 @@ void MainWindow::SyncFileList() {
   const int count = form_.File1.ListCount();
   bool same = form_.File1.Path() == drawn_file_path_ &&
               static_cast<std::size_t>(count) == drawn_file_names_.size();
-  for (int i = 0; same && i < count; ++i) same = form_.File1.List(i) == drawn_file_names_[static_cast<std::size_t>(i)];
+  for (int i = 0; same && i < count; ++i)
+    same = form_.File1.List(i) == drawn_file_names_[static_cast<std::size_t>(i)];
   if (!same) {
     drawn_file_path_ = form_.File1.Path();
     drawn_file_names_.clear();
@@ -384,8 +400,9 @@ void MainWindow::SyncChoices() {
   draw_check(check2_, form_.Check2);
   draw_check(check3_, form_.Check3);
   // The three option buttons take one tab stop together: the selected one.
-  const std::pair<QRadioButton*, bool> options[] = {
-      {option1_, form_.Option1.Value}, {option2_, form_.Option2.Value}, {option3_, form_.Option3.Value}};
+  const std::pair<QRadioButton*, bool> options[] = {{option1_, form_.Option1.Value},
+                                                    {option2_, form_.Option2.Value},
+                                                    {option3_, form_.Option3.Value}};
   for (const auto& [button, selected] : options) {
     button->setChecked(selected);
     button->setFocusPolicy(selected ? Qt::StrongFocus : Qt::ClickFocus);

@@ -6,8 +6,8 @@
 namespace varnlink::app {
 
 void QtMessageDialog::Show(const std::string& text) {
-  QMessageBox box(QMessageBox::Information, QStringLiteral("Varnlink"), QString::fromStdString(text),
-                  QMessageBox::Ok, parent_.data());
+  QMessageBox box(QMessageBox::Information, QStringLiteral("Varnlink"),
+                  QString::fromStdString(text), QMessageBox::Ok, parent_.data());
   box.setWindowModality(Qt::ApplicationModal);
   // A box raised during an audit run waits for the user: it gets the normal
   // pointer while the rest of the window keeps the hourglass.

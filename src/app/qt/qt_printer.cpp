@@ -61,8 +61,8 @@ void QtPrinter::PrintText(const std::string& text) {
   const std::string instance = slash == std::string::npos ? "" : full_name.substr(slash + 1);
   const Destination dest(queue, instance);
 
-  const int job =
-      cupsCreateJob(CUPS_HTTP_DEFAULT, queue.c_str(), kJobTitle, dest.OptionCount(), dest.Options());
+  const int job = cupsCreateJob(CUPS_HTTP_DEFAULT, queue.c_str(), kJobTitle, dest.OptionCount(),
+                                dest.Options());
   if (job == 0) ThrowSpoolerError(queue, "cannot create the print job");
 
   if (cupsStartDocument(CUPS_HTTP_DEFAULT, queue.c_str(), job, kJobTitle, CUPS_FORMAT_TEXT, 1) !=

@@ -31,7 +31,6 @@ ReportView::ReportView(QWidget* parent) : QAbstractScrollArea(parent) {
   viewport()->setBackgroundRole(QPalette::Base);
   viewport()->setAutoFillBackground(true);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-
 }
 
 void ReportView::SetText(const std::string& text) {
@@ -74,7 +73,8 @@ int ReportView::VisibleLines() const {
 
 void ReportView::UpdateScrollBars() {
   const int visible = VisibleLines();
-  const auto lines = static_cast<int>(std::min<std::size_t>(line_starts_.size(), std::numeric_limits<int>::max()));
+  const auto lines =
+      static_cast<int>(std::min<std::size_t>(line_starts_.size(), std::numeric_limits<int>::max()));
   verticalScrollBar()->setRange(0, std::max(0, lines - visible));
   verticalScrollBar()->setPageStep(visible);
   verticalScrollBar()->setSingleStep(1);

@@ -34,7 +34,7 @@ class ReportView : public QAbstractScrollArea {
 
   std::string text_;
   std::vector<std::size_t> line_starts_{0};  // where each line begins; never empty
-  std::size_t longest_line_ = 0;  // index of the line with the most bytes
+  std::size_t longest_line_ = 0;             // index of the line with the most bytes
 };
 
 }  // namespace varnlink::app

@@ -13,7 +13,8 @@ WindowApp::WindowApp()
 void WindowApp::Start(const std::optional<std::string>& folder) {
   window_.Load();
   if (folder) {
-    const QString absolute = QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(*folder)));
+    const QString absolute =
+        QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(*folder)));
     window_.OpenFolder(absolute.toStdString());
   }
 }

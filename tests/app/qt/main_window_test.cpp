@@ -15,10 +15,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "tests/app/qt/message_box_answerer.h"
 #include "app/qt/report_view.h"
 #include "app/qt/twips.h"
 #include "app/qt/window_app.h"
+#include "tests/app/qt/message_box_answerer.h"
 #include "tests/support/link_writer.h"
 #include "tests/support/scratch_folder.h"
 
@@ -98,16 +98,16 @@ class MainWindowTest : public QObject {
       QRect twips;
     };
     const Row rows[] = {
-        {"Text1", {120, 360, 10575, 2775}},   {"Command1", {120, 3240, 1335, 735}},
-        {"Label2", {1680, 4200, 9015, 255}},  {"Dir1", {1680, 5880, 4575, 1890}},
-        {"File1", {6720, 5880, 3135, 2040}},  {"Option3", {120, 1200, 1095, 495}},
+        {"Text1", {120, 360, 10575, 2775}},  {"Command1", {120, 3240, 1335, 735}},
+        {"Label2", {1680, 4200, 9015, 255}}, {"Dir1", {1680, 5880, 4575, 1890}},
+        {"File1", {6720, 5880, 3135, 2040}}, {"Option3", {120, 1200, 1095, 495}},
     };
     for (const QSize size : {QSize(400, 300), QSize(1600, 1200)}) {
       window.showNormal();
       window.resize(size);
       for (const Row& row : rows) {
-        const QRect expected = TwipsRect(row.twips.x(), row.twips.y(), row.twips.width(),
-                                         row.twips.height());
+        const QRect expected =
+            TwipsRect(row.twips.x(), row.twips.y(), row.twips.width(), row.twips.height());
         QCOMPARE(Control<QWidget>(window, row.name)->geometry(), expected);
       }
     }
@@ -123,9 +123,8 @@ class MainWindowTest : public QObject {
         stops.append(widget->objectName());
       widget = widget->nextInFocusChain();
     } while (widget != Control<QPushButton>(app.Window(), "Command1"));
-    const QStringList expected = {"Command1", "Drive1", "Dir1",    "File1",    "List2",
-                                  "Check1",   "Check2", "Check3",  "Option1",  "Command2",
-                                  "Text1",    "Command3"};
+    const QStringList expected = {"Command1", "Drive1", "Dir1",    "File1",    "List2", "Check1",
+                                  "Check2",   "Check3", "Option1", "Command2", "Text1", "Command3"};
     QCOMPARE(stops.mid(0, expected.size()), expected);
   }
 
@@ -133,7 +132,8 @@ class MainWindowTest : public QObject {
     WindowApp app;
     app.Start(folder_->Path().string());
     MainWindow& window = app.Window();
-    QCOMPARE(Control<QLabel>(window, "Label2")->text(), QString::fromStdString(folder_->Path().string()));
+    QCOMPARE(Control<QLabel>(window, "Label2")->text(),
+             QString::fromStdString(folder_->Path().string()));
     QCOMPARE(Control<QListWidget>(window, "File1")->count(), 3);  // OLD.LNK too
 
     test::MessageBoxAnswerer answerer;
@@ -193,7 +193,8 @@ class MainWindowTest : public QObject {
     WindowApp app;
     app.Start(folder_->Path().string());
     auto* dir1 = Control<QTreeWidget>(app.Window(), "Dir1");
-    const QList<QTreeWidgetItem*> found = dir1->findItems(QStringLiteral("Sub"), Qt::MatchExactly | Qt::MatchRecursive);
+    const QList<QTreeWidgetItem*> found =
+        dir1->findItems(QStringLiteral("Sub"), Qt::MatchExactly | Qt::MatchRecursive);
     QCOMPARE(found.size(), 1);
     const QPoint at = dir1->visualItemRect(found.front()).center();
     QTest::mouseClick(dir1->viewport(), Qt::LeftButton, Qt::NoModifier, at);

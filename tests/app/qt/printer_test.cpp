@@ -13,8 +13,8 @@
 #include <QSet>
 #include <QTest>
 
-#include "tests/app/qt/message_box_answerer.h"
 #include "app/qt/window_app.h"
+#include "tests/app/qt/message_box_answerer.h"
 
 namespace varnlink::app {
 namespace {
@@ -36,7 +36,8 @@ QString DefaultQueue() {
 QSet<QString> Jobs(const QString& queue, const char* which) {
   QSet<QString> ids;
   const QString listing =
-      Run(QStringLiteral("lpstat"), {QStringLiteral("-W"), QString::fromLatin1(which), QStringLiteral("-o"), queue});
+      Run(QStringLiteral("lpstat"),
+          {QStringLiteral("-W"), QString::fromLatin1(which), QStringLiteral("-o"), queue});
   for (const QString& line : listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
     ids.insert(line.section(QLatin1Char(' '), 0, 0));
   return ids;
@@ -46,9 +47,10 @@ QSet<QString> Jobs(const QString& queue, const char* which) {
 // folder for unknown users).
 QString PdfOfJob(const QString& job_id) {
   const QString number = job_id.section(QLatin1Char('-'), -1);
-  for (const QString& folder : {QDir::homePath() + QStringLiteral("/PDF"), QStringLiteral("/var/spool/cups-pdf")}) {
-    QDirIterator it(folder, {QStringLiteral("*job_") + number + QStringLiteral(".pdf")}, QDir::Files,
-                    QDirIterator::Subdirectories);
+  for (const QString& folder :
+       {QDir::homePath() + QStringLiteral("/PDF"), QStringLiteral("/var/spool/cups-pdf")}) {
+    QDirIterator it(folder, {QStringLiteral("*job_") + number + QStringLiteral(".pdf")},
+                    QDir::Files, QDirIterator::Subdirectories);
     if (it.hasNext()) return it.next();
   }
   return {};
@@ -56,17 +58,20 @@ QString PdfOfJob(const QString& job_id) {
 
 int PageCount(const QString& pdf) {
   const QString info = Run(QStringLiteral("pdfinfo"), {pdf});
-  const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+  const QRegularExpressionMatch match =
+      QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
   return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
 
 QStringList PageLines(const QString& pdf, int page) {
-  const QString text = Run(QStringLiteral("pdftotext"),
-                           {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                            QString::number(page), QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+  const QString text =
+      Run(QStringLiteral("pdftotext"),
+          {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page),
+           QStringLiteral("-layout"), pdf, QStringLiteral("-")});
   QStringList lines;
   for (const QString& line : text.split(QLatin1Char('\n'))) {
-    if (!line.trimmed().isEmpty() && line.trimmed() != QStringLiteral("\f")) lines.append(line.trimmed());
+    if (!line.trimmed().isEmpty() && line.trimmed() != QStringLiteral("\f"))
+      lines.append(line.trimmed());
   }
   return lines;
 }
@@ -78,7 +83,8 @@ class PrinterTest : public QObject {
 
  private slots:
   void initTestCase() {
-    if (!Run(QStringLiteral("lpstat"), {QStringLiteral("-r")}).contains(QStringLiteral("is running")))
+    if (!Run(QStringLiteral("lpstat"), {QStringLiteral("-r")})
+             .contains(QStringLiteral("is running")))
       QSKIP("No CUPS scheduler is reachable here; run .ci/setup.d/20-cups.sh to start one.");
     queue_ = DefaultQueue();
     if (queue_.isEmpty())
@@ -102,7 +108,8 @@ class PrinterTest : public QObject {
     app.Form().Text1.Text.SetText(report);
     const QSet<QString> before = Jobs(queue_, "completed");
     test::MessageBoxAnswerer answerer;
-    QTest::mouseClick(app.Window().findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+    QTest::mouseClick(app.Window().findChild<QPushButton*>(QStringLiteral("Command2")),
+                      Qt::LeftButton);
     QCOMPARE(answerer.texts, QStringList());
     QTRY_VERIFY_WITH_TIMEOUT(Jobs(queue_, "not-completed").isEmpty(), 60000);
     const QSet<QString> fresh = Jobs(queue_, "completed") - before;
@@ -135,10 +142,12 @@ class PrinterTest : public QObject {
     app.Start(std::nullopt);
     const QSet<QString> before = Jobs(queue_, "all");
     test::MessageBoxAnswerer answerer;
-    QTest::mouseClick(app.Window().findChild<QPushButton*>(QStringLiteral("Command2")), Qt::LeftButton);
+    QTest::mouseClick(app.Window().findChild<QPushButton*>(QStringLiteral("Command2")),
+                      Qt::LeftButton);
     cupsSetServer(nullptr);
     QCOMPARE(answerer.texts.size(), 1);
-    QVERIFY2(answerer.texts.front().startsWith(QStringLiteral("Print failed: No default printer is installed.")),
+    QVERIFY2(answerer.texts.front().startsWith(
+                 QStringLiteral("Print failed: No default printer is installed.")),
              qPrintable(answerer.texts.front()));
     QCOMPARE(Jobs(queue_, "all"), before);
   }
