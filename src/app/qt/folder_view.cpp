@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/folder_listing.h"
+#include "window/controls.h"
 
 namespace varnlink::app {
 namespace {
@@ -85,7 +86,8 @@ void FolderView::Show(const std::string& root, const std::string& path,
                       const std::string& highlighted) {
   drawing_ = true;
   if (!shown_ || root != shown_root_ || path != shown_path_) Rebuild(root, path);
-  Highlight(highlighted.empty() ? path : highlighted);
+  // A highlight left over from another folder falls back to the current one.
+  if (highlighted.empty() || !Highlight(highlighted)) Highlight(path);
   drawing_ = false;
 }
 
@@ -121,15 +123,16 @@ void FolderView::Rebuild(const std::string& root, const std::string& path) {
   parent->setExpanded(true);
 }
 
-void FolderView::Highlight(const std::string& path) {
+bool FolderView::Highlight(const std::string& path) {
   const QString wanted = QString::fromStdString(path);
   for (QTreeWidgetItemIterator it(this); *it != nullptr; ++it) {
     if ((*it)->data(0, kPathRole).toString() == wanted) {
       if (currentItem() != *it) setCurrentItem(*it);
       scrollToItem(*it);
-      return;
+      return true;
     }
   }
+  return false;
 }
 
 }  // namespace varnlink::app

@@ -35,7 +35,7 @@ class FolderView : public QTreeWidget {
 
  private:
   void Rebuild(const std::string& root, const std::string& path);
-  void Highlight(const std::string& path);
+  bool Highlight(const std::string& path);  // false when `path` is not shown
 
   const platform::FolderListing& folders_;
   char separator_;

@@ -356,7 +356,9 @@ void MainWindow::SyncLists() {
   try {
     if (!form_.Drive1.Drive.empty()) {
       const std::string drive_root = folders_.DriveRoot(form_.Drive1.Drive);
-      if (form_.Dir1.Path.compare(0, drive_root.size(), drive_root) == 0) root = drive_root;
+      std::string within = form_.Dir1.Path;
+      if (within.empty() || within.back() != separator_) within += separator_;
+      if (within.compare(0, drive_root.size(), drive_root) == 0) root = drive_root;
     }
   } catch (const std::exception&) {
     // An unreadable drive still shows the folder from the file system's root.

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -211,6 +212,20 @@ class MainWindowTest : public QObject {
     QTest::keyClick(dir1, Qt::Key_Return);
     QCOMPARE(Control<QLabel>(app.Window(), "Label2")->text(),
              QString::fromStdString(folder_->Path().string()));
+  }
+
+  void openingTheRootFolderShowsItAsTheDriveRoot() {
+    WindowApp app;
+    app.Start(folder_->Path().string());
+    auto* dir1 = Control<QTreeWidget>(app.Window(), "Dir1");
+    const QPoint at = dir1->visualItemRect(dir1->topLevelItem(0)).center();
+    QTest::mouseClick(dir1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(Control<QLabel>(app.Window(), "Label2")->text(), QStringLiteral("/"));
+    QCOMPARE(dir1->topLevelItemCount(), 1);
+    QCOMPARE(dir1->currentItem(), dir1->topLevelItem(0));
+    QVERIFY(dir1->topLevelItem(0)->childCount() > 0);  // the root's own folders
+    QCOMPARE(Control<QComboBox>(app.Window(), "Drive1")->currentText(), QStringLiteral("/"));
   }
 
   void copyLeavesExactlyTheReportAsTheOnlyClipboardFormat() {
