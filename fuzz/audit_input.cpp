@@ -12,8 +12,8 @@ AuditInput ParseAuditInput(std::span<const std::uint8_t> data) {
   const auto magic = data.subspan(data.size() - kTrailerMagic.size());
   if (!std::equal(magic.begin(), magic.end(), kTrailerMagic.begin())) return input;
   const auto trailer = data.subspan(data.size() - fixed, 3);
-  const std::size_t report_length =
-      std::min<std::size_t>(static_cast<std::size_t>(trailer[0] | (trailer[1] << 8)), data.size() - fixed);
+  const std::size_t report_length = std::min<std::size_t>(
+      static_cast<std::size_t>(trailer[0] | (trailer[1] << 8)), data.size() - fixed);
   input.choices = trailer[2];
   const std::size_t shortcut_length = data.size() - fixed - report_length;
   input.shortcut = data.first(shortcut_length);

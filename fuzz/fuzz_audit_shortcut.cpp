@@ -75,13 +75,14 @@ void CheckAppended(std::string_view appended, std::size_t messages_shown) {
   VARNLINK_FUZZ_CHECK(markers <= 2 && markers <= messages_shown, "a marker only with its message");
   for (std::size_t m = 0; m < markers; ++m) {
     VARNLINK_FUZZ_CHECK(lines[2 * m].starts_with("*** DUPLICATE TARGET "), "marker line 1");
-    VARNLINK_FUZZ_CHECK(lines[2 * m + 1].starts_with("(duplicate located at ") &&
-                            lines[2 * m + 1].ends_with(")"),
-                        "marker line 2");
+    VARNLINK_FUZZ_CHECK(
+        lines[2 * m + 1].starts_with("(duplicate located at ") && lines[2 * m + 1].ends_with(")"),
+        "marker line 2");
   }
   static constexpr std::string_view kStarts[9] = {
-      "SHORTCUT NAME:   ", "LOCATION:   ", "TARGET:   ", "START IN:   ", "ICON SOURCE:   ",
-      "LENGTH:   ",        "READ ONLY:   ", "CREATED:   ", ""};
+      "SHORTCUT NAME:   ", "LOCATION:   ",    "TARGET:   ",
+      "START IN:   ",      "ICON SOURCE:   ", "LENGTH:   ",
+      "READ ONLY:   ",     "CREATED:   ",     ""};
   for (std::size_t k = 0; k < 9; ++k) {
     VARNLINK_FUZZ_CHECK(lines[2 * markers + k].starts_with(kStarts[k]), "entry line labels");
   }

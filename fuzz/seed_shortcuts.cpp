@@ -65,8 +65,8 @@ std::vector<Seed> Links() {
   add("network-unicode", wide_network);
 
   ShellLink environment;
-  environment.environment = EnvironmentBlock{"%ProgramFiles%\\App\\app.exe",
-                                             "%ProgramFiles%\\App\\app.exe"};
+  environment.environment =
+      EnvironmentBlock{"%ProgramFiles%\\App\\app.exe", "%ProgramFiles%\\App\\app.exe"};
   environment.arguments = "--start";
   environment.hot_key = 0x70;  // F1
   environment.hot_key_modifiers = kHotKeyShift;

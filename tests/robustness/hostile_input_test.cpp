@@ -4,12 +4,11 @@
 // report or an error naming the file, never a crash, a hang or memory that
 // grows with the file.
 
-#include <fcntl.h>
 #include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -34,8 +33,8 @@ namespace fs = std::filesystem;
 
 // What a row hands to the auditor.
 struct Subject {
-  std::string path;     // the shortcut to audit, or the folder to walk
-  bool walk = false;    // audit `path` as a folder tree through the window model
+  std::string path;                // the shortcut to audit, or the folder to walk
+  bool walk = false;               // audit `path` as a folder tree through the window model
   bool needs_no_override = false;  // the row needs file permissions to apply
 };
 
@@ -163,7 +162,9 @@ std::string WriteDeep(const std::string& folder, const std::string& name, const 
 const std::string kHostile = "\r\nLOCATION:   C:\\x\x1b[2J\t\x7f";
 const std::string kHostileShown = "??LOCATION:   C:\\x?[2J??";
 const std::string kUnicodeHostile =
-    "\r\nTARGET:   X\xe2\x80\xae" "exe.txt\xe2\x80\xa9" "LOCATION:   Y\xc2\x85";
+    "\r\nTARGET:   X\xe2\x80\xae"
+    "exe.txt\xe2\x80\xa9"
+    "LOCATION:   Y\xc2\x85";
 const std::string kUnicodeHostileShown = "??TARGET:   X?exe.txt?LOCATION:   Y?";
 
 ShellLink HostileLink(bool unicode) {
@@ -188,18 +189,33 @@ const std::vector<Row>& Rows() {
       {"NineteenBytes", [](auto& d) { return File(d, "x.lnk", Prefix(19)); },
        [](auto&) { return Fails("only 19 bytes long"); }},
       {"TwentyBytes", [](auto& d) { return File(d, "x.lnk", Prefix(20)); },
-       [](auto&) { return Reports({"LENGTH:   20 bytes          SHORTCUT KEY:   Ctrl + Alt +   \r\n"}); }},
+       [](auto&) {
+         return Reports({"LENGTH:   20 bytes          SHORTCUT KEY:   Ctrl + Alt +   \r\n"});
+       }},
       {"FiftyNineBytes", [](auto& d) { return File(d, "x.lnk", Prefix(59)); },
-       [](auto&) { return Reports({"LENGTH:   59 bytes          SHORTCUT KEY:   Ctrl + Alt +   \r\n"}); }},
+       [](auto&) {
+         return Reports({"LENGTH:   59 bytes          SHORTCUT KEY:   Ctrl + Alt +   \r\n"});
+       }},
       {"SixtyBytes", [](auto& d) { return File(d, "x.lnk", Prefix(60)); },
-       [](auto&) { return Reports({"LENGTH:   60 bytes          SHORTCUT KEY:   Ctrl + Alt +   \r\n"}); }},
+       [](auto&) {
+         return Reports({"LENGTH:   60 bytes          SHORTCUT KEY:   Ctrl + Alt +   \r\n"});
+       }},
       {"SixtyThreeBytes", [](auto& d) { return File(d, "x.lnk", Prefix(63)); },
-       [](auto&) { return Reports({"LENGTH:   63 bytes          SHORTCUT KEY:   Ctrl + Alt +       RUN:   Normal\r\n"}); }},
+       [](auto&) {
+         return Reports(
+             {"LENGTH:   63 bytes          SHORTCUT KEY:   Ctrl + Alt +       RUN:   Normal\r\n"});
+       }},
       {"SixtyFourBytes", [](auto& d) { return File(d, "x.lnk", Prefix(64)); },
        // Byte 64 is the blank after the file's end: the key shows as a blank.
-       [](auto&) { return Reports({"LENGTH:   64 bytes          SHORTCUT KEY:   Ctrl + Alt +        RUN:   Normal\r\n"}); }},
+       [](auto&) {
+         return Reports(
+             {"LENGTH:   64 bytes          SHORTCUT KEY:   Ctrl + Alt +        RUN:   Normal\r\n"});
+       }},
       {"SeventyFiveBytes", [](auto& d) { return File(d, "x.lnk", Prefix(75)); },
-       [](auto&) { return Reports({"LENGTH:   75 bytes          SHORTCUT KEY:   (none)        RUN:   Normal\r\n"}); }},
+       [](auto&) {
+         return Reports(
+             {"LENGTH:   75 bytes          SHORTCUT KEY:   (none)        RUN:   Normal\r\n"});
+       }},
 
       // --- counts and sizes that reach past the end
       {"WorkingFolderCountFFFF",
@@ -210,7 +226,9 @@ const std::vector<Row>& Rows() {
          return File(d, "x.lnk", BuildLink(link));
        },
        // The working folder runs to the end; the arguments after it are gone.
-       [](auto&) { return Reports({"TARGET:   C:\\A.EXE \r\n", "START IN:   C:\\W?\?-x"}); }},
+       [](auto&) {
+         return Reports({"TARGET:   C:\\A.EXE \r\n", "START IN:   C:\\W?\?-x"});
+       }},
       {"DescriptionCountFFFF",
        [](auto& d) {
          ShellLink link = FullLink();
@@ -280,8 +298,10 @@ const std::vector<Row>& Rows() {
          return File(d, "x.lnk", BuildLink(link));
        },
        [](auto&) {
-         return Reports({"START IN:   \xef\xbf\xbd" "A",
-                                 "TARGET:   C:\\A.EXE \xef\xbf\xbd\xef\xbf\xbd"});
+         return Reports(
+             {"START IN:   \xef\xbf\xbd"
+              "A",
+              "TARGET:   C:\\A.EXE \xef\xbf\xbd\xef\xbf\xbd"});
        }},
 
       // --- report lines hidden in every string, and in the file's name
@@ -289,18 +309,22 @@ const std::vector<Row>& Rows() {
        [](auto& d) { return File(d, "x\r\nLOCATION:   \x1b.lnk", BuildLink(HostileLink(false))); },
        [](auto& d) {
          return Reports({"SHORTCUT NAME:   x??LOCATION:   ?",
-                                 Location(d.PathOf("x\r\nLOCATION:   \x1b.lnk")),
-                                 "TARGET:   C:\\T" + kHostileShown + " A" + kHostileShown,
-                                 "START IN:   W" + kHostileShown,
-                                 "ICON SOURCE:    I" + kHostileShown});
+                         Location(d.PathOf("x\r\nLOCATION:   \x1b.lnk")),
+                         "TARGET:   C:\\T" + kHostileShown + " A" + kHostileShown,
+                         "START IN:   W" + kHostileShown, "ICON SOURCE:    I" + kHostileShown});
        }},
       {"ControlAndLayoutCharactersInEveryUnicodeString",
-       [](auto& d) { return File(d, "x\xe2\x80\xae" "knl.exe", BuildLink(HostileLink(true))); },
+       [](auto& d) {
+         return File(d,
+                     "x\xe2\x80\xae"
+                     "knl.exe",
+                     BuildLink(HostileLink(true)));
+       },
        [](auto&) {
          return Reports({"SHORTCUT NAME:   x?knl",
-                                 "TARGET:   C:\\T" + kUnicodeHostileShown + " A" + kUnicodeHostileShown,
-                                 "START IN:   W" + kUnicodeHostileShown,
-                                 "ICON SOURCE:    I" + kUnicodeHostileShown});
+                         "TARGET:   C:\\T" + kUnicodeHostileShown + " A" + kUnicodeHostileShown,
+                         "START IN:   W" + kUnicodeHostileShown,
+                         "ICON SOURCE:    I" + kUnicodeHostileShown});
        }},
       {"NulInCountedStrings",
        [](auto& d) {
@@ -318,8 +342,9 @@ const std::vector<Row>& Rows() {
          return Subject{path};
        },
        [](auto&) {
-         return Reports({"TARGET:   C:\\A.EXE -x",
-                                 "LENGTH:   4294967296 bytes          SHORTCUT KEY:   (none)        RUN:   Normal"});
+         return Reports(
+             {"TARGET:   C:\\A.EXE -x",
+              "LENGTH:   4294967296 bytes          SHORTCUT KEY:   (none)        RUN:   Normal"});
        }},
       {"Fifo",
        [](auto& d) {
@@ -351,7 +376,7 @@ const std::vector<Row>& Rows() {
        [](auto& d) { return File(d, "\xff\xfe\x80.lnk", BuildLink(FullLink())); },
        [](auto& d) {
          return Reports({"SHORTCUT NAME:   \xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd",
-                                 Location(d.PathOf("\xff\xfe\x80.lnk"))});
+                         Location(d.PathOf("\xff\xfe\x80.lnk"))});
        }},
       {"PathJustUnderTheLimit",
        [](auto& d) {
@@ -388,9 +413,9 @@ const std::vector<Row>& Rows() {
        // and the folder named x.lnk are no shortcuts.
        [](auto& d) {
          return Reports({Location(d.PathOf("a.lnk")), Location(d.PathOf("sub/b.lnk")),
-                                 Location(d.PathOf("x.lnk/c.lnk"))},
-                       {"up.lnk", "loop1.lnk", "loop2.lnk", "zero.lnk", "fifo.lnk",
-                                  "DUPLICATE", Location(d.PathOf("x.lnk")) + "\r\n"});
+                         Location(d.PathOf("x.lnk/c.lnk"))},
+                        {"up.lnk", "loop1.lnk", "loop2.lnk", "zero.lnk", "fifo.lnk", "DUPLICATE",
+                         Location(d.PathOf("x.lnk")) + "\r\n"});
        }},
       {"WalkOfATreeNearTheLengthLimit",
        [](auto& d) {
@@ -403,9 +428,8 @@ const std::vector<Row>& Rows() {
        // The shortcut within the limit is audited; the folder beyond it cannot
        // be listed and is named in the message at the end.
        [](auto&) {
-         return Reports({"TARGET:   C:\\A.EXE"},
-                       {"over.lnk"},
-                       {"could not be searched", "File name too long"});
+         return Reports({"TARGET:   C:\\A.EXE"}, {"over.lnk"},
+                        {"could not be searched", "File name too long"});
        }},
       {"ShortcutDeletedBetweenListingAndAudit",
        [](auto& d) {
@@ -413,9 +437,7 @@ const std::vector<Row>& Rows() {
          d.Write("b.lnk", BuildLink(LocalLink("C:\\B.EXE")));
          return Subject{d.Path().string(), true};
        },
-       [](auto& d) {
-         return Fails("No such file or directory", d.PathOf("b.lnk"));
-       }},
+       [](auto& d) { return Fails("No such file or directory", d.PathOf("b.lnk")); }},
       {"FolderUnreadableBeforeItIsListed",
        [](auto& d) {
          d.Write("a.lnk", BuildLink(LocalLink("C:\\A.EXE")));
@@ -424,9 +446,8 @@ const std::vector<Row>& Rows() {
          return Subject{d.Path().string(), true, true};
        },
        [](auto& d) {
-         return Reports({Location(d.PathOf("a.lnk"))},
-                       {"b.lnk"},
-                       {d.PathOf("sub"), "Permission denied"});
+         return Reports({Location(d.PathOf("a.lnk"))}, {"b.lnk"},
+                        {d.PathOf("sub"), "Permission denied"});
        }},
       {"FolderUnreadableAfterTheWalk",
        [](auto& d) {
@@ -434,9 +455,7 @@ const std::vector<Row>& Rows() {
          d.Write("sub/b.lnk", BuildLink(LocalLink("C:\\B.EXE")));
          return Subject{d.PathOf("sub"), true, true};
        },
-       [](auto& d) {
-         return Fails("Permission denied", d.PathOf("sub/b.lnk"));
-       }},
+       [](auto& d) { return Fails("Permission denied", d.PathOf("sub/b.lnk")); }},
   };
   return rows;
 }
@@ -527,8 +546,8 @@ TEST_P(HostileInput, GivesACorrectReportOrAnErrorNamingTheFile) {
   // whole when it ends in CR LF).
   const std::string lines = "\n" + report;
   for (const std::string& line : expect.lines) {
-    EXPECT_NE(lines.find("\n" + line), std::string::npos)
-        << "missing line: " << line << "\nin:\n" << report;
+    EXPECT_NE(lines.find("\n" + line), std::string::npos) << "missing line: " << line << "\nin:\n"
+                                                          << report;
   }
   for (const std::string& text : expect.absent) {
     EXPECT_EQ(report.find(text), std::string::npos) << text << "\nin:\n" << report;

@@ -38,7 +38,7 @@ ShellLink Carrying(const std::string& target, const std::string& text) {
 
 struct Row {
   const char* name;
-  std::vector<Shortcut> shortcuts;  // audited in order; the last one is checked
+  std::vector<Shortcut> shortcuts;   // audited in order; the last one is checked
   std::vector<std::string> markers;  // the marker lines above the last entry
 };
 
@@ -67,8 +67,7 @@ const std::vector<Row>& Rows() {
        {kTargetMarker, "(duplicate located at /l/d.lnk)", kArgsMarker,
         "(duplicate located at /l/d.lnk)"}},
       {"ForgedLinesInThePathOfTheDuplicateRedirectNoMarker",
-       {{"/l/d\r\nLOCATION:   /forged.lnk", To("C:\\A.EXE")},
-        {"/l/f.lnk", To("C:\\A.EXE")}},
+       {{"/l/d\r\nLOCATION:   /forged.lnk", To("C:\\A.EXE")}, {"/l/f.lnk", To("C:\\A.EXE")}},
        {kTargetMarker, "(duplicate located at /l/d?\?LOCATION:   /forged.lnk)"}},
       {"ParameterTextInAnotherEntryCreatesNoSecondMarker",
        {{"/l/e.lnk", To("C:\\A.EXE", "x TARGET:   C:\\A.EXE /p")},

@@ -4,10 +4,9 @@
 // (O_NOATIME, for the file's owner or root) the access time is unchanged too.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
