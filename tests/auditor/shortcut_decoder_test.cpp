@@ -42,33 +42,25 @@ struct DecodeCase {
 
 void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
 
-class DecodesGenuineLinks : public ::testing::TestWithParam<DecodeCase> {};
-class FallsBackToByteRules : public ::testing::TestWithParam<DecodeCase> {};
-class DecodesByByteRules : public ::testing::TestWithParam<DecodeCase> {};
+// Instantiated three times: genuine links read by structure, broken structures
+// that fall back to the byte rules, and files that are no genuine link.
+class Decodes : public ::testing::TestWithParam<DecodeCase> {
+ protected:
+  void Check(bool genuine) {
+    const Decoded d = Decode(GetParam().bytes());
+    EXPECT_EQ(d.genuine, genuine);
+    EXPECT_EQ(d.target_args, "TARGET:   " + GetParam().target_args);
+    EXPECT_EQ(d.start_in, GetParam().start_in);
+    EXPECT_EQ(d.icon_source, GetParam().icon_source);
+  }
+};
+class DecodesGenuineLinks : public Decodes {};
+class FallsBackToByteRules : public Decodes {};
+class DecodesByByteRules : public Decodes {};
 
-TEST_P(DecodesGenuineLinks, ByStructure) {
-  const Decoded d = Decode(GetParam().bytes());
-  EXPECT_TRUE(d.genuine);
-  EXPECT_EQ(d.target_args, "TARGET:   " + GetParam().target_args);
-  EXPECT_EQ(d.start_in, GetParam().start_in);
-  EXPECT_EQ(d.icon_source, GetParam().icon_source);
-}
-
-TEST_P(FallsBackToByteRules, WhenTheStructureDoesNotHold) {
-  const Decoded d = Decode(GetParam().bytes());
-  EXPECT_FALSE(d.genuine);
-  EXPECT_EQ(d.target_args, "TARGET:   " + GetParam().target_args);
-  EXPECT_EQ(d.start_in, GetParam().start_in);
-  EXPECT_EQ(d.icon_source, GetParam().icon_source);
-}
-
-TEST_P(DecodesByByteRules, OneBytePerCharacter) {
-  const Decoded d = Decode(GetParam().bytes());
-  EXPECT_FALSE(d.genuine);
-  EXPECT_EQ(d.target_args, "TARGET:   " + GetParam().target_args);
-  EXPECT_EQ(d.start_in, GetParam().start_in);
-  EXPECT_EQ(d.icon_source, GetParam().icon_source);
-}
+TEST_P(DecodesGenuineLinks, ByStructure) { Check(true); }
+TEST_P(FallsBackToByteRules, WhenTheStructureDoesNotHold) { Check(false); }
+TEST_P(DecodesByByteRules, OneBytePerCharacter) { Check(false); }
 
 // A local link with working dir, arguments and icon but no relative path: the
 // byte rules discard the first string and shift the rest.
@@ -331,130 +323,71 @@ std::vector<DecodeCase> BrokenStructureCases() {
 INSTANTIATE_TEST_SUITE_P(Decoder, FallsBackToByteRules, ::testing::ValuesIn(BrokenStructureCases()),
                          [](const auto& row) { return row.param.name; });
 
-// A file that is not a genuine link: `size` bytes of 'x' with byte 20 = `flags`.
-Bytes NotALink(std::size_t size, std::uint8_t flags) {
-  Bytes bytes(size, 'x');
+// A file that is no genuine link: 30 bytes of 'x' with byte 20 = `flags`, then `tail`.
+Bytes NotALink(std::uint8_t flags, const Bytes& tail) {
+  Bytes bytes(30, 'x');
   PutU8(bytes, 20, flags);
+  AppendBytes(bytes, tail);
   return bytes;
 }
+// A counted string as the byte rules read it: 16-bit count, one byte per char.
+Bytes Counted(std::string_view chars) {
+  Bytes bytes;
+  AppendU16(bytes, static_cast<std::uint16_t>(chars.size()));
+  AppendChars(bytes, chars);
+  return bytes;
+}
+const Bytes kPatternA = {0x10, 0, 0, 0, 0};  // label offset 16 and an empty label
+const Bytes kPatternB = {0x10, 0, 0, 0};
+const Bytes kNulPassedOver = {0, 0};  // the target's NUL and the byte after it
 
 std::vector<DecodeCase> ByteRuleCases() {
+  const std::string none = "START IN:    ";
+  // clang-format off
   return {
       {"PatternATargetRightAfterIt",
-       [] {
-         Bytes b = NotALink(40, 0x00);
-         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0});
-         PutChars(b, 35, "C:\\T");
-         PutU8(b, 39, 0);
-         PutBytes(b, 40, Bytes{0, 0, 0, 0, 0, 0});  // passed over, E2 count 0, icon count 0
-         return b;
-       },
-       "C:\\T", "START IN:    ", "ICON SOURCE:   C:\\T"},
+       [] { return NotALink(0, Concat({kPatternA, BytesOf("C:\\T"), kNulPassedOver, Counted(""), Counted("")})); },
+       "C:\\T", none, "ICON SOURCE:   C:\\T"},
       {"PatternBLabelPassedOver",
-       [] {
-         Bytes b = NotALink(30, 0x00);
-         PutU32(b, 30, 0x10);
-         PutChars(b, 34, "LABEL");
-         PutU8(b, 39, 0);
-         PutChars(b, 40, "C:\\T");
-         PutBytes(b, 44, Bytes{0, 0, 0, 0, 0, 0});
-         return b;
-       },
-       "C:\\T", "START IN:    ", "ICON SOURCE:   C:\\T"},
+       [] { return NotALink(0, Concat({kPatternB, BytesOf("LABEL"), {0}, BytesOf("C:\\T"), kNulPassedOver, Counted(""), Counted("")})); },
+       "C:\\T", none, "ICON SOURCE:   C:\\T"},
       {"PatternBInTheHeaderWins",
        [] {
-         Bytes b = NotALink(60, 0x00);
+         Bytes b = NotALink(0, Concat({Filled(10, 'x'), kPatternB, Filled(10, 'x')}));  // a later pattern B at 40
          PutU32(b, 24, 0x10);  // 24-27, followed by 'x'
-         PutU8(b, 31, 0);      // next NUL
+         PutU8(b, 31, 0);      // the NUL after it: the target starts at 32
          PutChars(b, 32, "HDR");
          PutU8(b, 35, 0);
-         PutU32(b, 40, 0x10);  // a later pattern B is not taken
-         PutBytes(b, 60, Bytes{0, 0, 0, 0, 0});
          return b;
        },
-       "HDR", "START IN:    ", "ICON SOURCE:   HDR"},
+       "HDR", none, "ICON SOURCE:   HDR"},
       {"NoPatternByte3NulTargetAtByte4",
        [] {
-         Bytes b = NotALink(24, 0x00);
-         PutU8(b, 3, 0);
-         PutChars(b, 4, "ABC");
-         PutU8(b, 7, 0);
-         PutBytes(b, 24, Bytes{0, 0, 0, 0, 0});
+         Bytes b = NotALink(0, {});
+         PutBytes(b, 3, Concat({{0}, BytesOf("ABC"), {0}}));
          return b;
        },
-       "ABC", "START IN:    ", "ICON SOURCE:   ABC"},
+       "ABC", none, "ICON SOURCE:   ABC"},
       {"NulAtTargetStartGivesEmptyTarget",
-       [] {
-         Bytes b = NotALink(30, 0x00);
-         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
-         return b;
-       },
-       "", "START IN:    ", "ICON SOURCE:   "},
-      {"HasNameDiscardsTwoStrings",
-       [] {
-         Bytes b = NotALink(30, 0x14);  // 4 and 16
-         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0});
-         PutChars(b, 35, "T");
-         PutBytes(b, 36, Bytes{0, 0});
-         PutU16(b, 38, 1);
-         PutChars(b, 40, "1");
-         PutU16(b, 41, 1);
-         PutChars(b, 43, "2");
-         PutU16(b, 44, 1);
-         PutChars(b, 46, "W");
-         PutU16(b, 47, 0);
-         return b;
-       },
+       [] { return NotALink(0, Concat({kPatternA, kNulPassedOver, Counted(""), Counted("")})); },
+       "", none, "ICON SOURCE:   "},
+      {"HasNameDiscardsTwoStrings",  // flags 4 and 16
+       [] { return NotALink(0x14, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted("1"), Counted("2"), Counted("W"), Counted("")})); },
        "T", "START IN:   W", "ICON SOURCE:   T"},
-      {"WorkingDirWithoutRelativePathIsShifted",
-       [] {
-         Bytes b = NotALink(30, 0x10);
-         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0});
-         PutChars(b, 35, "T");
-         PutBytes(b, 36, Bytes{0, 0});
-         PutU16(b, 38, 2);
-         PutChars(b, 40, "WD");  // discarded by E2
-         PutU16(b, 42, 3);
-         PutChars(b, 44, "NXT");  // read as working dir
-         PutU16(b, 47, 0);
-         return b;
-       },
+      {"WorkingDirWithoutRelativePathIsShifted",  // the first string is always discarded
+       [] { return NotALink(0x10, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted("WD"), Counted("NXT"), Counted("")})); },
        "T", "START IN:   NXT", "ICON SOURCE:   T"},
       {"IconFlagClearIgnoresIconString",
-       [] {
-         Bytes b = NotALink(30, 0x00);
-         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0});
-         PutChars(b, 35, "T");
-         PutBytes(b, 36, Bytes{0, 0, 0, 0});
-         PutU16(b, 40, 3);
-         PutChars(b, 42, "ICO");
-         return b;
-       },
-       "T", "START IN:    ", "ICON SOURCE:   T"},
-      {"UnicodeFlagIgnoredCountsAreBytes",
-       [] {
-         Bytes b = NotALink(30, 0x90);  // 16 and 128
-         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0});
-         PutChars(b, 35, "T");
-         PutBytes(b, 36, Bytes{0, 0, 0, 0});
-         PutU16(b, 40, 4);
-         PutBytes(b, 42, Bytes{'W', 0, 'D', 0});  // 4 bytes: W, NUL, D, NUL
-         PutU16(b, 46, 0);
-         return b;
-       },
+       [] { return NotALink(0, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted(""), Counted("ICO")})); },
+       "T", none, "ICON SOURCE:   T"},
+      {"UnicodeFlagIgnoredCountsAreBytes",  // flags 16 and 128
+       [] { return NotALink(0x90, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted(""), Counted(std::string("W\0D\0", 4)), Counted("")})); },
        "T", "START IN:   W?D?", "ICON SOURCE:   T"},
-      {"TolerantCountPastEndReusesLastCount",
-       [] {
-         // E2 reads count 0xFFFF; E4 and on find no count bytes, reuse 0xFFFF and
-         // read nothing.
-         Bytes b = NotALink(30, 0x70);
-         PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0});
-         PutChars(b, 35, "T");
-         PutBytes(b, 36, Bytes{0, 0, 0xFF, 0xFF, 'a'});
-         return b;
-       },
+      {"TolerantCountPastEndReusesLastCount",  // E2 reads 0xFFFF; E4 on reuse it and read nothing
+       [] { return NotALink(0x70, Concat({kPatternA, BytesOf("T"), kNulPassedOver, {0xFF, 0xFF, 'a'}})); },
        "T ", "START IN:   ", "ICON SOURCE:    "},
   };
+  // clang-format on
 }
 
 INSTANTIATE_TEST_SUITE_P(Decoder, DecodesByByteRules, ::testing::ValuesIn(ByteRuleCases()),
@@ -465,10 +398,10 @@ TEST(Decoder, ByteRuleStrictFailuresNameThePath) {
     const char* name;
     Bytes bytes;
   };
-  Bytes no_nul = NotALink(40, 0);
-  PutBytes(no_nul, 30, Bytes{0x10, 0, 0, 0, 0});  // target starts at 35, no NUL after it
-  Bytes count_in_e3 = NotALink(30, 0x04);         // HasName
-  PutBytes(count_in_e3, 30, Bytes{0x10, 0, 0, 0, 0, 'T', 0, 0, 0xFF, 0xFF, 'a'});
+  const Bytes no_nul =
+      NotALink(0, Concat({kPatternA, BytesOf("xxxxx")}));  // no NUL ends the target
+  const Bytes count_in_e3 =  // HasName; E2 reads 0xFFFF, E3 finds no count
+      NotALink(0x04, Concat({kPatternA, BytesOf("T"), kNulPassedOver, {0xFF, 0xFF, 'a'}}));
   const std::vector<Failing> cases = {
       {"19 bytes", Bytes(19, 'x')},
       {"no NUL after target start", no_nul},
@@ -562,12 +495,11 @@ TEST(Decoder, ByteRuleHotKeyAndRunModeAsThePart) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << "size " << c.size << " byte60 " << int{c.byte60});
-    Bytes b(c.size, 'x');
-    PutU8(b, 20, 0);
-    PutBytes(b, 30, Bytes{0x10, 0, 0, 0, 0, 'T', 0, 0, 0, 0, 0, 0});
+    Bytes b =
+        NotALink(0, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted(""), Counted("")}));
+    b.resize(c.size, 'x');
     if (c.size > 60) PutU8(b, 60, c.byte60);
     if (c.size > 64) PutU8(b, 64, c.byte64);
-    b.resize(c.size, 'x');
     const Decoded d = Decode(b);
     EXPECT_EQ(d.key, c.key);
     EXPECT_EQ(d.run, c.run);
