@@ -1,4 +1,4 @@
-// The report buffer: appends, the first occurrence of a text, and the LOCATION
+// The report buffer: appends, the first line that begins with a text, and the LOCATION
 // line that stands before a position (only a line that begins with the label).
 
 #include "auditor/report.h"
@@ -12,15 +12,16 @@
 namespace varnlink::auditor {
 namespace {
 
-TEST(Report, AppendsAndFindsTheFirstOccurrence) {
+TEST(Report, AppendsAndFindsTheFirstLineBeginningWithATarget) {
   Report report;
   EXPECT_EQ(report.Text(), "");
-  EXPECT_EQ(report.FindFirst("TARGET:   "), std::nullopt);
-  report.Append("LOCATION:   a\r\nTARGET:   x\r\n");
+  EXPECT_EQ(report.FindLineStart("TARGET:   "), std::nullopt);
+  report.Append("LOCATION:   TARGET:   y\r\nTARGET:   xyz\r\n");
   report.Append("LOCATION:   b\r\nTARGET:   x\r\n");
-  EXPECT_EQ(report.Text(), "LOCATION:   a\r\nTARGET:   x\r\nLOCATION:   b\r\nTARGET:   x\r\n");
-  EXPECT_EQ(report.FindFirst("TARGET:   x"), 15u);
-  EXPECT_EQ(report.FindFirst("TARGET:   y"), std::nullopt);
+  EXPECT_EQ(report.Text(),
+            "LOCATION:   TARGET:   y\r\nTARGET:   xyz\r\nLOCATION:   b\r\nTARGET:   x\r\n");
+  EXPECT_EQ(report.FindLineStart("TARGET:   x"), 25u);           // a line that begins with it
+  EXPECT_EQ(report.FindLineStart("TARGET:   y"), std::nullopt);  // only inside a line
   report.SetText("z");
   EXPECT_EQ(report.Text(), "z");
   report.Clear();
