@@ -5,6 +5,7 @@
 # existing queue are left as they are. Works as root in a container without
 # systemd, where nothing starts cupsd for us.
 set -euo pipefail
+export PATH="$PATH:/usr/sbin:/sbin"  # cupsd and lpadmin live there
 
 PACKAGES=(cups cups-client printer-driver-cups-pdf libcups2-dev poppler-utils
           xvfb xauth x11-utils imagemagick qt6-base-dev)

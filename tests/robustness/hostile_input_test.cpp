@@ -407,15 +407,18 @@ const std::vector<Row>& Rows() {
          ::mkfifo(d.PathOf("sub/fifo.lnk").c_str(), 0644);
          fs::create_directory(d.PathOf("x.lnk"));
          d.Write("x.lnk/c.lnk", BuildLink(LocalLink("C:\\C.EXE")));
+         d.Write("sub/\xff\xfe.lnk", BuildLink(LocalLink("C:\\D.EXE")));  // not UTF-8
          return Subject{d.Path().string(), true};
        },
        // Each real shortcut once; the links, the loop, the device, the FIFO
        // and the folder named x.lnk are no shortcuts.
        [](auto& d) {
-         return Reports({Location(d.PathOf("a.lnk")), Location(d.PathOf("sub/b.lnk")),
-                         Location(d.PathOf("x.lnk/c.lnk"))},
-                        {"up.lnk", "loop1.lnk", "loop2.lnk", "zero.lnk", "fifo.lnk", "DUPLICATE",
-                         Location(d.PathOf("x.lnk")) + "\r\n"});
+         return Reports(
+             {Location(d.PathOf("a.lnk")), Location(d.PathOf("sub/b.lnk")),
+              Location(d.PathOf("x.lnk/c.lnk")),
+              "LOCATION:   " + Shown(d.PathOf("sub/")) + "\xef\xbf\xbd\xef\xbf\xbd.lnk\r\n"},
+             {"up.lnk", "loop1.lnk", "loop2.lnk", "zero.lnk", "fifo.lnk", "DUPLICATE",
+              Location(d.PathOf("x.lnk")) + "\r\n"});
        }},
       {"WalkOfATreeNearTheLengthLimit",
        [](auto& d) {

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QIcon>
 #include <QItemSelection>
@@ -15,6 +14,7 @@
 #include <exception>
 #include <optional>
 
+#include "app/qt/control_font.h"
 #include "app/qt/folder_view.h"
 #include "app/qt/report_view.h"
 #include "app/qt/twips.h"
@@ -30,65 +30,6 @@ namespace {
 // The window's design size (client area before it is maximised).
 constexpr int kClientWidthTwips = 11805;
 constexpr int kClientHeightTwips = 8355;
-
-// Captions were sized for "MS Sans Serif" 8 point. Where it is missing, a
-// stand-in of similar width is used, shrunk until the design's tightest
-// one-line captions fit their controls (a check box's box takes ~20 pixels).
-struct TightCaption {
-  const char* text;
-  int width_twips;
-  int indicator_pixels;
-};
-constexpr TightCaption kTightCaptions[] = {
-    {"Directory Selected", 1455, 0},
-    {"Shortcuts Selected", 1575, 0},
-    {"Warn of Duplicate Targets WITH Duplicate Parameter Strings", 4815, 20},
-};
-
-QFont ControlFont() {
-  if (QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif"))) {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    return font;
-  }
-  QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-  for (const char* family : {"Arial", "Liberation Sans", "Nimbus Sans"}) {
-    if (QFontDatabase::hasFamily(QString::fromLatin1(family))) {
-      font = QFont(QString::fromLatin1(family));
-      break;
-    }
-  }
-  for (double points = 8.0; points >= 6.0; points -= 0.25) {
-    font.setPointSizeF(points);
-    const QFontMetrics metrics(font);
-    bool fits = true;
-    for (const TightCaption& caption : kTightCaptions) {
-      fits = fits && metrics.horizontalAdvance(QString::fromLatin1(caption.text)) +
-                             caption.indicator_pixels <=
-                         TwipsToPixels(caption.width_twips);
-    }
-    if (fits) break;
-  }
-  return font;
-}
-
-// A caption broken into lines at blanks so that each fits `width` pixels, as
-// the design's tall option buttons and check boxes show theirs. The text
-// itself is unchanged but for the line breaks.
-QString WrappedCaption(const QString& caption, const QFontMetrics& metrics, int width) {
-  QString wrapped;
-  QString line;
-  for (const QString& word : caption.split(QLatin1Char(' '))) {
-    const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-    if (!line.isEmpty() && metrics.horizontalAdvance(candidate) > width) {
-      wrapped += line + QLatin1Char('\n');
-      line = word;
-    } else {
-      line = candidate;
-    }
-  }
-  return wrapped + line;
-}
 
 // Shows the hourglass while it lives.
 class WaitCursor {
@@ -139,7 +80,7 @@ MainWindow::MainWindow(window::Form1& form, const platform::FolderListing& folde
 }
 
 void MainWindow::CreateControls() {
-  MakeLabel(this, "Label6", 120, 0, 1575, 375);
+  label6_ = MakeLabel(this, "Label6", 120, 0, 1575, 375);
   text1_ = Place(new ReportView(this), "Text1", 120, 360, 10575, 2775);
   list1_ = Place(new QListWidget(this), "List1", 0, 600, 7455, 840);
   list1_->setVisible(false);  // the run's paths; never shown
@@ -151,7 +92,7 @@ void MainWindow::CreateControls() {
   command3_ =
       Place(new QPushButton(QStringLiteral("Copy"), this), "Command3", 3360, 3240, 1455, 735);
   label1_ = MakeLabel(this, "Label1", 5280, 3240, 3495, 375);
-  MakeLabel(this, "Label3", 120, 4200, 1455, 255);
+  label3_ = MakeLabel(this, "Label3", 120, 4200, 1455, 255);
   label2_ = MakeLabel(this, "Label2", 1680, 4200, 9015, 255);
   label2_->setAutoFillBackground(true);
   QPalette white = label2_->palette();
@@ -160,7 +101,7 @@ void MainWindow::CreateControls() {
   label2_->setPalette(white);
   label2_->setFrameShape(QFrame::Panel);
   label2_->setFrameShadow(QFrame::Sunken);
-  MakeLabel(this, "Label4", 120, 4680, 1575, 375);
+  label4_ = MakeLabel(this, "Label4", 120, 4680, 1575, 375);
   list2_ = Place(new QListWidget(this), "List2", 1680, 4560, 4695, 645);
   list2_->setSelectionMode(QAbstractItemView::NoSelection);
   check1_ = Place(new QCheckBox(QStringLiteral("Search Sub Directories"), this), "Check1", 6720,
@@ -171,7 +112,7 @@ void MainWindow::CreateControls() {
       Place(new QCheckBox(
                 QStringLiteral("Warn of Duplicate Targets WITH Duplicate Parameter Strings"), this),
             "Check3", 6720, 5520, 4815, 255);
-  MakeLabel(this, "Label5", 120, 5640, 2535, 255);
+  label5_ = MakeLabel(this, "Label5", 120, 5640, 2535, 255);
   drive1_ = Place(new QComboBox(this), "Drive1", 120, 5880, 1335, 315);
   dir1_ = Place(new FolderView(folders_, separator_, this), "Dir1", 1680, 5880, 4575, 1890);
   file1_ = Place(new QListWidget(this), "File1", 6720, 5880, 3135, 2040);
@@ -317,10 +258,10 @@ void MainWindow::Sync(bool force) {
   if (windowTitle() != caption) setWindowTitle(caption);
   SetCaption(label1_, form_.Label1.Caption);
   SetCaption(label2_, form_.Label2.Caption);
-  SetCaption(findChild<QLabel*>(QStringLiteral("Label3")), form_.Label3.Caption);
-  SetCaption(findChild<QLabel*>(QStringLiteral("Label4")), form_.Label4.Caption);
-  SetCaption(findChild<QLabel*>(QStringLiteral("Label5")), form_.Label5.Caption);
-  SetCaption(findChild<QLabel*>(QStringLiteral("Label6")), form_.Label6.Caption);
+  SetCaption(label3_, form_.Label3.Caption);
+  SetCaption(label4_, form_.Label4.Caption);
+  SetCaption(label5_, form_.Label5.Caption);
+  SetCaption(label6_, form_.Label6.Caption);
   text1_->SetText(form_.Text1.Text.Text());
   SyncLists();
   SyncFileList();

@@ -77,6 +77,10 @@ class MainWindow : public QWidget {
 
   QLabel* label1_ = nullptr;
   QLabel* label2_ = nullptr;
+  QLabel* label3_ = nullptr;
+  QLabel* label4_ = nullptr;
+  QLabel* label5_ = nullptr;
+  QLabel* label6_ = nullptr;
   ReportView* text1_ = nullptr;
   QListWidget* list1_ = nullptr;
   QListWidget* list2_ = nullptr;
