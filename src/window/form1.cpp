@@ -12,6 +12,9 @@ namespace {
 // How many folders or shortcuts a "passed over" message names before it just counts.
 constexpr std::size_t kFoldersNamed = 10;
 
+// Report bytes reserved per shortcut to audit.
+constexpr std::size_t kEntryBytesReserved = 768;
+
 // The hourglass for the whole of a run, and the default pointer again however
 // the run ends, so an error never leaves the user with a busy pointer.
 class HourglassPointer {
@@ -144,6 +147,9 @@ void Form1::Command1_Click() {
     ListSubDirs(folder + path_separator);
   }
 
+  // Most entries take 400 to 700 bytes; room for all of them up front spares
+  // the report from being moved (and its pages touched afresh) as it grows.
+  Text1.Text.Reserve(static_cast<std::size_t>(List1.ListCount()) * kEntryBytesReserved);
   module1_.ShortcutCount = 0;
   const bool walked = List2.ListCount() == 0;
   const int count = List1.ListCount();
