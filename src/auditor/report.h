@@ -26,6 +26,9 @@ class Report {
   void SetText(std::string text);
   void Clear();
   void Append(std::string_view lines);
+  // Room for `bytes` of text without moving it again (a run knows roughly how
+  // much it will write).
+  void Reserve(std::size_t bytes) { text_.reserve(bytes); }
 
   // Byte offset of the first line (at the text's start or after a LF) that
   // begins with `needle`.

@@ -10,7 +10,10 @@ enum class EntryKind { kRegularFile, kFolder, kOther };
 
 struct FolderEntry {
   std::string name;         // name only, no folder part
-  std::uint32_t attributes;  // Attribute bits
+  // Attribute bits. Listings report the folder, archive, hidden and system
+  // bits; the read-only bit of a file is FileServices::FileAttributes' to tell
+  // (on POSIX it would cost every file its own status call).
+  std::uint32_t attributes;
   EntryKind kind;
 };
 

@@ -2,14 +2,18 @@
 
 #include <algorithm>
 #include <cctype>
+#include <system_error>
 
 #include "platform/error.h"
 
 namespace varnlink::window {
 namespace {
 
-// How many folders the "not searched" message names before it just counts.
+// How many folders or shortcuts a "passed over" message names before it just counts.
 constexpr std::size_t kFoldersNamed = 10;
+
+// Report bytes reserved per shortcut to audit.
+constexpr std::size_t kEntryBytesReserved = 768;
 
 // The hourglass for the whole of a run, and the default pointer again however
 // the run ends, so an error never leaves the user with a busy pointer.
@@ -44,6 +48,19 @@ std::string ResultLine(std::int16_t count) {
 }
 
 // Windows paths ignore case ("c:\" is the root of "C:\WINDOWS"); POSIX paths do not.
+// The first few of `items`, then how many more there are.
+std::string NamedList(const std::vector<std::string>& items) {
+  std::string text;
+  for (std::size_t i = 0; i < items.size() && i < kFoldersNamed; ++i) {
+    if (i > 0) text += "; ";
+    text += items[i];
+  }
+  if (items.size() > kFoldersNamed) {
+    text += "; and " + std::to_string(items.size() - kFoldersNamed) + " more";
+  }
+  return text;
+}
+
 bool StartsWithFolder(const std::string& path, const std::string& root, char separator) {
   if (root.empty() || path.size() < root.size()) return false;
   if (separator != '\\') return path.starts_with(root);
@@ -116,6 +133,7 @@ void Form1::Command1_Click() {
   HourglassPointer hourglass(*this);
   Text1.Text.Clear();
   not_searched_.clear();
+  vanished_.clear();
 
   const std::string separator(1, platform_.files.PathSeparator());
   const std::string& folder = Label2.Caption;
@@ -129,14 +147,27 @@ void Form1::Command1_Click() {
     ListSubDirs(folder + path_separator);
   }
 
+  // Most entries take 400 to 700 bytes; room for all of them up front spares
+  // the report from being moved (and its pages touched afresh) as it grows.
+  Text1.Text.Reserve(static_cast<std::size_t>(List1.ListCount()) * kEntryBytesReserved);
   module1_.ShortcutCount = 0;
+  const bool walked = List2.ListCount() == 0;
   const int count = List1.ListCount();
   for (int i = 0; i < count; ++i) {
     const std::string path = List1.List(i);
-    module1_.AuditShortcut(path, *this);
+    try {
+      module1_.AuditShortcut(path, *this);
+    } catch (const std::system_error& e) {
+      // A shortcut the walk found may be gone by the time it is read; it is
+      // passed over like a folder that could not be searched. A selected
+      // shortcut that is missing still ends the run.
+      if (!walked || e.code() != std::errc::no_such_file_or_directory) throw;
+      vanished_.push_back(path);
+    }
   }
   Label1.Caption = ResultLine(module1_.ShortcutCount);
   ReportFoldersNotSearched();
+  ReportShortcutsVanished();
 }
 
 void Form1::Command2_Click() {
@@ -210,17 +241,25 @@ void Form1::ListSubDirs(const std::string& path) {
 
 void Form1::ReportFoldersNotSearched() {
   if (not_searched_.empty()) return;
-  std::string text = not_searched_.size() == 1 ? "1 folder could not be searched and was passed over: "
-                                               : std::to_string(not_searched_.size()) +
-                                                     " folders could not be searched and were passed over: ";
-  for (std::size_t i = 0; i < not_searched_.size() && i < kFoldersNamed; ++i) {
-    if (i > 0) text += "; ";
-    text += not_searched_[i].folder + " (" + not_searched_[i].reason + ")";
-  }
-  if (not_searched_.size() > kFoldersNamed) {
-    text += "; and " + std::to_string(not_searched_.size() - kFoldersNamed) + " more";
-  }
+  std::vector<std::string> named;
+  for (const auto& folder : not_searched_) named.push_back(folder.folder + " (" + folder.reason + ")");
   not_searched_.clear();
+  platform_.messages.Show(Printable(
+      (named.size() == 1 ? "1 folder could not be searched and was passed over: "
+                         : std::to_string(named.size()) +
+                               " folders could not be searched and were passed over: ") +
+      NamedList(named)));
+}
+
+void Form1::ReportShortcutsVanished() {
+  if (vanished_.empty()) return;
+  const std::string text =
+      (vanished_.size() == 1
+           ? "1 shortcut vanished before it could be audited and was passed over: "
+           : std::to_string(vanished_.size()) +
+                 " shortcuts vanished before they could be audited and were passed over: ") +
+      NamedList(vanished_);
+  vanished_.clear();
   platform_.messages.Show(Printable(text));
 }
 

@@ -94,11 +94,13 @@ class Form1 : public auditor::AuditChoices {
 
  private:
   void ReportFoldersNotSearched();
+  void ReportShortcutsVanished();
 
   Platform platform_;
   auditor::Module1 module1_;
   std::uint64_t revision_ = 0;
   std::vector<FolderWalk::NotSearched> not_searched_;  // by ListSubDirs, this run
+  std::vector<std::string> vanished_;  // shortcuts found by the walk, gone when audited
 };
 
 }  // namespace varnlink::window

@@ -57,7 +57,7 @@ void DanglingLink(const fs::path& folder, const char* name) {
 TEST(PosixFolderListing, ListsOrdinaryFilesAndFoldersAndLeavesOutHiddenAndSystem) {
   const std::vector<EntryCase> cases = {
       {"plain.lnk", File, kArchive, EntryKind::kRegularFile},
-      {"readonly.lnk", ReadOnlyFile, kArchive | kReadOnly, EntryKind::kRegularFile},
+      {"readonly.lnk", ReadOnlyFile, kArchive, EntryKind::kRegularFile},
       {"Folder", Folder, kFolder, EntryKind::kFolder},
       {"alias.lnk", LinkToFile, kArchive, EntryKind::kRegularFile},
       {".hidden.lnk", File, std::nullopt, EntryKind::kOther},

@@ -440,7 +440,10 @@ const std::vector<Row>& Rows() {
          d.Write("b.lnk", BuildLink(LocalLink("C:\\B.EXE")));
          return Subject{d.Path().string(), true};
        },
-       [](auto& d) { return Fails("No such file or directory", d.PathOf("b.lnk")); }},
+       [](auto& d) {
+         return Reports({Location(d.PathOf("a.lnk"))}, {"b.lnk"},
+                        {"1 shortcut vanished before it could be audited", d.PathOf("b.lnk")});
+       }},
       {"FolderUnreadableBeforeItIsListed",
        [](auto& d) {
          d.Write("a.lnk", BuildLink(LocalLink("C:\\A.EXE")));

@@ -10,12 +10,13 @@
 namespace varnlink::cli {
 namespace {
 
-// Message boxes become lines on stderr, written at once so that they keep
-// their order with everything else the run writes there.
+// Message boxes become lines on stderr, in order. They are buffered with the
+// rest of stderr (a run with many duplicates writes tens of thousands) and
+// flushed when the run ends.
 class LineMessageDialog : public platform::MessageDialog {
  public:
   explicit LineMessageDialog(std::ostream& err) : err_(err) {}
-  void Show(const std::string& text) override { err_ << OneLine(text) << '\n' << std::flush; }
+  void Show(const std::string& text) override { err_ << OneLine(text) << '\n'; }
 
  private:
   std::ostream& err_;

@@ -15,11 +15,14 @@ int main(int argc, char** argv) {
   using varnlink::cli::CommandLine;
   // The report's CR LF must reach stdout unchanged; nothing here translates.
   std::ios::sync_with_stdio(false);
+  // Buffer stderr too: the run flushes it when it ends, whatever the outcome.
+  std::cerr.unsetf(std::ios_base::unitbuf);
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   const CommandLine::Parsed parsed = CommandLine::Parse(arguments);
   if (!parsed.command) {
     std::cerr << "varnlink-cli: " << parsed.error << "\n"
-              << "Try 'varnlink-cli --help' for more information.\n";
+              << "Try 'varnlink-cli --help' for more information.\n"
+              << std::flush;
     return 2;
   }
   switch (parsed.command->action) {
@@ -37,7 +40,7 @@ int main(int argc, char** argv) {
     varnlink::platform::PosixFolderListing folders;
     return varnlink::cli::CliApp(files, folders, std::cout, std::cerr).Run(*parsed.command);
   } catch (const std::exception& e) {
-    std::cerr << "varnlink-cli: " << e.what() << '\n';
+    std::cerr << "varnlink-cli: " << e.what() << '\n' << std::flush;
     return 1;
   }
 }

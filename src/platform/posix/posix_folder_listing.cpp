@@ -97,11 +97,7 @@ bool IsRootFolder(const struct stat& folder) {
   return ::stat("/", &root) == 0 && root.st_dev == folder.st_dev && root.st_ino == folder.st_ino;
 }
 
-std::uint32_t AttributesOf(const struct stat& st) {
-  std::uint32_t attributes = S_ISDIR(st.st_mode) ? kFolder : kArchive;
-  if ((st.st_mode & S_IWUSR) == 0) attributes |= kReadOnly;
-  return attributes;
-}
+std::uint32_t AttributesOf(const struct stat& st) { return S_ISDIR(st.st_mode) ? kFolder : kArchive; }
 
 // Lists one open folder. Mount points are rare, so the mount table is read
 // only when an entry turns out to be one.
@@ -141,6 +137,11 @@ class FolderReader {
         continue;
       }
       if (name.front() == '.') continue;  // hidden
+      if (record->d_type == DT_REG) {
+        // The common case needs no status call: the kind is in the record.
+        entries.push_back({name, kArchive, EntryKind::kRegularFile});
+        continue;
+      }
       if (auto entry = Examine(fd, name, folder_stat)) entries.push_back(std::move(*entry));
     }
     return entries;
