@@ -1,0 +1,54 @@
+// varnlink.exe: the Varnlink window on Windows. One optional argument, a
+// folder, opens that folder as a double-click in the folder list would (the
+// same as the Qt window).
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <exception>
+#include <string>
+
+#include "app/win32/main_window.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_clipboard.h"
+#include "platform/win32/win32_file_services.h"
+#include "platform/win32/win32_folder_listing.h"
+#include "platform/win32/win32_message_dialog.h"
+#include "platform/win32/win32_printer.h"
+#include "window/form1.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  try {
+    varnlink::platform::Win32FileServices files;
+    varnlink::platform::Win32FolderListing folders;
+    varnlink::platform::Win32MessageDialog messages;
+    varnlink::platform::Win32Printer printer;
+    varnlink::platform::Win32Clipboard clipboard;
+    varnlink::window::Form1 form(
+        varnlink::window::Platform{files, folders, messages, printer, clipboard});
+    varnlink::win32::MainWindow window(form, folders);
+    if (!window.Create(instance, show)) {
+      MessageBoxW(nullptr, L"Varnlink: cannot create the main window", L"Varnlink",
+                  MB_OK | MB_ICONERROR);
+      return 1;
+    }
+    int argc = 0;
+    if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
+      if (argc > 1) window.OpenFolder(varnlink::platform::WideToUtf8(argv[1]));
+      LocalFree(argv);
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+  } catch (const std::exception& e) {
+    MessageBoxW(nullptr, varnlink::platform::Utf8ToWide(e.what()).c_str(), L"Varnlink",
+                MB_OK | MB_ICONERROR);
+    return 1;
+  }
+}
