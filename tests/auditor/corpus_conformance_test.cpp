@@ -288,7 +288,9 @@ TEST(CorpusConformance, GenuineLinksMatchThePeerDecoders) {
     if (line.empty()) continue;
     const Json row = JsonReader(line).ReadDocument();
     const std::string file = row["file"].Str();
-    const std::string path = (dir / file).string();
+    // UTF-8 both ways: on Windows a narrow path string is the ANSI code page.
+    const auto u8 = (dir / std::filesystem::path(std::u8string(file.begin(), file.end()))).u8string();
+    const std::string path(u8.begin(), u8.end());
     window.report.Clear();
     if (!row["genuine"].Bool()) {
       ++others;
