@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/utf8.h"
+
 namespace varnlink::platform {
 namespace {
 
@@ -19,17 +21,7 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   out.reserve(bytes.size());
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
-    const char16_t cp = (b >= 0x80 && b <= 0x9F) ? kHighControls[b - 0x80] : b;
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    AppendUtf8(out, (b >= 0x80 && b <= 0x9F) ? kHighControls[b - 0x80] : b);
   }
   return out;
 }
