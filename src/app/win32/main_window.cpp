@@ -260,6 +260,15 @@ void MainWindow::OnCommand(int id, int code) {
       Raise([this] { form_.File1_Click(); });
       return;
     }
+    case IDOK: {
+      // Enter in the folder list opens the highlighted folder, as a double-click does.
+      if (GetFocus() != GetDlgItem(window, kDir1)) return;
+      const int row = selected(kDir1);
+      if (row < 0 || static_cast<std::size_t>(row) >= folder_paths_.size()) return;
+      const std::string path = folder_paths_[static_cast<std::size_t>(row)];
+      Raise([this, path] { form_.SetDir1Path(path); });
+      return;
+    }
     default:
       return;
   }

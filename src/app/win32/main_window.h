@@ -34,6 +34,9 @@ class MainWindow {
   // as the model says (maximised). False when the window cannot be made.
   bool Create(void* instance, int show);
 
+  // The main window (HWND), for the message loop's keyboard navigation.
+  [[nodiscard]] void* Window() const { return window_; }
+
   // Opens `folder` as a double-click in the folder list would.
   void OpenFolder(const std::string& folder);
 

@@ -40,8 +40,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
       if (argc > 1) window.OpenFolder(varnlink::platform::WideToUtf8(argv[1]));
       LocalFree(argv);
     }
+    // IsDialogMessageW gives the controls Tab, Shift+Tab and arrow-key
+    // navigation in tab order, as in a dialog.
+    const auto main_window = static_cast<HWND>(window.Window());
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+      if (IsDialogMessageW(main_window, &message)) continue;
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
