@@ -1,7 +1,7 @@
 // Smoke test of varnlink.exe: starts it in the current folder, opens that
 // folder with a click in the folder list, presses "Audit" by window message,
 // reads the report and the result line back from the window's controls and
-// saves a screenshot of the window. Usage: varnlink_smoke_test VARNLINK_EXE
+// saves a screenshot of the window; presses "Copy" and reads the clipboard. Usage: varnlink_smoke_test VARNLINK_EXE
 // [SCREENSHOT.bmp]. Exit 0 when the report is whole and the count matches.
 
 #include <windows.h>
@@ -15,6 +15,7 @@ namespace {
 // The controls' identifiers in main_window.h.
 constexpr int kText1 = 101;
 constexpr int kCommand1 = 102;
+constexpr int kCommand3 = 104;
 constexpr int kLabel1 = 105;
 constexpr int kLabel2 = 106;
 constexpr int kDir1 = 116;
@@ -45,6 +46,26 @@ std::size_t Count(const std::wstring& text, const std::wstring& needle) {
   std::size_t n = 0;
   for (auto at = text.find(needle); at != std::wstring::npos; at = text.find(needle, at + 1)) ++n;
   return n;
+}
+
+std::wstring WithoutCarriageReturns(std::wstring text) {
+  std::erase(text, L'\r');
+  return text;
+}
+
+// The clipboard's plain text, and whether it also offers rich text.
+std::wstring ClipboardText(bool& offers_rich_text) {
+  std::wstring text;
+  offers_rich_text = IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Rich Text Format")) != 0;
+  if (!OpenClipboard(nullptr)) return L"<the clipboard cannot be opened>";
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
 }
 
 bool SaveScreenshot(HWND window, const std::wstring& path) {
@@ -145,6 +166,22 @@ int wmain(int argc, wchar_t** argv) {
       return finish(Fail("the report has not one " + Narrow(label) + "line per entry"));
     }
   }
+
+  // "Copy" puts exactly the report on the clipboard, as plain text only.
+  SendMessageW(GetDlgItem(window, kCommand3), BM_CLICK, 0, 0);
+  bool rich = false;
+  const std::wstring copied = ClipboardText(rich);
+  if (WithoutCarriageReturns(copied) != WithoutCarriageReturns(report)) {
+    return finish(Fail("the clipboard does not hold the report (" + std::to_string(copied.size()) +
+                       " characters)"));
+  }
+  if (copied.find(L"\r\n") == std::wstring::npos) {
+    return finish(Fail("the copied report has no CR LF line ends"));
+  }
+  if (rich) return finish(Fail("the clipboard offers rich text as well"));
+  std::printf("smoke test: Copy put the %zu-character report on the clipboard as plain text\n",
+              copied.size());
+
   if (argc > 2) {
     Sleep(500);  // let the window finish painting
     if (!SaveScreenshot(window, argv[2])) return finish(Fail("cannot save " + Narrow(argv[2])));
