@@ -123,6 +123,13 @@ void DecodeGenuineDetails(const std::string& path, ShortcutImage& image, Shortcu
   const bool unicode = (image.link_flags & kIsUnicode) != 0;
   CountedStrings strings(file, image.strings_start, unicode ? 2 : 1, image.last_count, path);
   auto text = [&](std::span<const std::uint8_t> bytes) {
+    // Some writers count a string's terminating NUL into it; it is no part of
+    // the text.
+    const std::size_t unit = unicode ? 2 : 1;
+    while (bytes.size() >= unit && bytes.size() % unit == 0 && bytes[bytes.size() - 1] == 0 &&
+           bytes[bytes.size() - unit] == 0) {
+      bytes = bytes.first(bytes.size() - unit);
+    }
     return ShownText(unicode ? Utf16LeToUtf8(bytes) : Ansi(bytes, files));
   };
 

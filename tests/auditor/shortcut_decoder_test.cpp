@@ -255,6 +255,17 @@ std::vector<DecodeCase> GenuineCases() {
          return BuildLink(link);
        },
        "C:\\A?B?.EXE a?[31mb", "START IN:   C:\\??SHORTCUT NAME:   x?", "ICON SOURCE:    ?i.ico"},
+      {"TerminatingNulCountedIntoTheStrings",
+       [] {
+         // Some shell-link writers (Wine's among them) count each string's NUL.
+         ShellLink link = LocalLink("C:\\A.EXE");
+         link.unicode = true;
+         link.working_dir = Text::Raw(Bytes{'C', 0, ':', 0, 0, 0});
+         link.arguments = Text::Raw(Bytes{'/', 0, 'p', 0, 0, 0, 0, 0});
+         link.icon_location = Text::Raw(Bytes{'i', 0, 0, 0, 'x', 0});  // a NUL inside stays
+         return BuildLink(link);
+       },
+       "C:\\A.EXE /p", "START IN:   C:", "ICON SOURCE:    i?x"},
       {"UnicodeControlAndLoneSurrogate",
        [] {
          ShellLink link = LocalLink("C:\\A.EXE");
