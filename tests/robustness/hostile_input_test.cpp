@@ -69,6 +69,8 @@ struct Row {
   std::function<Expect(const ScratchFolder&)> expect;
 };
 
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
 std::string Shown(const std::string& text) { return auditor::ShownText(text); }
 std::string Location(const std::string& path) { return "LOCATION:   " + Shown(path); }
 

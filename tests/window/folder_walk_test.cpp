@@ -42,6 +42,9 @@ struct EntryCase {
   bool audited;
 };
 
+// Names each row in test output.
+void PrintTo(const EntryCase& c, std::ostream* out) { *out << c.why; }
+
 class FolderWalkEntries : public ::testing::TestWithParam<EntryCase> {};
 
 TEST_P(FolderWalkEntries, AuditsRegularFilesEndingInLnkWhateverTheirCase) {

@@ -96,6 +96,8 @@ struct TimerCase {
   CheckBox after;
 };
 
+void PrintTo(const TimerCase& c, std::ostream* out) { *out << c.why; }
+
 class Form1Timer : public ::testing::TestWithParam<TimerCase> {};
 
 TEST_P(Form1Timer, KeepsSearchSubDirectoriesInStepWithTheSelection) {
@@ -126,6 +128,8 @@ struct JoinCase {
   Paths selected;
   Paths list1;
 };
+
+void PrintTo(const JoinCase& c, std::ostream* out) { *out << c.label2; }
 
 class Form1Join : public ::testing::TestWithParam<JoinCase> {};
 

@@ -156,6 +156,8 @@ struct CliCase {
   Lines err;  // "{dir}" likewise
 };
 
+void PrintTo(const CliCase& c, std::ostream* out) { *out << c.why; }
+
 class CliRuns : public CliOnDisk, public ::testing::WithParamInterface<CliCase> {
  protected:
   std::string Expand(std::string text) const {
@@ -256,6 +258,10 @@ struct UsageCase {
   std::string out_start;
   std::string err_start;
 };
+
+void PrintTo(const UsageCase& c, std::ostream* out) {
+  for (const std::string& argument : c.arguments) *out << argument << ' ';
+}
 
 class CliUsage : public ::testing::TestWithParam<UsageCase> {};
 
