@@ -4,6 +4,7 @@
 #include <cctype>
 #include <system_error>
 
+#include "auditor/report_text.h"
 #include "platform/error.h"
 
 namespace varnlink::window {
@@ -33,15 +34,6 @@ class HourglassPointer {
  private:
   Form1& form_;
 };
-
-// Folder names come from the file system and may hold line ends; a message
-// box line shows them as "?", as the report does.
-std::string Printable(std::string text) {
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  }
-  return text;
-}
 
 std::string ResultLine(std::int16_t count) {
   return std::to_string(count) + " Shortcut" + (count == 1 ? "" : "s") + " Found";
@@ -244,7 +236,7 @@ void Form1::ReportFoldersNotSearched() {
   std::vector<std::string> named;
   for (const auto& folder : not_searched_) named.push_back(folder.folder + " (" + folder.reason + ")");
   not_searched_.clear();
-  platform_.messages.Show(Printable(
+  platform_.messages.Show(auditor::ShownText(
       (named.size() == 1 ? "1 folder could not be searched and was passed over: "
                          : std::to_string(named.size()) +
                                " folders could not be searched and were passed over: ") +
@@ -260,7 +252,7 @@ void Form1::ReportShortcutsVanished() {
                  " shortcuts vanished before they could be audited and were passed over: ") +
       NamedList(vanished_);
   vanished_.clear();
-  platform_.messages.Show(Printable(text));
+  platform_.messages.Show(auditor::ShownText(text));
 }
 
 }  // namespace varnlink::window
