@@ -42,6 +42,8 @@ struct Row {
   std::vector<std::string> markers;  // the marker lines above the last entry
 };
 
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
 const std::string kForged = "\r\nLOCATION:   C:\\forged.lnk\r\nTARGET:   C:\\A.EXE";
 
 const std::vector<Row>& Rows() {
