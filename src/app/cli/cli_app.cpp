@@ -84,4 +84,31 @@ int CliApp::Run(const CommandLine& command) {
   return 0;
 }
 
+int Main(const std::vector<std::string>& arguments, const platform::FileServices& files,
+         const platform::FolderListing& folders, std::ostream& out, std::ostream& err) {
+  const CommandLine::Parsed parsed = CommandLine::Parse(arguments);
+  if (!parsed.command) {
+    err << "varnlink-cli: " << parsed.error << "\n"
+        << "Try 'varnlink-cli --help' for more information.\n"
+        << std::flush;
+    return 2;
+  }
+  switch (parsed.command->action) {
+    case CommandLine::Action::kHelp:
+      out << UsageText() << std::flush;
+      return out ? 0 : 1;
+    case CommandLine::Action::kVersion:
+      out << "varnlink-cli 1.0 (Varnlink V1.0)\n" << std::flush;
+      return out ? 0 : 1;
+    case CommandLine::Action::kAudit:
+      break;
+  }
+  try {
+    return CliApp(files, folders, out, err).Run(*parsed.command);
+  } catch (const std::exception& e) {
+    err << "varnlink-cli: " << e.what() << '\n' << std::flush;
+    return 1;
+  }
+}
+
 }  // namespace varnlink::cli

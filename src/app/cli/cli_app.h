@@ -1,6 +1,8 @@
 #pragma once
 
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "app/cli/command_line.h"
 #include "platform/file_services.h"
@@ -28,6 +30,14 @@ class CliApp {
   std::ostream& out_;
   std::ostream& err_;
 };
+
+// The whole program once the platform is set up: parses `arguments` (without
+// the program's name), answers --help and --version or runs the audit, and
+// returns the exit status (2 for bad usage). Everything written to `err` is
+// flushed before it returns.
+[[nodiscard]] int Main(const std::vector<std::string>& arguments,
+                       const platform::FileServices& files, const platform::FolderListing& folders,
+                       std::ostream& out, std::ostream& err);
 
 // `text` on one line: line ends and other control characters become "?".
 [[nodiscard]] std::string OneLine(std::string text);
