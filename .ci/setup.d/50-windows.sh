@@ -18,5 +18,6 @@ done
 if ((${#missing[@]})); then
   echo "50-windows: installing ${missing[*]}"
   $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+  # With Wine's recommended libraries and fonts, as the tests were made with.
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
 fi
