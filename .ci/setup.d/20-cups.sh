@@ -7,7 +7,7 @@
 set -euo pipefail
 export PATH="$PATH:/usr/sbin:/sbin"  # cupsd and lpadmin live there
 
-PACKAGES=(cups cups-client printer-driver-cups-pdf libcups2-dev poppler-utils
+PACKAGES=(cups cups-client printer-driver-cups-pdf libcups2-dev poppler-utils fonts-dejavu-core
           xvfb xauth x11-utils imagemagick qt6-base-dev)
 
 sudo=""
