@@ -1,8 +1,8 @@
 #pragma once
 
-// How fuzz_audit_shortcut reads its input. A raw shortcut file is a valid
-// input by itself (audited with default choices), so real shortcuts can seed
-// the fuzzer unchanged. An input that ends with the four bytes "VARN" carries
+// How fuzz_audit_shortcut reads its input. Any shortcut file is a whole input
+// on its own, audited with the default window choices, so real shortcuts can
+// start the fuzzer as they are. An input that ends with the four bytes "VARN" carries
 // a trailer before them:
 //
 //   [shortcut bytes][earlier report bytes][report length: u16 LE][choices: u8]["VARN"]
@@ -29,7 +29,7 @@ struct AuditInput {
 
 [[nodiscard]] AuditInput ParseAuditInput(std::span<const std::uint8_t> data);
 
-// The inverse, for the seed generator.
+// Builds an input with a trailer; make_seeds writes these.
 [[nodiscard]] std::string MakeAuditInput(std::span<const std::uint8_t> shortcut,
                                          std::string_view earlier_report, std::uint8_t choices);
 

@@ -14,10 +14,10 @@ int main(int argc, char** argv) {
   }
   try {
     const std::filesystem::path out = argv[1];
-    const auto write = [&](const char* target, const std::vector<varnlink::fuzz::Seed>& seeds) {
-      std::filesystem::create_directories(out / target);
-      for (const auto& seed : seeds) {
-        varnlink::test_support::WriteFileBytes(out / target / seed.name, seed.bytes);
+    const auto write = [&](const char* fuzz_target, const std::vector<varnlink::fuzz::Seed>& inputs) {
+      std::filesystem::create_directories(out / fuzz_target);
+      for (const auto& input : inputs) {
+        varnlink::test_support::WriteFileBytes(out / fuzz_target / input.name, input.bytes);
       }
     };
     write("fuzz_audit_shortcut", varnlink::fuzz::AuditSeeds());

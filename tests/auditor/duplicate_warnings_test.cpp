@@ -1,5 +1,5 @@
-// Duplicate warnings (Part 1.3 and the mends of issue 2): message boxes and
-// marker lines, substring semantics with prefix matches, the earlier path
+// Duplicate warnings: message boxes and marker lines, prefix matches at the
+// start of an earlier TARGET line, the earlier path
 // taken from the nearest LOCATION line, and empty targets left out.
 
 #include "auditor/duplicate_warnings.h"
@@ -45,7 +45,7 @@ class DuplicateWarnings : public AuditTest, public ::testing::WithParamInterface
   }
 };
 
-TEST_P(DuplicateWarnings, WarnAndMarkAsThePartSays) {
+TEST_P(DuplicateWarnings, WarnAndMarkTheLaterShortcut) {
   const DuplicateCase& c = GetParam();
   window.check2 = c.check2;
   window.check3 = c.check3;
@@ -99,11 +99,11 @@ std::vector<DuplicateCase> Cases() {
        {Entry(a), kTarget, At(a), Entry(b), kTarget, At(a), Entry(c)}},
       {"CheckValuesOtherThanOneAreNotTicked", 2, -1, {{a, np, "x"}, {b, np, "x"}},
        {}, {Entry(a), Entry(b)}},
-      // Mend: an empty target ("TARGET:   " alone would match every entry)
+      // An empty target ("TARGET:   " alone would match every entry)
       // takes part in neither check.
       {"EmptyTargetTakesNoPart", 1, 1, {{a, np, {}}, {b, "", "x"}, {c, "", "x"}},
        {}, {Entry(a), Entry(b), Entry(c)}},
-      // Mend: the earlier path comes from the line that begins "LOCATION:   ",
+      // The earlier path comes from the line that begins "LOCATION:   ",
       // not from "LOCATION" inside a path.
       {"LocationInsideEarlierPath", 1, 1, {{la, np, "p"}, {b, np, "p"}},
        {box_b, box_b_args}, {Entry(la), kTarget, At(la), kTargetArgs, At(la), Entry(b)}},

@@ -1,4 +1,4 @@
-// AuditShortcut (Part 1.1 and the mends of issue 2): the report entry's layout,
+// AuditShortcut: the report entry's layout,
 // the shortcut name, the target filter, the count, strict failures, file times
 // and the read cap.
 
@@ -25,7 +25,7 @@ TEST(ShortcutName, IsTheLastComponentWithoutItsLastDot) {
   };
   const std::vector<Case> cases = {
       {"C:\\A\\Notepad.lnk", '\\', "Notepad"},
-      {"C:\\A\\My.Old.App.lnk", '\\', "My.Old.App"},  // the Part gives "My"
+      {"C:\\A\\My.Old.App.lnk", '\\', "My.Old.App"},  // only the extension goes
       {"C:\\A\\Notepad", '\\', "Notepad"},            // no "." keeps the whole component
       {"C:\\A\\", '\\', ""},                          // ends in the separator
       {"C:\\A.B\\x", '\\', "x"},                      // a "." in a folder does not count

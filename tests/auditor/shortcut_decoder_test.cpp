@@ -1,4 +1,4 @@
-// The shortcut decoder (Part 1.2 and the mends of issue 2): genuine links read
+// The shortcut decoder: genuine links read
 // by their structure, every other file by the byte rules, hot key and run mode.
 
 #include "auditor/shortcut_decoder.h"
@@ -464,9 +464,9 @@ TEST(Decoder, GenuineHotKeyNamesModifiersAndKey) {
   const std::vector<KeyCase> cases = {
       {0, 0, "(none)  "},
       {0, 6, "(none)  "},
-      {'A', 6, "Ctrl + Alt + A"},  // the usual case reads as the Part's text
+      {'A', 6, "Ctrl + Alt + A"},  // the usual case reads as the byte rules' text
       {'7', 6, "Ctrl + Alt + 7"},
-      {0x70, 6, "Ctrl + Alt + F1"},  // the Part shows "p"
+      {0x70, 6, "Ctrl + Alt + F1"},  // a key name, not the byte as "p"
       {0x87, 2, "Ctrl + F24"},
       {0x7B, 1, "Shift + F12"},
       {0x90, 0, "Num Lock"},
@@ -487,7 +487,7 @@ TEST(Decoder, GenuineHotKeyNamesModifiersAndKey) {
   }
 }
 
-TEST(Decoder, ByteRuleHotKeyAndRunModeAsThePart) {
+TEST(Decoder, ByteRuleHotKeyAndRunModeReadBytes64And60Only) {
   struct Case {
     std::size_t size;
     std::uint8_t byte60;
@@ -524,7 +524,7 @@ TEST(Decoder, GenuineRunModes) {
       {7, "    RUN:   Minimised"},
       {2, ""},
       {0, ""},
-      {0x101, "    RUN:   Normal"}};  // only byte 60 is read, as the Part says
+      {0x101, "    RUN:   Normal"}};  // only byte 60 is read
   for (const auto& [show, run] : cases) {
     ShellLink link = LocalLink("C:\\A.EXE");
     link.show_command = show;

@@ -1,5 +1,5 @@
-// The spec's worked examples, byte for byte: the Notepad entry of Part 1.1 and
-// the byte-layout example of Part 1.2.
+// The two reference examples, byte for byte: the Notepad entry of a genuine
+// ANSI link, and a file read by the byte rules laid out field by field.
 
 #include <gtest/gtest.h>
 

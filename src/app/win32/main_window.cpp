@@ -20,7 +20,7 @@ constexpr int Px(int twips) { return twips / kTwipsPerPixel; }
 
 constexpr UINT_PTR kTimer1 = 1;
 
-struct ControlSpec {
+struct ControlPlace {
   int id;
   const wchar_t* kind;
   const wchar_t* caption;
@@ -32,7 +32,7 @@ constexpr int kFrameLeft = 120;
 constexpr int kFrameTop = 6360;
 
 // Form1's controls in tab order; the caption of Option2 ends with a blank.
-const ControlSpec kControls[] = {
+const ControlPlace kControls[] = {
     {kCommand1, L"BUTTON", L"Audit", WS_TABSTOP | BS_PUSHBUTTON, 120, 3240, 1335, 735},
     {kDrive1, L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 120, 5880, 1335, 3000},
     {kDir1, L"LISTBOX", L"", WS_TABSTOP | LBS_NOTIFY | WS_VSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT,
@@ -153,14 +153,14 @@ void MainWindow::MakeControls() {
   white_ = CreateSolidBrush(RGB(255, 255, 255));
   const wchar_t* rich_edit = RichEditClass();
 
-  for (const ControlSpec& spec : kControls) {
-    const wchar_t* kind = spec.id == kText1 ? rich_edit : spec.kind;
+  for (const ControlPlace& place : kControls) {
+    const wchar_t* kind = place.id == kText1 ? rich_edit : place.kind;
     const HWND control = CreateWindowExW(
-        spec.id == kText1 ? WS_EX_CLIENTEDGE : 0, kind, spec.caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | spec.style,
-        Px(spec.left), Px(spec.top), Px(spec.width), Px(spec.height), window,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), module, nullptr);
+        place.id == kText1 ? WS_EX_CLIENTEDGE : 0, kind, place.caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | place.style,
+        Px(place.left), Px(place.top), Px(place.width), Px(place.height), window,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), module, nullptr);
     if (control == nullptr) continue;
-    const bool report = spec.id == kText1;
+    const bool report = place.id == kText1;
     SendMessageW(control, WM_SETFONT,
                  reinterpret_cast<WPARAM>(report && font_ != nullptr ? static_cast<HFONT>(font_) : gui_font),
                  FALSE);
