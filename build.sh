@@ -10,19 +10,7 @@ cd "$(dirname "$0")"
 PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libcups2-dev fonts-dejavu-core xvfb xauth x11-utils imagemagick)
 
-install_missing() {
-  local missing=()
-  for p in "${PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-  done
-  if ((${#missing[@]})); then
-    echo "build.sh: installing ${missing[*]}" >&2
-    local sudo=""
-    [[ $(id -u) -eq 0 ]] || sudo="sudo"
-    $sudo apt-get update -q
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-  fi
-}
+install_missing() { .ci/install-missing "${PACKAGES[@]}"; }
 
 case "${1:-}" in
   run)

@@ -7,16 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 SECONDS_PER_TARGET=${VARNLINK_FUZZ_SECONDS:-60}
 
-missing=()
-for p in clang-14 libclang-rt-14-dev cmake ninja-build; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  sudo=""
-  [[ $(id -u) -eq 0 ]] || sudo="sudo"
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+.ci/install-missing clang-14 libclang-rt-14-dev cmake ninja-build
 
 build=build/fuzz
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

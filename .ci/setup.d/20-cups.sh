@@ -13,15 +13,7 @@ PACKAGES=(cups cups-client printer-driver-cups-pdf libcups2-dev poppler-utils fo
 sudo=""
 [[ $(id -u) -eq 0 ]] || sudo="sudo"
 
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "20-cups: installing ${missing[*]}"
-  $sudo apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+"$(dirname "$0")/../install-missing" "${PACKAGES[@]}"
 
 socket=/run/cups/cups.sock
 if ! lpstat -r 2>/dev/null | grep -q "is running"; then

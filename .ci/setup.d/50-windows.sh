@@ -8,16 +8,5 @@ set -euo pipefail
 PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 googletest wine64 xvfb xauth x11-utils imagemagick)
 
-sudo=""
-[[ $(id -u) -eq 0 ]] || sudo="sudo"
-
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "50-windows: installing ${missing[*]}"
-  $sudo apt-get update -q
-  # With Wine's recommended libraries and fonts, as the tests were made with.
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "${missing[@]}"
-fi
+# With Wine's recommended libraries and fonts, as the tests were made with.
+"$(dirname "$0")/../install-missing" --with-recommends "${PACKAGES[@]}"
