@@ -10,12 +10,6 @@
 namespace varnlink::window {
 namespace {
 
-#ifdef _WIN32
-constexpr char kNativeSeparator = '\\';
-#else
-constexpr char kNativeSeparator = '/';
-#endif
-
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 // File lists show names in alphabetical order without regard to case; equal
@@ -64,9 +58,6 @@ const std::string& ListBox::List(int index) const {
   CheckIndex(index, items_.size());
   return items_[static_cast<std::size_t>(index)];
 }
-
-FileListBox::FileListBox(const platform::FolderListing& folders)
-    : FileListBox(folders, kNativeSeparator) {}
 
 bool FileListBox::Matches(std::string_view name) {
   constexpr std::string_view kExtension = ".lnk";

@@ -43,8 +43,6 @@ class ListBox {
 // name. It does not read the files themselves.
 class FileListBox {
  public:
-  // Uses the platform's native separator ("\" on Windows, "/" elsewhere).
-  explicit FileListBox(const platform::FolderListing& folders);
   FileListBox(const platform::FolderListing& folders, char separator)
       : folders_(&folders), separator_(separator) {}
 

@@ -90,7 +90,6 @@ class Form1 : public auditor::AuditChoices {
   [[nodiscard]] std::uint64_t Revision() const { return revision_; }
   void Touch() { ++revision_; }
 
-
  private:
   void ReportFoldersNotSearched();
   void ReportShortcutsVanished();

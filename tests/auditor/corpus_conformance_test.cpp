@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "auditor/module1.h"
+#include "platform/utf8.h"
 #include "tests/auditor/audit_fixture.h"
 
 #ifdef _WIN32
@@ -207,7 +208,7 @@ class JsonReader {
             }
           }
           if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;
-          AppendUtf8(out, static_cast<char32_t>(cp));
+          platform::AppendUtf8(out, static_cast<char32_t>(cp));
           break;
         }
         default:

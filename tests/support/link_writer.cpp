@@ -257,15 +257,6 @@ Bytes ToWindows1252(std::string_view utf8) {
   return out;
 }
 
-std::string Windows1252ToUtf8(std::string_view bytes) {
-  std::string out;
-  for (char c : bytes) {
-    const auto b = static_cast<std::uint8_t>(c);
-    AppendUtf8(out, (b >= 0x80 && b < 0xA0) ? kHighControls[b - 0x80u] : char32_t{b});
-  }
-  return out;
-}
-
 Bytes ToUtf16Le(std::string_view utf8) {
   Bytes out;
   auto unit = [&out](std::uint32_t u) {
@@ -282,24 +273,6 @@ Bytes ToUtf16Le(std::string_view utf8) {
     }
   }
   return out;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 std::size_t Utf16Units(std::string_view utf8) { return ToUtf16Le(utf8).size() / 2; }

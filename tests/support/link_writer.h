@@ -62,12 +62,8 @@ void AppendChars(Bytes& bytes, std::string_view chars);
 // code points Windows maps the five unassigned bytes to) give those bytes.
 // Throws std::invalid_argument for invalid UTF-8 or a character not in the page.
 [[nodiscard]] Bytes ToWindows1252(std::string_view utf8);
-// Windows-1252 bytes to UTF-8, the unassigned bytes as U+0081 etc. (as Windows does).
-[[nodiscard]] std::string Windows1252ToUtf8(std::string_view bytes);
 // UTF-8 to UTF-16LE bytes (no terminator). Throws std::invalid_argument for invalid UTF-8.
 [[nodiscard]] Bytes ToUtf16Le(std::string_view utf8);
-// Appends one code point to `out` as UTF-8.
-void AppendUtf8(std::string& out, char32_t code_point);
 // Number of UTF-16 code units of `utf8`.
 [[nodiscard]] std::size_t Utf16Units(std::string_view utf8);
 

@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "auditor/report_text.h"
 #include "platform/error.h"
 #include "platform/message_dialog.h"
 #include "window/form1.h"
@@ -16,7 +17,7 @@ namespace {
 class LineMessageDialog : public platform::MessageDialog {
  public:
   explicit LineMessageDialog(std::ostream& err) : err_(err) {}
-  void Show(const std::string& text) override { err_ << OneLine(text) << '\n'; }
+  void Show(const std::string& text) override { err_ << auditor::ShownText(text) << '\n'; }
 
  private:
   std::ostream& err_;
@@ -38,13 +39,6 @@ class NoClipboard : public platform::Clipboard {
 };
 
 }  // namespace
-
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-  }
-  return text;
-}
 
 CliApp::CliApp(const platform::FileServices& files, const platform::FolderListing& folders,
                std::ostream& out, std::ostream& err)
@@ -72,7 +66,7 @@ int CliApp::Run(const CommandLine& command) {
   } catch (const std::exception& e) {
     // The report so far still goes out: it is what the window would show.
     out_ << form.Text1.Text.Text() << std::flush;
-    err_ << "varnlink-cli: " << OneLine(e.what()) << '\n' << std::flush;
+    err_ << "varnlink-cli: " << auditor::ShownText(e.what()) << '\n' << std::flush;
     return 1;
   }
   out_ << form.Text1.Text.Text() << std::flush;

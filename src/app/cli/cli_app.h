@@ -39,7 +39,4 @@ class CliApp {
                        const platform::FileServices& files, const platform::FolderListing& folders,
                        std::ostream& out, std::ostream& err);
 
-// `text` on one line: line ends and other control characters become "?".
-[[nodiscard]] std::string OneLine(std::string text);
-
 }  // namespace varnlink::cli
