@@ -18,11 +18,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: varnlink_gui_bench TREE\n");
     return 2;
   }
-  varnlink::app::WindowApp app;
+  varnlink::app::qt::WindowApp app;
   app.Start(std::string(argv[1]));
-  auto* audit = app.Window().findChild<QPushButton*>(QStringLiteral("Command1"));
-  auto* result = app.Window().findChild<QLabel*>(QStringLiteral("Label1"));
-  auto* report = app.Window().findChild<varnlink::app::ReportView*>(QStringLiteral("Text1"));
+  auto* audit = app.Window().findChild<QPushButton*>(QStringLiteral("audit"));
+  auto* result = app.Window().findChild<QLabel*>(QStringLiteral("result_text"));
+  auto* report = app.Window().findChild<varnlink::app::qt::ReportView*>(QStringLiteral("report"));
   if (audit == nullptr || result == nullptr || report == nullptr) {
     std::fprintf(stderr, "varnlink_gui_bench: the window has no Audit button, result line or report\n");
     return 1;
@@ -38,6 +38,6 @@ int main(int argc, char** argv) {
 
   std::printf("window: Audit pressed to report shown: %.3f s (%s, report %.1f MiB)\n", seconds,
               result->text().toUtf8().constData(),
-              static_cast<double>(app.Form().Text1.Text.Text().size()) / (1024.0 * 1024.0));
+              static_cast<double>(app.Model().report.size()) / (1024.0 * 1024.0));
   return 0;
 }

@@ -1,19 +1,23 @@
-// Microbenchmarks: decoding one shortcut, and one duplicate check (search plus
-// earlier path) on a large report, indexed and by plain search.
+// Microbenchmarks: decoding one shortcut, and one duplicate check (a miss and
+// a hit with its earlier path) after many entries, indexed and by a plain
+// search of the report.
 
 #include <benchmark/benchmark.h>
 
 #include <string>
 
-#include "auditor/report.h"
+#include "auditor/duplicate_warnings.h"
+#include "auditor/report_format.h"
 #include "auditor/shortcut_decoder.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/link_writer.h"
+#include "tests/support/report_search.h"
 
 namespace {
 
 namespace ts = varnlink::test_support;
-using varnlink::auditor::Report;
+using varnlink::auditor::DuplicateWarnings;
+using varnlink::auditor::ReportEntry;
 
 ts::Bytes SampleLink(bool unicode) {
   ts::ShellLink link = ts::LocalLink("C:\\Program Files\\Example\\example.exe");
@@ -30,50 +34,65 @@ void DecodeOneShortcut(benchmark::State& state) {
   const ts::Bytes bytes = SampleLink(state.range(0) != 0);
   ts::FakeFileServices files;
   for (auto _ : state) {
-    auto [image, fields] = varnlink::auditor::DecodeTargetFromBytes("x.lnk", bytes, files);
-    varnlink::auditor::DecodeDetails("x.lnk", image, fields, files);
-    benchmark::DoNotOptimize(fields);
+    benchmark::DoNotOptimize(varnlink::auditor::DecodeShortcut("x.lnk", bytes, files));
   }
 }
 BENCHMARK(DecodeOneShortcut)->Arg(0)->Arg(1);
 
-// A report of `entries` entries whose targets share long prefixes.
-Report LargeReport(int entries) {
-  Report report;
-  for (int i = 0; i < entries; ++i) {
+// The entries of `count` shortcuts whose targets share long prefixes, and
+// the report they make.
+struct Entries {
+  std::vector<ReportEntry> entries;
+  std::string report;
+};
+
+Entries ManyEntries(int count) {
+  Entries made;
+  for (int i = 0; i < count; ++i) {
     const std::string n = std::to_string(i);
-    report.Append("SHORTCUT NAME:   Shortcut " + n + "\r\nLOCATION:   /data/part" +
-                  std::to_string(i / 500) + "/Shortcut " + n + ".lnk\r\nTARGET:   C:\\Program Files\\App" +
-                  n + "\\app.exe /p " + n + "\r\nSTART IN:   C:\\\r\nICON SOURCE:   C:\\x\r\n"
-                  "LENGTH:   1000 bytes          SHORTCUT KEY:   (none)        RUN:   Normal\r\n"
-                  "READ ONLY:   False       ARCHIVE:   True       HIDDEN:   False \r\n"
-                  "CREATED:   01 January 2020   00:00:00     MODIFIED:   01 January 2020   00:00:00"
-                  "     ACCESSED:   01 January 2020   \r\n\r\n");
+    ReportEntry entry;
+    entry.facts.path = "/data/part" + std::to_string(i / 500) + "/Shortcut " + n + ".lnk";
+    entry.facts.name = "Shortcut " + n;
+    entry.info.target = "C:\\Program Files\\App" + n + "\\app.exe";
+    entry.info.arguments = "/p " + n;
+    varnlink::auditor::AppendEntry(made.report, entry);
+    made.entries.push_back(std::move(entry));
   }
-  return report;
+  return made;
+}
+
+ReportEntry Query(const std::string& target) {
+  ReportEntry entry;
+  entry.info.target = target;
+  return entry;
 }
 
 void DuplicateCheckIndexed(benchmark::State& state) {
-  const Report report = LargeReport(static_cast<int>(state.range(0)));
-  const std::string needle = "TARGET:   C:\\Program Files\\App999999\\app.exe";  // a miss
-  const std::string hit = "TARGET:   C:\\Program Files\\App" + std::to_string(state.range(0) - 1);
+  const Entries made = ManyEntries(static_cast<int>(state.range(0)));
+  DuplicateWarnings duplicates;
+  for (const ReportEntry& entry : made.entries) duplicates.Add(entry);
+  varnlink::auditor::AuditOptions options;
+  options.warn_duplicate_targets = true;
+  ReportEntry miss = Query("C:\\Program Files\\App999999\\app.exe");
+  ReportEntry hit = Query("C:\\Program Files\\App" + std::to_string(state.range(0) - 1));
+  ts::RecordingMessageDialog messages;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(report.FindLineStart(needle));
-    const auto at = report.FindLineStart(hit);
-    benchmark::DoNotOptimize(report.LocationBefore(*at));
+    duplicates.Check(miss, options, messages);
+    duplicates.Check(hit, options, messages);
+    benchmark::DoNotOptimize(hit.duplicate_target_of);
+    messages.shown.clear();
   }
-  state.counters["report_bytes"] = static_cast<double>(report.Text().size());
+  state.counters["report_bytes"] = static_cast<double>(made.report.size());
 }
 BENCHMARK(DuplicateCheckIndexed)->Arg(3277)->Arg(32767);
 
 void DuplicateCheckLiteral(benchmark::State& state) {
-  const Report report = LargeReport(static_cast<int>(state.range(0)));
-  const std::string needle = "TARGET:   C:\\Program Files\\App999999\\app.exe";
-  const std::string hit = "TARGET:   C:\\Program Files\\App" + std::to_string(state.range(0) - 1);
+  const Entries made = ManyEntries(static_cast<int>(state.range(0)));
+  const std::string miss = "C:\\Program Files\\App999999\\app.exe";
+  const std::string hit = "C:\\Program Files\\App" + std::to_string(state.range(0) - 1);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(varnlink::auditor::FindLineStartLiteral(report.Text(), needle));
-    const auto at = varnlink::auditor::FindLineStartLiteral(report.Text(), hit);
-    benchmark::DoNotOptimize(varnlink::auditor::LocationBeforeLiteral(report.Text(), *at));
+    benchmark::DoNotOptimize(ts::EarlierTargetLiteral(made.report, miss));
+    benchmark::DoNotOptimize(ts::EarlierTargetLiteral(made.report, hit));
   }
 }
 BENCHMARK(DuplicateCheckLiteral)->Arg(3277)->Arg(32767);

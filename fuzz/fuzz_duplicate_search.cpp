@@ -1,99 +1,70 @@
-// Fuzz target, differential: the report's duplicate search (Report::FindLineStart
-// and Report::LocationBefore, answered from indexes kept up to date by every
-// change of the text) against the plain searches they must equal
-// (FindLineStartLiteral: the first line that begins with the needle,
-// prefix matches included; LocationBeforeLiteral: a backward scan for the
-// nearest line that begins with "LOCATION:   "), after any sequence of
-// appends, replacements and clears.
+// Fuzz target, differential: the duplicate checks (answered from an index of
+// the entries reported so far) against a plain search of the report the
+// formatter writes for the same entries: the first line that begins with
+// "TARGET:   " and the checked text (prefix matches included), and the path
+// on the nearest "LOCATION:   " line before it. Any sequence of entries, with
+// any text in their paths, targets and arguments, must give the same answers.
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 
-#include "auditor/report.h"
+#include "auditor/duplicate_warnings.h"
+#include "auditor/report_format.h"
+#include "auditor/report_text.h"
+#include "fuzz/entry_ops.h"
 #include "fuzz/fuzz_check.h"
-#include "fuzz/search_ops.h"
+#include "tests/support/fake_file_services.h"
+#include "tests/support/report_search.h"
 
 namespace {
 
-using varnlink::fuzz::SearchOp;
+using varnlink::auditor::ShownText;
 
-class Input {
- public:
-  explicit Input(std::span<const std::uint8_t> data) : data_(data) {}
-  [[nodiscard]] bool Empty() const { return data_.empty(); }
-  std::uint8_t Byte() {
-    if (data_.empty()) return 0;
-    const std::uint8_t b = data_[0];
-    data_ = data_.subspan(1);
-    return b;
-  }
-  std::string Piece() {
-    std::size_t n = Byte();
-    std::string piece;
-    const auto words = varnlink::fuzz::ReportWords();
-    while (n-- > 0 && !data_.empty()) {
-      const std::uint8_t b = Byte();
-      if (b >= 0xF0) {
-        piece += words[b - 0xF0];
-      } else {
-        piece += static_cast<char>(b);
-      }
-    }
-    return piece;
-  }
-
- private:
-  std::span<const std::uint8_t> data_;
-};
+std::optional<std::string> Shown(const std::optional<std::string>& path) {
+  if (!path) return std::nullopt;
+  return ShownText(*path);
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  Input input(std::span(data, size));
-  varnlink::auditor::Report report;
-  std::string shadow;  // what the text must be after the same changes
+  varnlink::fuzz::EntryReader input(std::span(data, size));
+  varnlink::auditor::DuplicateWarnings duplicates;
+  varnlink::auditor::AuditOptions options;
+  options.warn_duplicate_targets = options.warn_duplicate_arguments = true;
+  std::string report;
   while (!input.Empty()) {
-    switch (static_cast<SearchOp>(input.Byte() % 5)) {
-      case SearchOp::kAppend: {
-        const std::string piece = input.Piece();
-        report.Append(piece);
-        shadow += piece;
-        break;
-      }
-      case SearchOp::kSetText:
-        shadow = input.Piece();
-        report.SetText(shadow);
-        break;
-      case SearchOp::kClear:
-        report.Clear();
-        shadow.clear();
-        break;
-      case SearchOp::kFindFirst: {
-        const std::string needle = input.Piece();
-        const auto found = report.FindLineStart(needle);
-        VARNLINK_FUZZ_CHECK(found == varnlink::auditor::FindLineStartLiteral(report.Text(), needle),
-                            "FindLineStart equals the literal search");
-        if (found) {
-          VARNLINK_FUZZ_CHECK(report.LocationBefore(*found) ==
-                                  varnlink::auditor::LocationBeforeLiteral(report.Text(), *found),
-                              "LocationBefore at a match equals the backward scan");
-        }
-        break;
-      }
-      case SearchOp::kLocationBefore: {
-        const std::size_t low = input.Byte();
-        const std::size_t position = (low | (std::size_t{input.Byte()} << 8)) % (shadow.size() + 1);
-        VARNLINK_FUZZ_CHECK(report.LocationBefore(position) ==
-                                varnlink::auditor::LocationBeforeLiteral(report.Text(), position),
-                            "LocationBefore equals the backward scan");
-        break;
-      }
-    }
-    VARNLINK_FUZZ_CHECK(report.Text() == shadow, "the text is what the changes made it");
+    const varnlink::fuzz::EntryText text = input.Next();
+    varnlink::auditor::ReportEntry entry;
+    entry.facts.path = text.path;
+    entry.info.target = text.target;
+    entry.info.arguments = text.arguments;
+
+    varnlink::test_support::RecordingMessageDialog messages;
+    duplicates.Check(entry, options, messages);
+    const bool takes_part = !text.target.empty();
+    const auto expected_target =
+        takes_part ? varnlink::test_support::EarlierTargetLiteral(
+                         report, varnlink::auditor::ShownTarget(entry.info))
+                   : std::nullopt;
+    VARNLINK_FUZZ_CHECK(Shown(entry.duplicate_target_of) == expected_target,
+                        "the target check finds what a search of the report finds");
+    const auto expected_arguments =
+        takes_part && text.arguments
+            ? varnlink::test_support::EarlierTargetLiteral(
+                  report, varnlink::auditor::TargetLineText(entry.info))
+            : std::nullopt;
+    VARNLINK_FUZZ_CHECK(Shown(entry.duplicate_arguments_of) == expected_arguments,
+                        "the arguments check finds what a search of the report finds");
+    VARNLINK_FUZZ_CHECK(messages.shown.size() == (expected_target ? 1u : 0u) +
+                                                     (expected_arguments ? 1u : 0u),
+                        "one message per hit");
+
+    varnlink::auditor::AppendEntry(report, entry);
+    duplicates.Add(entry);
   }
   return 0;
 }

@@ -1,8 +1,8 @@
 #include "fuzz/seed_shortcuts.h"
 
-#include "auditor/module1.h"
+#include "auditor/shortcut_auditor.h"
 #include "fuzz/audit_input.h"
-#include "fuzz/search_ops.h"
+#include "fuzz/entry_ops.h"
 #include "tests/support/fake_file_services.h"
 
 namespace varnlink::fuzz {
@@ -102,30 +102,21 @@ Bytes ByteRuleLayout() {
   return bytes;
 }
 
-// The report after auditing every seed shortcut in turn.
-std::string ReportOf(const std::vector<Seed>& shortcuts, std::vector<std::string>& targets) {
+// The entries of auditing every seed shortcut in turn.
+std::vector<auditor::ReportEntry> EntriesOf(const std::vector<Seed>& shortcuts) {
   FakeFileServices files;
-  RecordingMessageDialog messages;
-  FakeAuditChoices window;
-  window.check2 = 1;
-  window.check3 = 1;
-  auditor::Module1 module(files, messages);
+  std::vector<auditor::ReportEntry> entries;
+  const auditor::ShortcutAuditor auditor(files);
   for (const Seed& seed : shortcuts) {
     const std::string path = "C:\\Links\\" + seed.name + ".lnk";
     files.Add(path, seed.bytes);
     try {
-      module.AuditShortcut(path, window);
+      if (auto entry = auditor.Audit(path, auditor::TargetFilter::kAll)) entries.push_back(*entry);
     } catch (const std::exception&) {
-      continue;  // a seed the auditor refuses adds nothing
-    }
-    const std::string& text = window.report.Text();
-    const std::size_t target = text.rfind("\r\nTARGET:   ");
-    if (target != std::string::npos) {
-      const std::size_t end = text.find("\r\n", target + 2);
-      targets.push_back(text.substr(target + 2, end - target - 2));
+      // a seed the auditor refuses adds nothing
     }
   }
-  return window.report.Text();
+  return entries;
 }
 
 }  // namespace
@@ -146,43 +137,33 @@ std::vector<Seed> SeedShortcuts() {
 }
 
 std::vector<Seed> AuditSeeds() {
-  const std::vector<Seed> shortcuts = SeedShortcuts();
-  std::vector<std::string> targets;
-  const std::string report = ReportOf(shortcuts, targets);
   std::vector<Seed> seeds;
-  for (const Seed& shortcut : shortcuts) {
+  for (const Seed& shortcut : SeedShortcuts()) {
     seeds.push_back({shortcut.name, shortcut.bytes});  // raw: default choices
-    // Both checks ticked, after the full report, audited twice.
-    const std::string twice = MakeAuditInput(shortcut.bytes, report, 0x80 | 0x10 | 0x04);
+    // Both checks, audited twice.
+    const std::string twice = MakeAuditInput(shortcut.bytes, 0x80 | 0x08 | 0x04);
     seeds.push_back({shortcut.name + "-twice", Bytes(twice.begin(), twice.end())});
     // ".EXE Targets " and "/" as the separator.
-    const std::string exe = MakeAuditInput(shortcut.bytes, "", 0x40 | 0x01);
+    const std::string exe = MakeAuditInput(shortcut.bytes, 0x40 | 0x01);
     seeds.push_back({shortcut.name + "-exe", Bytes(exe.begin(), exe.end())});
   }
   return seeds;
 }
 
 std::vector<Seed> DuplicateSearchSeeds() {
-  std::vector<std::string> targets;
-  const std::string report = ReportOf(SeedShortcuts(), targets);
+  // The seed shortcuts' entries, each twice, then with their targets cut in half.
   std::string input;
-  PutPiece(input, SearchOp::kSetText, report);
-  for (const std::string& target : targets) {
-    PutPiece(input, SearchOp::kFindFirst, target);
-    PutPiece(input, SearchOp::kFindFirst, target.substr(0, target.size() / 2));
+  const std::vector<auditor::ReportEntry> entries = EntriesOf(SeedShortcuts());
+  for (int round = 0; round < 2; ++round) {
+    for (const auditor::ReportEntry& entry : entries) {
+      PutEntry(input, {entry.facts.path, entry.info.target, entry.info.arguments});
+    }
   }
-  PutLocationBefore(input, static_cast<std::uint16_t>(report.size() / 2));
-  std::vector<Seed> seeds{{"report", Bytes(input.begin(), input.end())}};
-
-  std::string grow;  // the report built one piece at a time, queried between
-  for (std::size_t at = 0; at < report.size(); at += 200) {
-    PutPiece(grow, SearchOp::kAppend, report.substr(at, 200));
-    if (!targets.empty()) PutPiece(grow, SearchOp::kFindFirst, targets[at / 200 % targets.size()]);
+  for (const auditor::ReportEntry& entry : entries) {
+    PutEntry(input, {"C:\\Half.lnk", entry.info.target.substr(0, entry.info.target.size() / 2),
+                     entry.info.arguments});
   }
-  PutClear(grow);
-  PutPiece(grow, SearchOp::kFindFirst, "TARGET:   ");
-  seeds.push_back({"report-growing", Bytes(grow.begin(), grow.end())});
-  return seeds;
+  return {{"seed-entries", Bytes(input.begin(), input.end())}};
 }
 
 }  // namespace varnlink::fuzz

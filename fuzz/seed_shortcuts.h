@@ -21,12 +21,12 @@ struct Seed {
 // Shortcut files as they would lie on disk.
 [[nodiscard]] std::vector<Seed> SeedShortcuts();
 
-// Inputs of fuzz_audit_shortcut: each shortcut with a choice of window
-// settings and earlier report (see audit_input.h).
+// Inputs of fuzz_audit_shortcut: each shortcut alone and with a choice of
+// options (see audit_input.h).
 [[nodiscard]] std::vector<Seed> AuditSeeds();
 
-// Inputs of fuzz_duplicate_search: reports built by auditing the seed
-// shortcuts in turn, queried for every target they hold.
+// Inputs of fuzz_duplicate_search: the entries of the seed shortcuts, twice
+// over, then with their targets cut short (see entry_ops.h).
 [[nodiscard]] std::vector<Seed> DuplicateSearchSeeds();
 
 }  // namespace varnlink::fuzz

@@ -2,8 +2,9 @@
 # The Windows build: cross-compiles every target with MinGW-w64 (the
 # "windows" preset), then under Wine (a fresh prefix inside the build folder)
 # runs each test program, compares varnlink-cli.exe's report on the examples
-# with the Linux build's, and runs the native window's smoke test on a
-# virtual X display. Ends with one "wine: N passed, N failed" line.
+# with the Linux build's, and runs the native window's smoke test (not a
+# GoogleTest program: it takes the window's path) on a virtual X display.
+# Ends with one "wine: N passed, N failed" line.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
@@ -70,7 +71,8 @@ run_gtest() {  # program
 
 while IFS= read -r exe; do
   run_gtest "$exe"
-done < <(find "$build/tests" -name '*test*.exe' -not -path '*/_googletest/*' | sort)
+done < <(find "$build/tests" -name '*test*.exe' -not -path '*/_googletest/*' \
+           -not -name varnlink_smoke_test.exe | sort)
 
 # varnlink-cli.exe on the examples gives the Linux build's report, once the
 # path separators in LOCATION lines are made alike, the times are left out
@@ -79,7 +81,7 @@ done < <(find "$build/tests" -name '*test*.exe' -not -path '*/_googletest/*' | s
 # (Wine lists a folder sorted, Linux in directory order).
 cli_check() {
   local linux_cli=${VARNLINK_LINUX_CLI:-$root/build/dev/src/app/cli/varnlink-cli}
-  local win_cli=$build/src/app/win32/varnlink-cli.exe
+  local win_cli=$build/src/app/cli/varnlink-cli.exe
   if [[ ! -x $linux_cli || ! -f $win_cli || ! -d $root/examples ]]; then
     echo "50-wine: CLI comparison needs $linux_cli, $win_cli and examples/" >&2
     failed=$((failed + 1)); failures+=("cli comparison"); return
@@ -111,9 +113,10 @@ cli_check() {
 }
 cli_check
 
-# The native window: started under Wine, "Audit" pressed by window message,
-# the report read back from the report control, and a screenshot taken.
-smoke=$build/src/app/win32/varnlink_smoke_test.exe
+# The native window: started under Wine, every control checked against the
+# layout table, "Audit" and "Copy" pressed by window message, the report read
+# back from the report control and the clipboard, and a screenshot taken.
+smoke=$build/tests/win32/varnlink_smoke_test.exe
 if [[ -f $smoke ]]; then
   echo "50-wine: window smoke test"
   set +e

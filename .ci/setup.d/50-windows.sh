@@ -6,7 +6,7 @@
 set -euo pipefail
 
 PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 googletest wine64 xvfb xauth x11-utils imagemagick)
+          binutils-mingw-w64-x86-64 googletest nlohmann-json3-dev wine64 xvfb xauth x11-utils imagemagick)
 
 # With Wine's recommended libraries and fonts, as the tests were made with.
 "$(dirname "$0")/../install-missing" --with-recommends "${PACKAGES[@]}"

@@ -25,6 +25,35 @@ std::optional<std::uint32_t> ByteReader::U32(std::size_t pos) const {
          (static_cast<std::uint32_t>(bytes_[pos + 3]) << 24);
 }
 
+std::uint8_t ByteReader::ReadU8(std::size_t pos) const {
+  if (const auto value = U8(pos)) return *value;
+  throw RecordError();
+}
+
+std::uint16_t ByteReader::ReadU16(std::size_t pos) const {
+  if (const auto value = U16(pos)) return *value;
+  throw RecordError();
+}
+
+std::uint32_t ByteReader::ReadU32(std::size_t pos) const {
+  if (const auto value = U32(pos)) return *value;
+  throw RecordError();
+}
+
+std::uint64_t ByteReader::ReadU64(std::size_t pos) const {
+  return ReadU32(pos) | (static_cast<std::uint64_t>(ReadU32(pos + 4)) << 32);
+}
+
+ByteReader ByteReader::Sub(std::size_t offset, std::size_t length) const {
+  if (!Contains(offset, length)) throw RecordError();
+  return ByteReader(bytes_.subspan(offset, length));
+}
+
+ByteReader ByteReader::From(std::size_t offset) const {
+  if (offset > bytes_.size()) throw RecordError();
+  return ByteReader(bytes_.subspan(offset));
+}
+
 std::span<const std::uint8_t> ByteReader::Slice(std::size_t pos, std::size_t length) const {
   if (pos >= bytes_.size()) return {};
   return bytes_.subspan(pos, std::min(length, bytes_.size() - pos));

@@ -1,22 +1,22 @@
 #pragma once
 
-#include <cstddef>
-#include <optional>
+#include <string>
 
 #include "auditor/byte_reader.h"
+#include "auditor/shortcut_info.h"
+#include "platform/file_services.h"
 
 namespace varnlink::auditor {
 
-// Where the byte rules find the target in a file that is not read by its
-// structure: right after the volume record's label-offset field (the bytes
-// 10 00 00 00, followed by 00 when the label is empty), up to the next NUL.
-struct ByteRuleTarget {
-  std::size_t start = 0;
-  std::size_t end = 0;  // position of the NUL that ends the target
-};
-
-// `buffer` holds the file's bytes and one blank after them. nullopt when no
-// NUL ends the target.
-[[nodiscard]] std::optional<ByteRuleTarget> FindTargetByByteRules(const ByteReader& buffer);
+// Reads a file that is not a genuine shell link the way Varnlink always has:
+// the target right after the volume record's label-offset field (the bytes
+// 10 00 00 00, followed by 00 when the label is empty) up to the next NUL,
+// then the counted strings after it, one byte per character in the ANSI code
+// page, and the flags, hot key and show command at their header positions.
+// `buffer` holds the file's bytes and one blank after them, as the rules
+// expect. Throws platform::Error naming `path` when the file is too short to
+// hold the flags or no NUL ends the target.
+[[nodiscard]] ShortcutInfo ReadByByteRules(const ByteReader& buffer, const std::string& path,
+                                           const platform::FileServices& files);
 
 }  // namespace varnlink::auditor

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "auditor/counted_strings.h"
+#include "auditor/extra_data.h"
+#include "auditor/link_header.h"
 #include "auditor/report_text.h"
 
 namespace varnlink::auditor {
@@ -13,123 +16,77 @@ constexpr std::array<std::uint8_t, 20> kLinkHeaderStart = {
     0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,  // link class id
     0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
-constexpr std::uint32_t kEnvironmentBlock = 0xA0000001;
-constexpr std::size_t kEnvironmentBlockSize = 0x314;
-constexpr std::size_t kEnvironmentAnsiBytes = 260;
+constexpr std::size_t kMinLinkInfoSize = 0x1C;
+constexpr std::size_t kLinkInfoUnicodeHeaderSize = 0x24;
+constexpr std::uint32_t kVolumeIdAndLocalBasePath = 0x1;
+constexpr std::uint32_t kNetworkLinkAndPathSuffix = 0x2;
+constexpr std::size_t kNetworkLinkUnicodeOffsets = 0x14;
 
-// A NUL-terminated string inside [start, end): ANSI or UTF-16LE.
-std::optional<std::string> TerminatedString(const ByteReader& file, std::size_t start,
-                                            std::size_t end, bool unicode,
-                                            const platform::FileServices& files) {
-  if (unicode) {
-    const auto nul = file.FindNul16(start, end);
-    if (!nul) return std::nullopt;
-    return Utf16LeToUtf8(file.Slice(start, *nul - start));
+// A NUL-terminated string of `record` starting at `offset`, ANSI or UTF-16LE.
+// Throws RecordError when no NUL ends it inside the record.
+std::string TerminatedString(const ByteReader& record, std::size_t offset, bool unicode,
+                             const platform::FileServices& files) {
+  const auto nul = unicode ? record.FindNul16(offset, record.size())
+                           : record.FindNul(offset, record.size());
+  if (!nul) throw RecordError();
+  const auto bytes = record.Slice(offset, *nul - offset);
+  return unicode ? Utf16LeToUtf8(bytes) : AnsiText(bytes, files);
+}
+
+// The offset field at `field` of `record`, which must point inside it.
+std::size_t OffsetIn(const ByteReader& record, std::size_t field) {
+  const std::uint32_t offset = record.ReadU32(field);
+  if (offset >= record.size()) throw RecordError();
+  return offset;
+}
+
+// The string an offset field points at; nullopt when the offset is 0 (absent).
+std::optional<std::string> StringAt(const ByteReader& record, std::size_t field, bool unicode,
+                                    const platform::FileServices& files) {
+  if (record.ReadU32(field) == 0) return std::nullopt;
+  return TerminatedString(record, OffsetIn(record, field), unicode, files);
+}
+
+// The network link: the share's name, its Unicode form when there is one.
+// Its offsets count from its own start and must stay inside the link info.
+std::string NetworkName(const ByteReader& network, const platform::FileServices& files) {
+  std::string name = TerminatedString(network, OffsetIn(network, 8), false, files);
+  if (network.ReadU32(8) > kNetworkLinkUnicodeOffsets) {
+    if (auto wide = StringAt(network, 20, true, files); wide && !wide->empty()) name = *wide;
   }
-  const auto nul = file.FindNul(start, end);
-  if (!nul) return std::nullopt;
-  const auto bytes = file.Slice(start, *nul - start);
-  return files.AnsiToUtf8({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+  return name;
 }
 
-// A string field of a fixed-size block: up to its first NUL, or all of it.
-std::string FixedString(const ByteReader& file, std::size_t start, std::size_t length,
-                        bool unicode, const platform::FileServices& files) {
-  if (auto text = TerminatedString(file, start, start + length, unicode, files)) return *text;
-  const auto bytes = file.Slice(start, length);
-  if (unicode) return Utf16LeToUtf8(bytes);
-  return files.AnsiToUtf8({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
-}
-
-// Reads one offset field of a structure at `base` and checks that it points
-// inside [base, end). Offset 0 means "absent" where `optional` is set.
-struct Offset {
-  bool ok = false;
-  std::optional<std::size_t> position;
-};
-
-Offset OffsetField(const ByteReader& file, std::size_t base, std::size_t field, std::size_t end,
-                   bool zero_means_absent) {
-  const auto value = file.U32(base + field);
-  if (!value) return {};
-  if (*value == 0 && zero_means_absent) return {true, std::nullopt};
-  const std::size_t position = base + *value;
-  if (*value >= end - base) return {};
-  return {true, position};
-}
-
-// The target path held by the link info at [start, start + size), or "" when
-// it names none. nullopt when its offsets or paths do not hold together.
-std::optional<std::string> LinkInfoTarget(const ByteReader& file, std::size_t start,
-                                          std::size_t size, const platform::FileServices& files) {
-  const std::size_t end = start + size;
-  const auto header_size = file.U32(start + 4);
-  const auto info_flags = file.U32(start + 8);
-  if (!header_size || !info_flags || *header_size < 0x1C || *header_size > size) {
-    return std::nullopt;
-  }
-  const bool has_unicode_offsets = *header_size >= 0x24;
-
-  auto path_at = [&](std::size_t field, bool unicode) -> std::optional<std::optional<std::string>> {
-    const Offset offset = OffsetField(file, start, field, end, true);
-    if (!offset.ok) return std::nullopt;
-    if (!offset.position) return std::optional<std::string>{};
-    auto text = TerminatedString(file, *offset.position, end, unicode, files);
-    if (!text) return std::nullopt;
-    return std::optional<std::string>{std::move(*text)};
-  };
+// The target path the link info names, or "" when it names none.
+std::string LinkInfoTarget(const ByteReader& info, const platform::FileServices& files) {
+  const std::uint32_t header_size = info.ReadU32(4);
+  const std::uint32_t info_flags = info.ReadU32(8);
+  if (header_size < kMinLinkInfoSize || header_size > info.size()) throw RecordError();
+  const bool has_unicode_offsets = header_size >= kLinkInfoUnicodeHeaderSize;
 
   // The common path suffix: its Unicode form when there is one.
-  std::string suffix;
-  const auto ansi_suffix = path_at(24, false);
-  if (!ansi_suffix) return std::nullopt;
-  if (*ansi_suffix) suffix = **ansi_suffix;
+  std::string suffix = StringAt(info, 24, false, files).value_or("");
   if (has_unicode_offsets) {
-    const auto wide_suffix = path_at(32, true);
-    if (!wide_suffix) return std::nullopt;
-    if (*wide_suffix) suffix = **wide_suffix;
+    if (auto wide = StringAt(info, 32, true, files)) suffix = std::move(*wide);
   }
 
-  if (*info_flags & 0x1) {  // volume id and local base path
+  if (info_flags & kVolumeIdAndLocalBasePath) {
     // The volume id is not used, but an offset outside the link info means
     // the structure does not hold together.
-    if (!OffsetField(file, start, 12, end, false).ok) return std::nullopt;
-    std::string base;
-    const auto ansi_base = path_at(16, false);
-    if (!ansi_base) return std::nullopt;
-    if (*ansi_base) base = **ansi_base;
+    (void)OffsetIn(info, 12);
+    std::string base = StringAt(info, 16, false, files).value_or("");
     if (has_unicode_offsets) {
-      const auto wide_base = path_at(28, true);
-      if (!wide_base) return std::nullopt;
-      if (*wide_base && !(*wide_base)->empty()) base = **wide_base;
+      if (auto wide = StringAt(info, 28, true, files); wide && !wide->empty()) base = *wide;
     }
     if (!base.empty()) return base + suffix;
   }
 
-  if (*info_flags & 0x2) {  // network link
-    const Offset link = OffsetField(file, start, 20, end, false);
-    if (!link.ok) return std::nullopt;
-    const std::size_t net = *link.position;
-    const auto net_name_offset = file.U32(net + 8);
-    if (!net_name_offset) return std::nullopt;
-    std::string name;
-    const Offset ansi_name = OffsetField(file, net, 8, end, false);
-    if (!ansi_name.ok) return std::nullopt;
-    auto ansi = TerminatedString(file, *ansi_name.position, end, false, files);
-    if (!ansi) return std::nullopt;
-    name = *ansi;
-    if (*net_name_offset > 0x14) {
-      const Offset wide_name = OffsetField(file, net, 20, end, true);
-      if (!wide_name.ok) return std::nullopt;
-      if (wide_name.position) {
-        auto wide = TerminatedString(file, *wide_name.position, end, true, files);
-        if (!wide) return std::nullopt;
-        if (!wide->empty()) name = *wide;
-      }
-    }
+  if (info_flags & kNetworkLinkAndPathSuffix) {
+    const std::size_t at = OffsetIn(info, 20);
+    const std::string name = NetworkName(info.Sub(at, info.size() - at), files);
     if (!name.empty()) return suffix.empty() ? name : name + "\\" + suffix;
   }
-  return std::string{};
+  return {};
 }
 
 // Position just past the counted strings, or nullopt when one runs past the end.
@@ -146,25 +103,52 @@ std::optional<std::size_t> StringsEnd(const ByteReader& file, std::size_t pos, s
   return pos;
 }
 
-// The target of the environment-variables block among the extra data blocks.
-std::string EnvironmentTarget(const ByteReader& file, std::size_t pos,
-                              const platform::FileServices& files) {
-  while (true) {
-    const auto block_size = file.U32(pos);
-    if (!block_size || *block_size < 4) return {};
-    const auto signature = file.U32(pos + 4);
-    if (!signature) return {};
-    if (*signature == kEnvironmentBlock && *block_size >= kEnvironmentBlockSize &&
-        file.Contains(pos, kEnvironmentBlockSize)) {
-      const std::size_t ansi = pos + 8;
-      const std::size_t wide = ansi + kEnvironmentAnsiBytes;
-      std::string target = FixedString(file, wide, 2 * kEnvironmentAnsiBytes, true, files);
-      if (target.empty()) target = FixedString(file, ansi, kEnvironmentAnsiBytes, false, files);
-      return target;
+std::optional<platform::FileTime> HeaderTime(const ByteReader& file, std::size_t pos) {
+  const std::uint64_t ticks = file.ReadU64(pos);
+  if (ticks == 0) return std::nullopt;
+  return platform::FileTime{ticks};
+}
+
+// The counted strings, the description and relative path strict (see
+// ShortcutInfo::strings_end_early_at), the rest tolerant. Some writers count
+// a string's terminating NUL into it; it is no part of the text.
+void ReadStrings(const ByteReader& file, std::size_t pos, const platform::FileServices& files,
+                 ShortcutInfo& info) {
+  const bool unicode = (info.link_flags & kIsUnicode) != 0;
+  const std::size_t unit = unicode ? 2 : 1;
+  CountedStrings strings(file, pos, unit);
+  const auto text = [&](std::span<const std::uint8_t> bytes) {
+    while (bytes.size() >= unit && bytes.size() % unit == 0 && bytes[bytes.size() - 1] == 0 &&
+           bytes[bytes.size() - unit] == 0) {
+      bytes = bytes.first(bytes.size() - unit);
     }
-    if (*block_size > file.size() - pos) return {};
-    pos += *block_size;
+    return unicode ? Utf16LeToUtf8(bytes) : AnsiText(bytes, files);
+  };
+  for (const auto& [flag, field] : {std::pair{kHasName, &info.description},
+                                    std::pair{kHasRelativePath, &info.relative_path}}) {
+    if (!(info.link_flags & flag)) continue;
+    const auto bytes = strings.Next(true);
+    if (!bytes) {
+      info.strings_end_early_at = strings.Position();
+      return;
+    }
+    *field = text(*bytes);
   }
+  for (const auto& [flag, field] : {std::pair{kHasWorkingDir, &info.start_in},
+                                    std::pair{kHasArguments, &info.arguments},
+                                    std::pair{kHasIconLocation, &info.icon_location}}) {
+    if (info.link_flags & flag) *field = text(*strings.Next(false));
+  }
+}
+
+std::string KeyName(std::uint8_t key, const platform::FileServices& files) {
+  if ((key >= 0x30 && key <= 0x39) || (key >= 0x41 && key <= 0x5A)) {
+    return std::string(1, static_cast<char>(key));
+  }
+  if (key >= 0x70 && key <= 0x87) return "F" + std::to_string(key - 0x6F);
+  if (key == 0x90) return "Num Lock";
+  if (key == 0x91) return "Scroll Lock";
+  return AnsiText(std::span(&key, 1), files);
 }
 
 }  // namespace
@@ -175,39 +159,46 @@ bool IsGenuineLink(const ByteReader& file) {
                     file.Slice(0, kLinkHeaderStart.size()).begin());
 }
 
-std::optional<LinkLayout> ReadLinkLayout(const ByteReader& file,
-                                         const platform::FileServices& files) {
+std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
+                                            const platform::FileServices& files) {
   if (!IsGenuineLink(file)) return std::nullopt;
-  LinkLayout layout;
-  layout.flags = *file.U32(20);
+  ShortcutInfo info;
+  info.genuine = true;
+  info.link_flags = file.ReadU32(kFlagsByte);
+  info.target_created = HeaderTime(file, 28);
+  info.target_accessed = HeaderTime(file, 36);
+  info.target_modified = HeaderTime(file, 44);
 
   std::size_t pos = kHeaderSize;
-  if (layout.flags & kHasLinkTargetIdList) {
-    const auto list_size = file.U16(pos);
-    if (!list_size || !file.Contains(pos + 2, *list_size)) return std::nullopt;
-    pos += 2 + *list_size;
+  try {
+    if (info.link_flags & kHasLinkTargetIdList) {
+      const std::uint16_t list_size = file.ReadU16(pos);
+      (void)file.Sub(pos + 2, list_size);
+      pos += 2 + list_size;
+    }
+    if (info.link_flags & kHasLinkInfo) {
+      const std::uint32_t info_size = file.ReadU32(pos);
+      if (info_size < kMinLinkInfoSize) throw RecordError();
+      const ByteReader link_info = file.Sub(pos, info_size);
+      if (!(info.link_flags & kForceNoLinkInfo)) info.target = LinkInfoTarget(link_info, files);
+      pos += info_size;
+    }
+  } catch (const RecordError&) {
+    return std::nullopt;
+  }
+  if (!info.target.empty()) {
+    info.target_source = TargetSource::kLinkInfo;
+  } else if (const auto extra = StringsEnd(file, pos, info.link_flags)) {
+    info.target = EnvironmentTarget(file.From(*extra), files);
+    if (!info.target.empty()) info.target_source = TargetSource::kEnvironment;
   }
 
-  std::string target;
-  if (layout.flags & kHasLinkInfo) {
-    const auto info_size = file.U32(pos);
-    if (!info_size || *info_size < 0x1C || !file.Contains(pos, *info_size)) return std::nullopt;
-    if (!(layout.flags & kForceNoLinkInfo)) {
-      auto info_target = LinkInfoTarget(file, pos, *info_size, files);
-      if (!info_target) return std::nullopt;
-      target = std::move(*info_target);
-    }
-    pos += *info_size;
+  ReadStrings(file, pos, files, info);
+  if (const std::uint8_t key = file.ReadU8(kHotKeyByte); key != 0) {
+    info.hot_key = HotKey{file.ReadU8(kHotKeyModifiersByte), KeyName(key, files)};
   }
-  layout.strings_start = pos;
-
-  if (target.empty()) {
-    if (const auto extra = StringsEnd(file, pos, layout.flags)) {
-      target = EnvironmentTarget(file, *extra, files);
-    }
-  }
-  layout.target = std::move(target);
-  return layout;
+  info.run = RunModeOf(file.U8(kShowCommandByte));
+  return info;
 }
 
 }  // namespace varnlink::auditor

@@ -11,14 +11,14 @@ enum class EntryKind { kRegularFile, kFolder, kOther };
 struct FolderEntry {
   std::string name;         // name only, no folder part
   // Attribute bits. Listings report the folder, archive, hidden and system
-  // bits; the read-only bit of a file is FileServices::FileAttributes' to tell
-  // (on POSIX it would cost every file its own status call).
+  // bits; the read-only bit of a file is FileServices::StatusOf to tell
+  // (on Linux it would cost every file its own status call).
   std::uint32_t attributes;
   EntryKind kind;
 };
 
-// Lists one folder: its ordinary files and sub-folders in the file system's
-// order, leaving out entries marked hidden or system, with "." and ".." in
+// Lists one folder: its ordinary files and sub-folders (on Windows in the file
+// system's order; on Linux in the order Windows lists an NTFS folder), leaving out entries marked hidden or system, with "." and ".." in
 // every folder but a root. A path that is not a folder lists as empty. A
 // symbolic link to a folder counts as system, so no walk can loop.
 class FolderListing {

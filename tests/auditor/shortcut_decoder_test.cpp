@@ -9,12 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "auditor/report_format.h"
+#include "auditor/shortcut_auditor.h"
+#include "tests/support/audit_fixture.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/link_writer.h"
 
 namespace varnlink::test_support {
 namespace {
 
+// The decoded shortcut as its report entry shows it.
 struct Decoded {
   std::string target_args;
   std::string start_in;
@@ -26,10 +30,20 @@ struct Decoded {
 
 Decoded Decode(const Bytes& bytes) {
   FakeFileServices files;
-  auto [image, fields] = auditor::DecodeTargetFromBytes("t.lnk", bytes, files);
-  auditor::DecodeDetails("t.lnk", image, fields, files);
-  return {fields.TargetArgsText,  fields.StartInText, fields.IconSourceText,
-          fields.ShortcutKeyText, fields.RunText,     image.genuine};
+  auditor::ReportEntry entry;
+  entry.info = auditor::DecodeShortcut("t.lnk", bytes, files);
+  std::string report;
+  auditor::AppendEntry(report, entry);
+  const std::vector<std::string> lines = LinesOf(report);
+  // Line 6 is "LENGTH:   0 bytes    ", two blanks, the key's text, two blanks
+  // and the run mode's text (which may be empty).
+  std::string rest = lines.at(5).substr(std::string("LENGTH:   0 bytes      ").size());
+  std::string run;
+  for (const char* mode : {"    RUN:   Normal", "    RUN:   Maximised", "    RUN:   Minimised"}) {
+    if (rest.ends_with(mode)) run = mode;
+  }
+  rest.resize(rest.size() - run.size() - 2);
+  return {lines.at(2), lines.at(3), lines.at(4), rest, run, entry.info.genuine};
 }
 
 struct DecodeCase {
@@ -120,6 +134,13 @@ std::vector<DecodeCase> GenuineCases() {
          return BuildLink(link);
        },
        "C:\\说明.txt", "START IN:    ", "ICON SOURCE:   C:\\说明.txt"},
+      {"EmptyUnicodeLocalPathLeavesTheAnsiOne",
+       [] {
+         ShellLink link = LocalLink("C:\\A.EXE");
+         link.link_info->local_base_path_unicode = "";
+         return BuildLink(link);
+       },
+       "C:\\A.EXE", "START IN:    ", "ICON SOURCE:   C:\\A.EXE"},
       {"LocalPathPlusSuffix",
        [] {
          ShellLink link = LocalLink("C:\\WINDOWS\\");
@@ -394,7 +415,7 @@ std::vector<DecodeCase> ByteRuleCases() {
       {"UnicodeFlagIgnoredCountsAreBytes",  // flags 16 and 128
        [] { return NotALink(0x90, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted(""), Counted(std::string("W\0D\0", 4)), Counted("")})); },
        "T", "START IN:   W?D?", "ICON SOURCE:   T"},
-      {"TolerantCountPastEndReusesLastCount",  // E2 reads 0xFFFF; E4 on reuse it and read nothing
+      {"TolerantCountPastEndReusesLastCount",  // the first count reads 0xFFFF; later strings reuse it and read nothing
        [] { return NotALink(0x70, Concat({kPatternA, BytesOf("T"), kNulPassedOver, {0xFF, 0xFF, 'a'}})); },
        "T ", "START IN:   ", "ICON SOURCE:    "},
   };
@@ -404,43 +425,42 @@ std::vector<DecodeCase> ByteRuleCases() {
 INSTANTIATE_TEST_SUITE_P(Decoder, DecodesByByteRules, ::testing::ValuesIn(ByteRuleCases()),
                          [](const auto& row) { return row.param.name; });
 
-TEST(Decoder, ByteRuleStrictFailuresNameThePath) {
+TEST(Decoder, StrictFailuresNameThePath) {
   struct Failing {
     const char* name;
     Bytes bytes;
   };
   const Bytes no_nul =
       NotALink(0, Concat({kPatternA, BytesOf("xxxxx")}));  // no NUL ends the target
-  const Bytes count_in_e3 =  // HasName; E2 reads 0xFFFF, E3 finds no count
+  const Bytes description_count_missing =  // HasName; the first count reads 0xFFFF, the description has none
       NotALink(0x04, Concat({kPatternA, BytesOf("T"), kNulPassedOver, {0xFF, 0xFF, 'a'}}));
-  const std::vector<Failing> cases = {
-      {"19 bytes", Bytes(19, 'x')},
-      {"no NUL after target start", no_nul},
-      {"E3 count past end", count_in_e3},
-  };
-  for (const Failing& c : cases) {
-    SCOPED_TRACE(c.name);
-    FakeFileServices files;
-    try {
-      auto [image, fields] = auditor::DecodeTargetFromBytes("C:\\bad.lnk", c.bytes, files);
-      auditor::DecodeDetails("C:\\bad.lnk", image, fields, files);
-      ADD_FAILURE() << "decoded without failing";
-    } catch (const std::exception& e) {
-      EXPECT_NE(std::string(e.what()).find("C:\\bad.lnk"), std::string::npos) << e.what();
-    }
-  }
-}
-
-TEST(Decoder, GenuineStrictFailureWhileReadingTheDescription) {
   ShellLink link = LocalLink("C:\\A.EXE");
   link.description = "D";
   link.terminal_block = false;
   LinkLayout layout = LayoutLink(link);
   layout.bytes.resize(layout.strings_start);  // the description's count is missing
+  const std::vector<Failing> cases = {
+      {"19 bytes", Bytes(19, 'x')},
+      {"no NUL after target start", no_nul},
+      {"description count past end", description_count_missing},
+      {"genuine link without its description's count", layout.bytes},
+  };
+  for (const Failing& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFileServices files;
+    files.Add("C:\\bad.lnk", c.bytes);
+    try {
+      (void)auditor::ShortcutAuditor(files).Audit("C:\\bad.lnk", auditor::TargetFilter::kAll);
+      ADD_FAILURE() << "decoded without failing";
+    } catch (const std::exception& e) {
+      EXPECT_NE(std::string(e.what()).find("C:\\bad.lnk"), std::string::npos) << e.what();
+    }
+  }
+  // The strings are strict only for a shortcut the target filter keeps.
   FakeFileServices files;
-  auto [image, fields] = auditor::DecodeTargetFromBytes("C:\\d.lnk", layout.bytes, files);
-  EXPECT_EQ(fields.TargetText, "TARGET:   C:\\A.EXE");
-  EXPECT_THROW(auditor::DecodeDetails("C:\\d.lnk", image, fields, files), std::exception);
+  files.Add("C:\\d.lnk", layout.bytes);
+  EXPECT_EQ(auditor::ShortcutAuditor(files).Audit("C:\\d.lnk", auditor::TargetFilter::kNonExe),
+            std::nullopt);
 }
 
 TEST(Decoder, GenuineTolerantStringPastTheEndIsCut) {

@@ -4,14 +4,14 @@
 #include <gtest/gtest.h>
 
 #include "auditor/shortcut_decoder.h"
-#include "tests/auditor/audit_fixture.h"
+#include "tests/support/audit_fixture.h"
 
 namespace varnlink::test_support {
 namespace {
 
-using WorkedExample = AuditTest;
+using ReferenceExample = AuditTest;
 
-TEST_F(WorkedExample, NotepadEntryOfPart11IsByteExact) {
+TEST_F(ReferenceExample, NotepadEntryOfAnAnsiLinkIsByteExact) {
   // A genuine ANSI shortcut as Windows 98 would write it for Notepad.
   ShellLink link = LocalLink("C:\\WINDOWS\\NOTEPAD.EXE");
   link.id_list = std::vector<Bytes>{
@@ -34,9 +34,9 @@ TEST_F(WorkedExample, NotepadEntryOfPart11IsByteExact) {
   const std::string path = "C:\\WINDOWS\\Start Menu\\Programs\\Accessories\\Notepad.lnk";
   FakeFileServices::File& file = files.Add(path, bytes);
   file.attributes = platform::kArchive;
-  file.times = platform::FileTimes{.created = {1999, 4, 12, 10, 15, 42},
-                                   .accessed = {1999, 6, 3, 17, 1, 2},
-                                   .modified = {1999, 4, 12, 10, 15, 42}};
+  file.times = platform::FileTimes{.created = TimeAt({1999, 4, 12, 10, 15, 42}),
+                                   .accessed = TimeAt({1999, 6, 3, 17, 1, 2}),
+                                   .modified = TimeAt({1999, 4, 12, 10, 15, 42})};
 
   EXPECT_EQ(Audit(path),
             "SHORTCUT NAME:   Notepad\r\n"
@@ -49,11 +49,11 @@ TEST_F(WorkedExample, NotepadEntryOfPart11IsByteExact) {
             "CREATED:   12 April 1999   10:15:42     MODIFIED:   12 April 1999   10:15:42"
             "     ACCESSED:   03 June 1999   \r\n"
             "\r\n");
-  EXPECT_EQ(module.ShortcutCount, 1);
+  EXPECT_EQ(count, 1u);
   EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST(WorkedExampleOfPart12, ByteLayoutDecodesByTheByteRules) {
+TEST(ByteRuleExample, LayoutDecodesFieldByField) {
   Bytes bytes(100, 0);                // not a genuine link: bytes 0-3 are not 4C 00 00 00
   PutU8(bytes, 20, 0x3A);             // flags: 2, 8, 16 (working dir), 32 (arguments)
   PutU32(bytes, 100, 0x10);           // 100-103: pattern B, r = 100
@@ -62,34 +62,27 @@ TEST(WorkedExampleOfPart12, ByteLayoutDecodesByTheByteRules) {
   PutChars(bytes, 110, "C:\\A.EXE");  // 110-117: Target
   PutU8(bytes, 118, 0);               // TargetEnd
   PutU8(bytes, 119, 0);               // passed over
-  PutU16(bytes, 120, 4);              // E2: count 4
+  PutU16(bytes, 120, 4);              // the string before the working folder: 4 characters
   PutChars(bytes, 122, "..\\A");      // discarded
-  PutU16(bytes, 126, 3);              // E4: count 3
+  PutU16(bytes, 126, 3);              // the working folder: 3 characters
   PutChars(bytes, 128, "C:\\");       // working directory
-  PutU16(bytes, 131, 2);              // E5: count 2
+  PutU16(bytes, 131, 2);              // the arguments: 2 characters
   PutChars(bytes, 133, "/p");         // arguments
-  PutU16(bytes, 135, 0);              // E6: empty icon location
+  PutU16(bytes, 135, 0);              // the icon location: empty
   ASSERT_EQ(bytes.size(), 137u);
 
   FakeFileServices files;
-  auto [image, fields] = auditor::DecodeTargetFromBytes("ex.lnk", bytes, files);
-  EXPECT_FALSE(image.genuine);
-  EXPECT_EQ(image.target_end, 118u);
-  EXPECT_EQ(fields.Target, "C:\\A.EXE");
-  EXPECT_EQ(fields.TargetText, "TARGET:   C:\\A.EXE");
-  EXPECT_EQ(fields.TargetArgsText, "TARGET:   C:\\A.EXE");
-  EXPECT_FALSE(fields.HasName);
-  EXPECT_TRUE(fields.HasWorkingDir);
-  EXPECT_TRUE(fields.HasArguments);
-  EXPECT_FALSE(fields.HasIconLocation);
-
-  auditor::DecodeDetails("ex.lnk", image, fields, files);
-  EXPECT_EQ(fields.TargetArgsText, "TARGET:   C:\\A.EXE /p");
-  EXPECT_EQ(fields.StartInText, "START IN:   C:\\");
-  EXPECT_EQ(fields.IconSourceText, "ICON SOURCE:   C:\\A.EXE");
-  EXPECT_EQ(fields.ShortcutKeyText, "    SHORTCUT KEY:   (none)  ");
-  EXPECT_EQ(fields.RunText, "");
-  EXPECT_EQ(image.last_count, 0);
+  const auditor::ShortcutInfo info = auditor::DecodeShortcut("ex.lnk", bytes, files);
+  EXPECT_FALSE(info.genuine);
+  EXPECT_EQ(info.target, "C:\\A.EXE");
+  EXPECT_EQ(info.target_source, auditor::TargetSource::kByteRules);
+  EXPECT_EQ(info.link_flags, 0x3Au);
+  EXPECT_EQ(info.description, std::nullopt);
+  EXPECT_EQ(info.start_in, "C:\\");
+  EXPECT_EQ(info.arguments, "/p");
+  EXPECT_EQ(info.icon_location, std::nullopt);
+  EXPECT_EQ(info.hot_key, std::nullopt);
+  EXPECT_EQ(info.run, std::nullopt);
 }
 
 }  // namespace

@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-#include "auditor/module1.h"
 #include "auditor/report_text.h"
 #include "tests/robustness/robustness_support.h"
 #include "tests/support/link_writer.h"
@@ -504,21 +503,14 @@ TEST_P(HostileInput, GivesACorrectReportOrAnErrorNamingTheFile) {
       RealWindow window;
       ArmHook(row.name, dir, window);
       error = window.AuditFolder(subject.path);
-      report = window.form.Text1.Text.Text();
+      report = window.model.report;
       messages = window.messages.shown;
     } else {
-      platform::PosixFileServices files;
+      platform::LinuxFileServices files;
       RecordingMessageDialog dialog;
-      FakeAuditChoices choices;
-      choices.check2 = 1;
-      choices.check3 = 1;
-      auditor::Module1 module(files, dialog);
-      try {
-        module.AuditShortcut(subject.path, choices);
-      } catch (const std::exception& e) {
-        error = e.what();
-      }
-      report = choices.report.Text();
+      const SelectionAudit audit = AuditSelection(files, dialog, {subject.path});
+      error = audit.error;
+      report = audit.report;
     }
   }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "auditor/module1.h"
+#include "tests/robustness/robustness_support.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/link_writer.h"
 
@@ -99,16 +99,15 @@ TEST_P(ReportIntegrity, MarkersFollowOnlyTheReportsOwnLines) {
   FakeFileServices files;
   files.SetSeparator('/');  // so a name can hold "C:\..."
   RecordingMessageDialog messages;
-  FakeAuditChoices window;
-  window.check2 = 1;
-  window.check3 = 1;
-  auditor::Module1 module(files, messages);
+  std::vector<std::string> paths;
   for (const Shortcut& shortcut : GetParam().shortcuts) {
     files.Add(shortcut.path, BuildLink(shortcut.link));
-    module.AuditShortcut(shortcut.path, window);
+    paths.push_back(shortcut.path);
   }
-  const std::vector<std::string> markers = MarkersAboveLastEntry(window.report.Text());
-  EXPECT_EQ(markers, GetParam().markers) << window.report.Text();
+  const SelectionAudit audit = AuditSelection(files, messages, paths);
+  ASSERT_EQ(audit.error, "");
+  const std::vector<std::string> markers = MarkersAboveLastEntry(audit.report);
+  EXPECT_EQ(markers, GetParam().markers) << audit.report;
   EXPECT_EQ(messages.shown.size(), GetParam().markers.size() / 2) << "one message per marker";
 }
 

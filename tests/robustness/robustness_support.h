@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared by the robustness tests: the real POSIX services with a window model
-// around them, run over real files in a scratch folder.
+// Shared by the robustness tests: the real Linux services with the window
+// model or the audit run around them, run over real files in a scratch folder.
 
 #include <sys/fsuid.h>
 #include <sys/resource.h>
@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "platform/clipboard.h"
-#include "platform/posix/posix_file_services.h"
-#include "platform/posix/posix_folder_listing.h"
+#include "platform/linux/linux_file_services.h"
+#include "platform/linux/linux_folder_listing.h"
 #include "platform/printer.h"
+#include "audit/audit_run.h"
+#include "tests/support/audit_fixture.h"
 #include "tests/support/fake_file_services.h"
-#include "window/form1.h"
+#include "window/main_window_model.h"
 
 namespace varnlink::test_support {
 
@@ -33,10 +35,10 @@ class NoClipboard : public platform::Clipboard {
 
 // The real folder listing, with a hook that runs right after a chosen folder
 // was listed: the moment between the walk's listing and the audit.
-class HookedFolderListing : public platform::PosixFolderListing {
+class HookedFolderListing : public platform::LinuxFolderListing {
  public:
   [[nodiscard]] std::vector<platform::FolderEntry> List(const std::string& folder) const override {
-    auto entries = platform::PosixFolderListing::List(folder);
+    auto entries = platform::LinuxFolderListing::List(folder);
     if (after_listing && folder == hooked_folder) {
       // The change is made with the test's own rights, whatever the walk runs with.
       const int walking_as = ::setfsuid(static_cast<uid_t>(-1));
@@ -52,31 +54,62 @@ class HookedFolderListing : public platform::PosixFolderListing {
 
 // The window model over the real file system, with every duplicate check on.
 struct RealWindow {
-  RealWindow() : form({files, folders, messages, printer, clipboard}) {
-    form.Check1.Value = 1;
-    form.Check2.Value = 1;
-    form.Check3.Value = 1;
-    form.Option1.Value = true;
+  RealWindow() : model({files, folders, messages, printer, clipboard}) {
+    model.search_subfolders.ticked = true;
+    model.warn_duplicate_targets.ticked = true;
+    model.warn_duplicate_arguments.ticked = true;
   }
   // Runs the audit of `folder` (without a trailing separator) and its
   // sub-folders; returns the error that ended the run, or "".
   std::string AuditFolder(const std::string& folder) {
-    form.Label2.Caption = folder;
+    model.chosen_folder = folder;
     try {
-      form.Command1_Click();
+      model.Audit();
     } catch (const std::exception& error) {
       return error.what();
     }
     return {};
   }
 
-  platform::PosixFileServices files;
+  platform::LinuxFileServices files;
   HookedFolderListing folders;
   RecordingMessageDialog messages;
   NoPrinter printer;
   NoClipboard clipboard;
-  window::Form1 form;
+  window::MainWindowModel model;
 };
+
+// What auditing shortcuts as a selection gave: the report and the error that
+// ended the run ("" when none).
+struct SelectionAudit {
+  std::string report;
+  std::string error;
+};
+
+// Audits `paths` in one run, in this order, as a selection with both
+// duplicate checks on. Each path is given as a name below its first
+// separator, so it is audited exactly as written.
+inline SelectionAudit AuditSelection(const platform::FileServices& files,
+                                     platform::MessageDialog& messages,
+                                     const std::vector<std::string>& paths) {
+  audit::AuditRequest request;
+  request.options.warn_duplicate_targets = request.options.warn_duplicate_arguments = true;
+  for (const std::string& path : paths) {
+    const std::size_t cut = path.find(files.PathSeparator()) + 1;
+    request.folder = path.substr(0, cut);
+    request.selected_names.push_back(path.substr(cut));
+  }
+  const platform::LinuxFolderListing folders;
+  CollectingSink sink;
+  SelectionAudit result;
+  try {
+    (void)audit::AuditRun(files, folders, messages).Run(request, sink);
+  } catch (const std::exception& error) {
+    result.error = error.what();
+  }
+  result.report = sink.report;
+  return result;
+}
 
 // While alive, file permissions apply to this thread even when the tests run
 // as root (CI does): the file-system user becomes "nobody", which drops the

@@ -1,8 +1,8 @@
 #pragma once
 
-// In-memory fakes of the platform and window interfaces the auditor uses, for
-// tests that inject faults or need facts the real file system cannot give
-// (times, attribute bits, a size that differs from the bytes).
+// In-memory fakes of the platform interfaces the audit uses, for tests that
+// inject faults or need facts the real file system cannot give (times,
+// attribute bits, a size that differs from the bytes).
 
 #include <cstdint>
 #include <map>
@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "auditor/audit_choices.h"
-#include "auditor/report.h"
 #include "platform/file_services.h"
 #include "platform/message_dialog.h"
 #include "tests/support/link_writer.h"
@@ -19,8 +17,8 @@
 namespace varnlink::test_support {
 
 // A file system of named byte buffers. A path that was never added (or was
-// removed) fails every query with std::system_error (ENOENT) naming the path,
-// as the real services do. It does not model folders.
+// removed) fails as the real services fail where nothing is. It does not
+// model folders. Its local time zone is UTC.
 class FakeFileServices : public platform::FileServices {
  public:
   struct File {
@@ -28,70 +26,42 @@ class FakeFileServices : public platform::FileServices {
     std::optional<std::uint64_t> size;  // reported size; unset = bytes.size()
     std::uint32_t attributes = platform::kArchive;
     std::optional<platform::FileTimes> times;  // unset = times cannot be read
-    bool unreadable = false;  // size and attributes work, reading the bytes fails (EACCES)
+    bool unreadable = false;  // the status works, reading the bytes fails (EACCES)
   };
 
   // Adds (or replaces) `path`; returns the entry for further changes.
   File& Add(const std::string& path, Bytes bytes);
   void Remove(const std::string& path);
-  [[nodiscard]] File& At(const std::string& path);
   void SetSeparator(char separator) { separator_ = separator; }
 
-  [[nodiscard]] std::uint64_t FileSize(const std::string& path) const override;
-  [[nodiscard]] std::uint32_t FileAttributes(const std::string& path) const override;
-  [[nodiscard]] std::optional<platform::FileTimes> TimesOf(const std::string& path) const override;
+  [[nodiscard]] platform::FileStatus StatusOf(const std::string& path) const override;
   [[nodiscard]] std::vector<std::uint8_t> ReadFileStart(const std::string& path,
                                                         std::size_t max_bytes) const override;
+  [[nodiscard]] std::optional<platform::LocalTime> LocalTimeOf(platform::FileTime time) const override;
   [[nodiscard]] char PathSeparator() const override { return separator_; }
-  // Windows-1252 to UTF-8, by the converter the POSIX services use.
+  // Windows-1252 to UTF-8, by the converter the Linux services use.
   [[nodiscard]] std::string AnsiToUtf8(std::string_view bytes) const override;
 
   // The max_bytes of every ReadFileStart call, in order.
   mutable std::vector<std::size_t> read_limits;
 
  private:
-  [[nodiscard]] const File& Find(const std::string& path, const char* what) const;
+  [[nodiscard]] const File& Find(const std::string& path) const;
 
   std::map<std::string, File> files_;
   char separator_ = '\\';
 };
+
+// The instant of a UTC calendar time (the fake's local time).
+[[nodiscard]] platform::FileTime TimeAt(const platform::LocalTime& utc);
+// The same three times for created, accessed and modified.
+[[nodiscard]] platform::FileTimes TimesAt(const platform::LocalTime& utc);
 
 // Records every message box instead of showing it.
 class RecordingMessageDialog : public platform::MessageDialog {
  public:
   void Show(const std::string& text) override { shown.push_back(text); }
   std::vector<std::string> shown;
-};
-
-// The window choices as plain fields, and the report they hand out. Counts
-// how often each choice is read.
-class FakeAuditChoices : public auditor::AuditChoices {
- public:
-  [[nodiscard]] bool Option2Selected() const override {
-    ++option_reads;
-    return option2;
-  }
-  [[nodiscard]] bool Option3Selected() const override {
-    ++option_reads;
-    return option3;
-  }
-  [[nodiscard]] int Check2Value() const override {
-    ++check_reads;
-    return check2;
-  }
-  [[nodiscard]] int Check3Value() const override {
-    ++check_reads;
-    return check3;
-  }
-  [[nodiscard]] auditor::Report& ResultsText() override { return report; }
-
-  bool option2 = false;  // ".EXE Targets "
-  bool option3 = false;  // "Non .EXE Targets"
-  int check2 = 0;        // 1 = ticked
-  int check3 = 0;
-  auditor::Report report;
-  mutable int option_reads = 0;
-  mutable int check_reads = 0;
 };
 
 }  // namespace varnlink::test_support

@@ -13,23 +13,13 @@
 #include "platform/win32/win32_printer.h"
 #include "platform/win32/wide_text.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/win32/clipboard_text.h"
 #include "tests/win32/win32_test_files.h"
 
 namespace varnlink::platform {
 namespace {
 
-std::wstring ClipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return L"<cannot open>";
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = chars;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
+using win32_test::ClipboardText;
 
 bool PutPrivateFormat() {
   if (!OpenClipboard(nullptr)) return false;

@@ -8,14 +8,15 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <optional>
+#include <string>
+#include <vector>
 
-#include "auditor/module1.h"
+#include "auditor/report_format.h"
+#include "auditor/shortcut_auditor.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_services.h"
-#include "tests/support/fake_file_services.h"
 #include "tests/support/scratch_folder.h"
-#include "tests/win32/win32_test_files.h"
 
 namespace varnlink::platform {
 namespace {
@@ -90,25 +91,28 @@ TEST_P(ShellSavedLink, IsAuditedWithItsTargetArgumentsFolderKeyAndRunMode) {
   if (HasFatalFailure()) return;
 
   const Win32FileServices files;
-  test_support::RecordingMessageDialog messages;
-  test_support::FakeAuditChoices window;
-  auditor::Module1 module1(files, messages);
-  module1.AuditShortcut(path, window);
+  const std::optional<auditor::ReportEntry> entry =
+      auditor::ShortcutAuditor(files).Audit(path, auditor::TargetFilter::kAll);
+  ASSERT_TRUE(entry.has_value());
+  // The shell writes genuine links: read by their structure, the target from the link info.
+  EXPECT_TRUE(entry->info.genuine);
+  EXPECT_EQ(entry->info.target_source, auditor::TargetSource::kLinkInfo);
+  std::string report;
+  auditor::AppendEntry(report, *entry);
 
-  const std::vector<std::string> lines = LinesOf(window.report.Text());
-  ASSERT_EQ(lines.size(), 9u) << window.report.Text();
+  const std::vector<std::string> lines = LinesOf(report);
+  ASSERT_EQ(lines.size(), 9u) << report;
   EXPECT_EQ(lines[0], "SHORTCUT NAME:   " + std::string(c.name));
   EXPECT_EQ(lines[1], "LOCATION:   " + path);
   EXPECT_EQ(lines[2], c.target_line);
   EXPECT_EQ(lines[3], c.start_in_line);
   EXPECT_EQ(lines[4], c.icon_line);
-  const std::string length = "LENGTH:   " + std::to_string(files.FileSize(path)) + " bytes    ";
+  const std::string length =
+      "LENGTH:   " + std::to_string(files.StatusOf(path).size) + " bytes    ";
   EXPECT_EQ(lines[5], length + "  " + c.key_and_run);
   EXPECT_EQ(lines[6].rfind("READ ONLY:   False ", 0), 0u) << lines[6];
   EXPECT_EQ(lines[7].rfind("CREATED:   ", 0), 0u) << lines[7];
   EXPECT_EQ(lines[8], "");
-  EXPECT_EQ(module1.ShortcutCount, 1);
-  EXPECT_TRUE(messages.shown.empty());
 }
 
 constexpr WORD Key(char key, BYTE modifiers) {

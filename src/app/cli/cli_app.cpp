@@ -3,12 +3,14 @@
 #include <exception>
 #include <string>
 
+#include "audit/audit_run.h"
+#include "auditor/report_format.h"
 #include "auditor/report_text.h"
 #include "platform/error.h"
 #include "platform/message_dialog.h"
-#include "window/form1.h"
+#include "varnlink/version.h"
 
-namespace varnlink::cli {
+namespace varnlink::app::cli {
 namespace {
 
 // Message boxes become lines on stderr, in order. They are buffered with the
@@ -23,60 +25,49 @@ class LineMessageDialog : public platform::MessageDialog {
   std::ostream& err_;
 };
 
-// The command line has neither a printer nor a clipboard; the run never asks
-// for them, and a call would be a programming error worth a clear message.
-class NoPrinter : public platform::Printer {
+// Writes each entry of the report as it is made.
+class ReportWriter : public audit::EntrySink {
  public:
-  void PrintText(const std::string&) override {
-    throw platform::Error("printer: not available on the command line");
+  explicit ReportWriter(std::ostream& out) : out_(out) {}
+  void Add(const auditor::ReportEntry& entry) override {
+    text_.clear();
+    auditor::AppendEntry(text_, entry);
+    out_ << text_;
   }
+
+ private:
+  std::ostream& out_;
+  std::string text_;
 };
 
-class NoClipboard : public platform::Clipboard {
- public:
-  void Clear() override { throw platform::Error("clipboard: not available on the command line"); }
-  void SetText(const std::string&) override { Clear(); }
-};
+int RunAudit(const CommandLine& command, const platform::FileServices& files,
+             const platform::FolderListing& folders, std::ostream& out, std::ostream& err) {
+  LineMessageDialog messages(err);
+  ReportWriter writer(out);
+  try {
+    const std::string folder = audit::WithoutTrailingSeparator(command.folder, files.PathSeparator());
+    if (!folders.IsFolder(folder)) {
+      throw platform::Error(folder + ": cannot open folder: it does not exist or is not a folder");
+    }
+    const audit::AuditRequest request{folder, command.names, command.options,
+                                      audit::kMaxShortcutsPerRun};
+    const audit::AuditResult result = audit::AuditRun(files, folders, messages).Run(request, writer);
+    out << std::flush;
+    if (!out) {
+      err << "varnlink-cli: standard output: cannot write the report\n" << std::flush;
+      return 1;
+    }
+    err << audit::ResultLine(result.count) << '\n' << std::flush;
+    return 0;
+  } catch (const std::exception& e) {
+    // The report so far has gone out already: it is what the window would show.
+    out << std::flush;
+    err << "varnlink-cli: " << auditor::ShownText(e.what()) << '\n' << std::flush;
+    return 1;
+  }
+}
 
 }  // namespace
-
-CliApp::CliApp(const platform::FileServices& files, const platform::FolderListing& folders,
-               std::ostream& out, std::ostream& err)
-    : files_(files), folders_(folders), out_(out), err_(err) {}
-
-int CliApp::Run(const CommandLine& command) {
-  LineMessageDialog messages(err_);
-  NoPrinter printer;
-  NoClipboard clipboard;
-  window::Form1 form(window::Platform{files_, folders_, messages, printer, clipboard});
-  try {
-    form.Form_Load();
-    // Opening the folder in the folder list: Label2 shows it from then on.
-    form.Dir1.Path = window::WithoutTrailingSeparator(command.folder, files_.PathSeparator());
-    form.Dir1_Change();
-    for (const std::string& name : command.names) form.List2.AddItem(name);
-    form.Timer1_Timer();  // the tick between the selection and the click
-    form.Option1.Value = command.targets == CommandLine::Targets::kAll;
-    form.Option2.Value = command.targets == CommandLine::Targets::kExe;
-    form.Option3.Value = command.targets == CommandLine::Targets::kNonExe;
-    if (!command.subfolders) form.Check1.Value = 0;
-    form.Check2.Value = command.warn_duplicates ? 1 : 0;
-    form.Check3.Value = command.warn_duplicate_arguments ? 1 : 0;
-    form.Command1_Click();
-  } catch (const std::exception& e) {
-    // The report so far still goes out: it is what the window would show.
-    out_ << form.Text1.Text.Text() << std::flush;
-    err_ << "varnlink-cli: " << auditor::ShownText(e.what()) << '\n' << std::flush;
-    return 1;
-  }
-  out_ << form.Text1.Text.Text() << std::flush;
-  if (!out_) {
-    err_ << "varnlink-cli: standard output: cannot write the report\n" << std::flush;
-    return 1;
-  }
-  err_ << form.Label1.Caption << '\n' << std::flush;
-  return 0;
-}
 
 int Main(const std::vector<std::string>& arguments, const platform::FileServices& files,
          const platform::FolderListing& folders, std::ostream& out, std::ostream& err) {
@@ -92,17 +83,12 @@ int Main(const std::vector<std::string>& arguments, const platform::FileServices
       out << UsageText() << std::flush;
       return out ? 0 : 1;
     case CommandLine::Action::kVersion:
-      out << "varnlink-cli 1.0 (Varnlink V1.0)\n" << std::flush;
+      out << "varnlink-cli " << kVersion << "\n" << std::flush;
       return out ? 0 : 1;
     case CommandLine::Action::kAudit:
       break;
   }
-  try {
-    return CliApp(files, folders, out, err).Run(*parsed.command);
-  } catch (const std::exception& e) {
-    err << "varnlink-cli: " << e.what() << '\n' << std::flush;
-    return 1;
-  }
+  return RunAudit(*parsed.command, files, folders, out, err);
 }
 
-}  // namespace varnlink::cli
+}  // namespace varnlink::app::cli

@@ -1,6 +1,6 @@
 #include "app/cli/command_line.h"
 
-namespace varnlink::cli {
+namespace varnlink::app::cli {
 
 std::string UsageText() {
   return "usage: varnlink-cli [OPTIONS] FOLDER [NAME...]\n"
@@ -42,17 +42,19 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
     } else if (argument == "--non-exe") {
       non_exe = true;
     } else if (argument == "--no-subfolders") {
-      command.subfolders = false;
+      command.options.search_subfolders = false;
     } else if (argument == "--warn-duplicates") {
-      command.warn_duplicates = true;
+      command.options.warn_duplicate_targets = true;
     } else if (argument == "--warn-duplicate-arguments") {
-      command.warn_duplicate_arguments = true;
+      command.options.warn_duplicate_arguments = true;
     } else {
       return {std::nullopt, "unknown option " + argument};
     }
   }
   if (exe && non_exe) return {std::nullopt, "--exe and --non-exe exclude each other"};
-  command.targets = exe ? Targets::kExe : non_exe ? Targets::kNonExe : Targets::kAll;
+  command.options.target_filter = exe       ? auditor::TargetFilter::kExe
+                                 : non_exe ? auditor::TargetFilter::kNonExe
+                                           : auditor::TargetFilter::kAll;
   if (positional.empty()) return {std::nullopt, "no FOLDER given"};
   command.folder = positional.front();
   if (command.folder.empty()) return {std::nullopt, "FOLDER is empty"};
@@ -63,4 +65,4 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
   return {std::move(command), {}};
 }
 
-}  // namespace varnlink::cli
+}  // namespace varnlink::app::cli

@@ -4,21 +4,19 @@
 #include <string>
 #include <vector>
 
-namespace varnlink::cli {
+#include "auditor/audit_options.h"
+
+namespace varnlink::app::cli {
 
 // What varnlink-cli was asked to do, read from its arguments. It checks only
 // the form of the arguments; whether the folder exists is the run's business.
 struct CommandLine {
   enum class Action { kAudit, kHelp, kVersion };
-  enum class Targets { kAll, kExe, kNonExe };  // Option1, Option2, Option3
 
   Action action = Action::kAudit;
   std::string folder;
   std::vector<std::string> names;  // the selection; empty = walk the folder
-  Targets targets = Targets::kAll;
-  bool subfolders = true;           // Check1
-  bool warn_duplicates = false;     // Check2
-  bool warn_duplicate_arguments = false;  // Check3
+  auditor::AuditOptions options;
 
   // The command line, or the reason it is not one (bad usage).
   struct Parsed;
@@ -33,4 +31,4 @@ struct CommandLine::Parsed {
 // The text of --help.
 [[nodiscard]] std::string UsageText();
 
-}  // namespace varnlink::cli
+}  // namespace varnlink::app::cli

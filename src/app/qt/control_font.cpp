@@ -1,27 +1,37 @@
 #include "app/qt/control_font.h"
 
 #include <QFontDatabase>
-#include <QStringList>
 #include <QFontMetrics>
+#include <QStringList>
 
-#include "app/qt/twips.h"
+#include "window/layout.h"
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 namespace {
 
 // Captions were sized for "MS Sans Serif" 8 point. Where it is missing, a
 // stand-in of similar width is used, shrunk until the design's tightest
 // one-line captions fit their controls (a check box's box takes ~20 pixels).
-struct TightCaption {
-  const char* text;
-  int width_twips;
-  int indicator_pixels;
+constexpr int kCheckBoxIndicatorPixels = 20;
+constexpr window::ControlId kTightCaptions[] = {
+    window::ControlId::kChosenFolderCaption,
+    window::ControlId::kSelectedNamesCaption,
+    window::ControlId::kWarnDuplicateArguments,
 };
-constexpr TightCaption kTightCaptions[] = {
-    {"Directory Selected", 1455, 0},
-    {"Shortcuts Selected", 1575, 0},
-    {"Warn of Duplicate Targets WITH Duplicate Parameter Strings", 4815, 20},
-};
+
+bool TightCaptionsFit(const QFont& font) {
+  const QFontMetrics metrics(font);
+  for (const window::ControlId id : kTightCaptions) {
+    const window::Control& control = window::ControlOf(id);
+    const int indicator =
+        control.kind == window::ControlKind::kCheckBox ? kCheckBoxIndicatorPixels : 0;
+    const QString caption = QString::fromUtf8(control.caption.data(),
+                                              static_cast<qsizetype>(control.caption.size()));
+    if (metrics.horizontalAdvance(caption) + indicator > window::ToPixels(control.rect).width)
+      return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -40,14 +50,7 @@ QFont ControlFont() {
   }
   for (double points = 8.0; points >= 6.0; points -= 0.25) {
     font.setPointSizeF(points);
-    const QFontMetrics metrics(font);
-    bool fits = true;
-    for (const TightCaption& caption : kTightCaptions) {
-      fits = fits && metrics.horizontalAdvance(QString::fromLatin1(caption.text)) +
-                             caption.indicator_pixels <=
-                         TwipsToPixels(caption.width_twips);
-    }
-    if (fits) break;
+    if (TightCaptionsFit(font)) break;
   }
   return font;
 }
@@ -70,4 +73,4 @@ QString WrappedCaption(const QString& caption, const QFontMetrics& metrics, int 
   return wrapped + line;
 }
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

@@ -6,7 +6,7 @@
 #include <QFontMetrics>
 #include <QString>
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 
 // "MS Sans Serif" 8 point where installed; else a sans-serif stand-in sized so
 // that the design's captions fit their controls.
@@ -16,4 +16,4 @@ namespace varnlink::app {
 [[nodiscard]] QString WrappedCaption(const QString& caption, const QFontMetrics& metrics,
                                      int width);
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

@@ -8,7 +8,7 @@
 #include "platform/folder_listing.h"
 #include "window/controls.h"
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 namespace {
 
 constexpr int kPathRole = Qt::UserRole;
@@ -135,4 +135,4 @@ bool FolderView::Highlight(const std::string& path) {
   return false;
 }
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

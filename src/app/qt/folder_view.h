@@ -8,9 +8,9 @@ namespace varnlink::platform {
 class FolderListing;
 }
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 
-// The folder list (Dir1) as Windows draws one: the current drive's root, each
+// The folder list as Windows draws one: the current drive's root, each
 // folder down to the current one (open), then the current folder's sub-folders
 // (closed), indented by depth. It only draws what it is told and reports the
 // user's moves; which folder is current is the window model's business.
@@ -45,4 +45,4 @@ class FolderView : public QTreeWidget {
   bool drawing_ = false;  // set while Show changes the widget: no user events then
 };
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

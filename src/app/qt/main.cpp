@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
   std::optional<std::string> folder;
   if (!arguments.isEmpty()) folder = arguments.front().toStdString();
 
-  varnlink::app::WindowApp app;
+  varnlink::app::qt::WindowApp app;
   app.Start(folder);
   return QApplication::exec();
 }

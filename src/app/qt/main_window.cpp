@@ -11,25 +11,25 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <exception>
 #include <optional>
+#include <stdexcept>
 
 #include "app/qt/control_font.h"
 #include "app/qt/folder_view.h"
 #include "app/qt/report_view.h"
-#include "app/qt/twips.h"
 #include "platform/folder_listing.h"
 #include "platform/message_dialog.h"
-#include "window/form1.h"
+#include "window/main_window_model.h"
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 namespace {
 
 #include "app/qt/varnlink_icon.xpm"
 
-// The window's design size (client area before it is maximised).
-constexpr int kClientWidthTwips = 11805;
-constexpr int kClientHeightTwips = 8355;
+using window::ControlId;
+using window::ControlKind;
 
 // Shows the hourglass while it lives.
 class WaitCursor {
@@ -40,175 +40,236 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-template <typename Widget>
-Widget* Place(Widget* widget, const char* name, int left, int top, int width, int height) {
-  widget->setObjectName(QString::fromLatin1(name));
-  widget->setGeometry(TwipsRect(left, top, width, height));
-  return widget;
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, int width, int height) {
-  auto* label = Place(new QLabel(parent), name, left, top, width, height);
+QRect ToQRect(const window::TwipsRect& twips) {
+  const window::PixelRect pixels = window::ToPixels(twips);
+  return {pixels.left, pixels.top, pixels.width, pixels.height};
+}
+
+QLabel* MakeLabel(QWidget* parent) {
+  auto* label = new QLabel(parent);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setWordWrap(true);
   return label;
 }
 
-QStringList ToQStringList(const std::vector<std::string>& texts) {
-  QStringList list;
-  list.reserve(static_cast<qsizetype>(texts.size()));
-  for (const std::string& text : texts) list.append(QString::fromStdString(text));
-  return list;
+// A widget for one row of the layout table, caption set, not yet placed.
+QWidget* MakeWidget(const window::Control& control, QWidget* parent,
+                    const platform::FolderListing& folders, char separator) {
+  const QString caption = ToQString(control.caption);
+  switch (control.kind) {
+    case ControlKind::kCaption:
+    case ControlKind::kText: {
+      QLabel* label = MakeLabel(parent);
+      label->setText(caption);
+      return label;
+    }
+    case ControlKind::kField: {
+      QLabel* field = MakeLabel(parent);
+      field->setAutoFillBackground(true);
+      QPalette white = field->palette();
+      white.setColor(QPalette::Window, Qt::white);
+      white.setColor(QPalette::WindowText, Qt::black);
+      field->setPalette(white);
+      field->setFrameShape(QFrame::Panel);
+      field->setFrameShadow(QFrame::Sunken);
+      return field;
+    }
+    case ControlKind::kReportPane:
+      return new ReportView(parent);
+    case ControlKind::kButton:
+      return new QPushButton(caption, parent);
+    case ControlKind::kCheckBox:
+      return new QCheckBox(caption, parent);
+    case ControlKind::kGroupBox:
+      return new QGroupBox(caption, parent);
+    case ControlKind::kOptionButton:
+      return new QRadioButton(caption, parent);
+    case ControlKind::kDropDownList:
+      return new QComboBox(parent);
+    case ControlKind::kFolderTree:
+      return new FolderView(folders, separator, parent);
+    case ControlKind::kTextList: {
+      auto* list = new QListWidget(parent);
+      list->setSelectionMode(QAbstractItemView::NoSelection);
+      return list;
+    }
+    case ControlKind::kMultiSelectList: {
+      auto* list = new QListWidget(parent);
+      list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+      list->setUniformItemSizes(true);
+      return list;
+    }
+  }
+  throw std::logic_error("no widget for the kind of control " + std::string(control.name));
 }
 
-void SetCaption(QLabel* label, const std::string& caption) {
-  const QString text = QString::fromStdString(caption);
-  if (label->text() != text) label->setText(text);
+void SetText(QLabel* label, const std::string& text) {
+  const QString shown = QString::fromStdString(text);
+  if (label->text() != shown) label->setText(shown);
+}
+
+// Shows `texts` in `list` unless it shows them already.
+void SetTexts(QListWidget* list, const std::vector<std::string>& texts) {
+  bool same = static_cast<std::size_t>(list->count()) == texts.size();
+  for (std::size_t i = 0; same && i < texts.size(); ++i)
+    same = list->item(static_cast<int>(i))->text() == QString::fromStdString(texts[i]);
+  if (same) return;
+  QStringList items;
+  items.reserve(static_cast<qsizetype>(texts.size()));
+  for (const std::string& text : texts) items.append(QString::fromStdString(text));
+  list->clear();
+  list->addItems(items);
+}
+
+void SetDrives(QComboBox* box, const window::DriveList& drives) {
+  const QSignalBlocker blocker(box);
+  bool same = static_cast<std::size_t>(box->count()) == drives.drives.size();
+  for (std::size_t i = 0; same && i < drives.drives.size(); ++i)
+    same = box->itemText(static_cast<int>(i)) == QString::fromStdString(drives.drives[i]);
+  if (!same) {
+    QStringList items;
+    for (const std::string& drive : drives.drives) items.append(QString::fromStdString(drive));
+    box->clear();
+    box->addItems(items);
+  }
+  const QString drive = QString::fromStdString(drives.drive);
+  if (box->currentText() != drive) {
+    int index = box->findText(drive);
+    if (index < 0) {
+      box->addItem(drive);
+      index = box->count() - 1;
+    }
+    box->setCurrentIndex(index);
+  }
+}
+
+// The selection in one change for the whole list, not one per name.
+void SetSelection(QListWidget* list, const window::ShortcutList& shortcuts) {
+  const int count = std::min(list->count(), static_cast<int>(shortcuts.Count()));
+  QItemSelection selection;
+  for (int i = 0; i < count; ++i) {
+    if (!shortcuts.Selected(static_cast<std::size_t>(i))) continue;
+    int last = i;
+    while (last + 1 < count && shortcuts.Selected(static_cast<std::size_t>(last + 1))) ++last;
+    selection.select(list->model()->index(i, 0), list->model()->index(last, 0));
+    i = last;
+  }
+  if (selection != list->selectionModel()->selection())
+    list->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 }  // namespace
 
-MainWindow::MainWindow(window::Form1& form, const platform::FolderListing& folders, char separator,
-                       platform::MessageDialog& messages)
-    : form_(form), folders_(folders), separator_(separator), messages_(messages) {
+MainWindow::MainWindow(window::MainWindowModel& model, const platform::FolderListing& folders,
+                       char separator, platform::MessageDialog& messages)
+    : model_(model), folders_(folders), separator_(separator), messages_(messages) {
   setFont(ControlFont());
   setWindowIcon(QIcon(QPixmap(varnlink_icon_xpm)));
-  resize(TwipsSize(kClientWidthTwips, kClientHeightTwips));
+  const window::PixelSize client = window::ToPixels(window::DesignClientSize());
+  resize(client.width, client.height);
   CreateControls();
-  SetTabOrder();
   ConnectControls();
 }
 
-void MainWindow::CreateControls() {
-  label6_ = MakeLabel(this, "Label6", 120, 0, 1575, 375);
-  text1_ = Place(new ReportView(this), "Text1", 120, 360, 10575, 2775);
-  list1_ = Place(new QListWidget(this), "List1", 0, 600, 7455, 840);
-  list1_->setVisible(false);  // the run's paths; never shown
-  list1_->setFocusPolicy(Qt::NoFocus);
-  command1_ =
-      Place(new QPushButton(QStringLiteral("Audit"), this), "Command1", 120, 3240, 1335, 735);
-  command2_ =
-      Place(new QPushButton(QStringLiteral("Print"), this), "Command2", 1680, 3240, 1455, 735);
-  command3_ =
-      Place(new QPushButton(QStringLiteral("Copy"), this), "Command3", 3360, 3240, 1455, 735);
-  label1_ = MakeLabel(this, "Label1", 5280, 3240, 3495, 375);
-  label3_ = MakeLabel(this, "Label3", 120, 4200, 1455, 255);
-  label2_ = MakeLabel(this, "Label2", 1680, 4200, 9015, 255);
-  label2_->setAutoFillBackground(true);
-  QPalette white = label2_->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  white.setColor(QPalette::WindowText, Qt::black);
-  label2_->setPalette(white);
-  label2_->setFrameShape(QFrame::Panel);
-  label2_->setFrameShadow(QFrame::Sunken);
-  label4_ = MakeLabel(this, "Label4", 120, 4680, 1575, 375);
-  list2_ = Place(new QListWidget(this), "List2", 1680, 4560, 4695, 645);
-  list2_->setSelectionMode(QAbstractItemView::NoSelection);
-  check1_ = Place(new QCheckBox(QStringLiteral("Search Sub Directories"), this), "Check1", 6720,
-                  4560, 2775, 495);
-  check2_ = Place(new QCheckBox(QStringLiteral("Warn of Duplicate Targets"), this), "Check2", 6720,
-                  5040, 3015, 375);
-  check3_ =
-      Place(new QCheckBox(
-                QStringLiteral("Warn of Duplicate Targets WITH Duplicate Parameter Strings"), this),
-            "Check3", 6720, 5520, 4815, 255);
-  label5_ = MakeLabel(this, "Label5", 120, 5640, 2535, 255);
-  drive1_ = Place(new QComboBox(this), "Drive1", 120, 5880, 1335, 315);
-  dir1_ = Place(new FolderView(folders_, separator_, this), "Dir1", 1680, 5880, 4575, 1890);
-  file1_ = Place(new QListWidget(this), "File1", 6720, 5880, 3135, 2040);
-  file1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  file1_->setUniformItemSizes(true);
-  frame1_ = Place(new QGroupBox(QStringLiteral("Targets"), this), "Frame1", 120, 6360, 1335, 1815);
-  option1_ = Place(new QRadioButton(QStringLiteral("All Targets"), frame1_), "Option1", 120, 240,
-                   1095, 255);
-  option2_ = Place(new QRadioButton(QStringLiteral(".EXE Targets "), frame1_), "Option2", 120, 600,
-                   1095, 615);
-  option3_ = Place(new QRadioButton(QStringLiteral("Non .EXE Targets"), frame1_), "Option3", 120,
-                   1200, 1095, 495);
-  // Tall option buttons and check boxes show their captions on several lines.
-  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
-           option1_, option2_, option3_, check1_, check2_, check3_}) {
-    const int lines = button->height() / std::max(1, button->fontMetrics().lineSpacing());
-    if (lines < 2) continue;
-    button->setText(WrappedCaption(button->text(), button->fontMetrics(), button->width() - 20));
+template <typename Widget>
+Widget* MainWindow::WidgetOf(ControlId id) const {
+  for (const auto& [control, widget] : widgets_) {
+    if (control == id) return static_cast<Widget*>(widget);
   }
+  return nullptr;
 }
 
-void MainWindow::SetTabOrder() {
-  // The design's tab indexes, leaving out what takes no focus (labels, the
-  // frame, the hidden List1).
-  const std::vector<QWidget*> order = {command1_, drive1_,   dir1_,   file1_,   list2_,
-                                       check1_,   check2_,   check3_, option1_, option2_,
-                                       option3_,  command2_, text1_,  command3_};
-  for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+void MainWindow::CreateControls() {
+  QWidget* previous_stop = nullptr;
+  for (const window::Control& control : window::Controls()) {
+    QWidget* parent = control.parent ? WidgetOf<QWidget>(*control.parent) : this;
+    QWidget* widget = MakeWidget(control, parent, folders_, separator_);
+    widget->setObjectName(ToQString(control.name));
+    widget->setGeometry(ToQRect(control.rect));
+    widgets_.emplace_back(control.id, widget);
+
+    // Tall option buttons and check boxes show their captions on several lines.
+    if (auto* button = qobject_cast<QAbstractButton*>(widget);
+        button != nullptr &&
+        (control.kind == ControlKind::kCheckBox || control.kind == ControlKind::kOptionButton)) {
+      const int lines = button->height() / std::max(1, button->fontMetrics().lineSpacing());
+      if (lines >= 2)
+        button->setText(
+            WrappedCaption(button->text(), button->fontMetrics(), button->width() - 20));
+    }
+    if (window::IsTabStop(control.kind)) {
+      if (previous_stop != nullptr) QWidget::setTabOrder(previous_stop, widget);
+      previous_stop = widget;
+    }
+  }
+  result_text_ = WidgetOf<QLabel>(ControlId::kResultText);
+  chosen_folder_ = WidgetOf<QLabel>(ControlId::kChosenFolder);
+  report_ = WidgetOf<ReportView>(ControlId::kReport);
+  selected_names_ = WidgetOf<QListWidget>(ControlId::kSelectedNames);
+  drive_list_ = WidgetOf<QComboBox>(ControlId::kDriveList);
+  folder_list_ = WidgetOf<FolderView>(ControlId::kFolderList);
+  shortcut_list_ = WidgetOf<QListWidget>(ControlId::kShortcutList);
 }
 
 void MainWindow::ConnectControls() {
-  connect(command1_, &QPushButton::clicked, this, [this] {
-    Raise(
-        "Audit", [this] { form_.Command1_Click(); }, true);
+  const auto button = [this](ControlId id) { return WidgetOf<QPushButton>(id); };
+  connect(button(ControlId::kAudit), &QPushButton::clicked, this, [this] {
+    Run(
+        "Audit", [this] { model_.Audit(); }, true);
   });
-  connect(command2_, &QPushButton::clicked, this, [this] {
-    Raise(
-        "Print", [this] { form_.Command2_Click(); }, true);
+  connect(button(ControlId::kPrint), &QPushButton::clicked, this, [this] {
+    Run(
+        "Print", [this] { model_.Print(); }, true);
   });
-  connect(command3_, &QPushButton::clicked, this,
-          [this] { Raise("Copy", [this] { form_.Command3_Click(); }); });
+  connect(button(ControlId::kCopy), &QPushButton::clicked, this,
+          [this] { Run("Copy", [this] { model_.Copy(); }); });
 
-  connect(drive1_, &QComboBox::activated, this, [this](int index) {
-    const std::string drive = drive1_->itemText(index).toStdString();
-    if (drive == form_.Drive1.Drive) return;
-    Raise(
-        "Choosing the drive",
-        [this, drive] {
-          form_.Drive1.Drive = drive;
-          form_.Drive1_Change();
-        },
-        true);
+  connect(drive_list_, &QComboBox::activated, this, [this](int index) {
+    const std::string drive = drive_list_->itemText(index).toStdString();
+    if (drive == model_.drive_list.drive) return;
+    Run(
+        "Choosing the drive", [this, drive] { model_.ChangeDrive(drive); }, true);
   });
-  dir1_->on_highlight = [this](const std::string& path) {
-    Raise("Choosing the folder", [this, path] {
-      form_.Dir1.Highlighted = path;
-      form_.Dir1_Click();
-    });
+  folder_list_->on_highlight = [this](const std::string& path) {
+    Run("Choosing the folder", [this, path] { model_.HighlightFolder(path); });
   };
-  dir1_->on_open = [this](const std::string& path) {
-    Raise(
-        "Opening the folder", [this, path] { form_.SetDir1Path(path); }, true);
+  folder_list_->on_open = [this](const std::string& path) {
+    Run(
+        "Opening the folder", [this, path] { model_.OpenFolder(path); }, true);
   };
-  connect(file1_, &QListWidget::itemSelectionChanged, this, [this] {
-    Raise("Selecting shortcuts", [this] {
-      const int count = std::min<int>(file1_->count(), form_.File1.ListCount());
-      for (int i = 0; i < count; ++i) form_.File1.SetSelected(i, file1_->item(i)->isSelected());
-      form_.File1_Click();
+  connect(shortcut_list_, &QListWidget::itemSelectionChanged, this, [this] {
+    Run("Selecting shortcuts", [this] {
+      const auto count =
+          std::min(static_cast<std::size_t>(shortcut_list_->count()), model_.shortcut_list.Count());
+      for (std::size_t i = 0; i < count; ++i)
+        model_.shortcut_list.SetSelected(i,
+                                         shortcut_list_->item(static_cast<int>(i))->isSelected());
+      model_.SelectionChanged();
     });
   });
 
-  const auto tick = [](window::CheckBox& box) {
-    return [&box](bool checked) { box.Value = checked ? 1 : 0; };
-  };
-  connect(check1_, &QCheckBox::clicked, this, tick(form_.Check1));
-  connect(check2_, &QCheckBox::clicked, this, tick(form_.Check2));
-  connect(check3_, &QCheckBox::clicked, this, tick(form_.Check3));
-  const auto select = [this](window::OptionButton& chosen) {
-    return [this, &chosen] {
-      for (window::OptionButton* option : {&form_.Option1, &form_.Option2, &form_.Option3})
-        option->Value = option == &chosen;
-      SyncChoices();
-    };
-  };
-  connect(option1_, &QRadioButton::clicked, this, select(form_.Option1));
-  connect(option2_, &QRadioButton::clicked, this, select(form_.Option2));
-  connect(option3_, &QRadioButton::clicked, this, select(form_.Option3));
-
-  connect(&timer1_, &QTimer::timeout, this, [this] {
-    Raise(
-        "Timer", [this] { form_.Timer1_Timer(); }, false, false);
-  });
+  for (const window::Control& control : window::Controls()) {
+    const ControlId id = control.id;
+    if (control.kind == ControlKind::kCheckBox) {
+      connect(WidgetOf<QCheckBox>(id), &QCheckBox::clicked, this, [this, id](bool checked) {
+        model_.CheckBoxOf(id)->ticked = checked;
+        Sync();
+      });
+    } else if (const auto filter = window::FilterOf(id)) {
+      connect(WidgetOf<QRadioButton>(id), &QRadioButton::clicked, this, [this, filter] {
+        model_.target_filter = *filter;
+        Sync();
+      });
+    }
+  }
 }
 
 template <typename Handler>
-void MainWindow::Raise(const char* action, Handler&& handler, bool busy, bool force_sync) {
+void MainWindow::Run(const char* action, Handler&& handler, bool busy) {
   std::string failure;
   {
     std::optional<WaitCursor> wait;
@@ -221,135 +282,75 @@ void MainWindow::Raise(const char* action, Handler&& handler, bool busy, bool fo
       failure = std::string(action) + " failed for an unknown reason.";
     }
   }
-  Sync(force_sync);
+  Sync();
   if (!failure.empty()) messages_.Show(failure);
 }
 
 void MainWindow::Load() {
-  form_.Form_Load();
-  Sync(true);
-  timer1_.setInterval(form_.Timer1.IntervalMs);
-  if (form_.Timer1.Enabled) timer1_.start();
-  if (form_.Maximized) {
+  model_.Load();
+  Sync();
+  if (model_.maximized) {
     showMaximized();
   } else {
     show();
   }
-  command1_->setFocus();
+  WidgetOf<QPushButton>(ControlId::kAudit)->setFocus();
 }
 
 void MainWindow::OpenFolder(const std::string& folder) {
-  Raise(
+  Run(
       "Opening the folder",
       [this, folder] {
-        form_.Dir1.Highlighted = folder;
-        form_.Dir1_Click();
-        form_.SetDir1Path(folder);
+        model_.HighlightFolder(folder);
+        model_.OpenFolder(folder);
       },
       true);
 }
 
-void MainWindow::Sync(bool force) {
-  if (!force && drawn_once_ && form_.Revision() == drawn_revision_) return;
-  drawn_once_ = true;
-  drawn_revision_ = form_.Revision();
-
-  const QString caption = QString::fromStdString(form_.Caption);
+void MainWindow::Sync() {
+  const QString caption = QString::fromStdString(model_.caption);
   if (windowTitle() != caption) setWindowTitle(caption);
-  SetCaption(label1_, form_.Label1.Caption);
-  SetCaption(label2_, form_.Label2.Caption);
-  SetCaption(label3_, form_.Label3.Caption);
-  SetCaption(label4_, form_.Label4.Caption);
-  SetCaption(label5_, form_.Label5.Caption);
-  SetCaption(label6_, form_.Label6.Caption);
-  text1_->SetText(form_.Text1.Text.Text());
-  SyncLists();
-  SyncFileList();
-  SyncChoices();
-}
-
-void MainWindow::SyncLists() {
-  if (form_.List2.Items() != drawn_list2_) {
-    drawn_list2_ = form_.List2.Items();
-    list2_->clear();
-    list2_->addItems(ToQStringList(drawn_list2_));
-  }
-  if (form_.Drive1.Drives != drawn_drives_) {
-    drawn_drives_ = form_.Drive1.Drives;
-    const QSignalBlocker blocker(drive1_);
-    drive1_->clear();
-    drive1_->addItems(ToQStringList(drawn_drives_));
-  }
-  const QString drive = QString::fromStdString(form_.Drive1.Drive);
-  if (drive1_->currentText() != drive) {
-    const QSignalBlocker blocker(drive1_);
-    int index = drive1_->findText(drive);
-    if (index < 0) {
-      drive1_->addItem(drive);
-      index = drive1_->count() - 1;
-    }
-    drive1_->setCurrentIndex(index);
-  }
+  SetText(result_text_, model_.result_text);
+  SetText(chosen_folder_, model_.chosen_folder);
+  report_->SetText(model_.report);
+  SetTexts(selected_names_, model_.selected_names);
+  SetDrives(drive_list_, model_.drive_list);
 
   // The folder tree hangs from the current drive's root when the folder lies
   // on that drive, else from the file system's root.
   std::string root(1, separator_);
   try {
-    if (!form_.Drive1.Drive.empty()) {
-      const std::string drive_root = folders_.DriveRoot(form_.Drive1.Drive);
-      std::string within = form_.Dir1.Path;
+    if (!model_.drive_list.drive.empty()) {
+      const std::string drive_root = folders_.DriveRoot(model_.drive_list.drive);
+      std::string within = model_.folder_list.path;
       if (within.empty() || within.back() != separator_) within += separator_;
       if (within.compare(0, drive_root.size(), drive_root) == 0) root = drive_root;
     }
   } catch (const std::exception&) {
     // An unreadable drive still shows the folder from the file system's root.
   }
-  dir1_->Show(root, form_.Dir1.Path, form_.Dir1.Highlighted);
-}
+  folder_list_->Show(root, model_.folder_list.path, model_.folder_list.highlighted);
 
-void MainWindow::SyncFileList() {
-  const QSignalBlocker blocker(file1_);
-  const int count = form_.File1.ListCount();
-  bool same = form_.File1.Path() == drawn_file_path_ &&
-              static_cast<std::size_t>(count) == drawn_file_names_.size();
-  for (int i = 0; same && i < count; ++i)
-    same = form_.File1.List(i) == drawn_file_names_[static_cast<std::size_t>(i)];
-  if (!same) {
-    drawn_file_path_ = form_.File1.Path();
-    drawn_file_names_.clear();
-    for (int i = 0; i < count; ++i) drawn_file_names_.push_back(form_.File1.List(i));
-    file1_->clear();
-    file1_->addItems(ToQStringList(drawn_file_names_));
+  {
+    const QSignalBlocker blocker(shortcut_list_);
+    SetTexts(shortcut_list_, model_.shortcut_list.Names());
+    SetSelection(shortcut_list_, model_.shortcut_list);
   }
-  // One selection change for the whole list, not one per name.
-  QItemSelection selection;
-  for (int i = 0; i < count; ++i) {
-    if (!form_.File1.Selected(i)) continue;
-    int last = i;
-    while (last + 1 < count && form_.File1.Selected(last + 1)) ++last;
-    selection.select(file1_->model()->index(i, 0), file1_->model()->index(last, 0));
-    i = last;
-  }
-  if (selection != file1_->selectionModel()->selection())
-    file1_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
-}
 
-void MainWindow::SyncChoices() {
-  const auto draw_check = [](QCheckBox* box, const window::CheckBox& model) {
-    box->setChecked(model.Value != 0);
-    box->setEnabled(model.Enabled);
-  };
-  draw_check(check1_, form_.Check1);
-  draw_check(check2_, form_.Check2);
-  draw_check(check3_, form_.Check3);
-  // The three option buttons take one tab stop together: the selected one.
-  const std::pair<QRadioButton*, bool> options[] = {{option1_, form_.Option1.Value},
-                                                    {option2_, form_.Option2.Value},
-                                                    {option3_, form_.Option3.Value}};
-  for (const auto& [button, selected] : options) {
-    button->setChecked(selected);
-    button->setFocusPolicy(selected ? Qt::StrongFocus : Qt::ClickFocus);
+  for (const window::Control& control : window::Controls()) {
+    if (control.kind == ControlKind::kCheckBox) {
+      const window::CheckBox& state = *model_.CheckBoxOf(control.id);
+      auto* box = WidgetOf<QCheckBox>(control.id);
+      box->setChecked(state.ticked);
+      box->setEnabled(state.enabled);
+    } else if (const auto filter = window::FilterOf(control.id)) {
+      // The option buttons take one tab stop together: the chosen one.
+      const bool chosen = *filter == model_.target_filter;
+      auto* button = WidgetOf<QRadioButton>(control.id);
+      button->setChecked(chosen);
+      button->setFocusPolicy(chosen ? Qt::StrongFocus : Qt::ClickFocus);
+    }
   }
 }
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

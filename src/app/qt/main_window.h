@@ -1,102 +1,78 @@
 #pragma once
 
-#include <QTimer>
 #include <QWidget>
-#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
-class QCheckBox;
+#include "window/layout.h"
+
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QListWidget;
-class QPushButton;
-class QRadioButton;
 
 namespace varnlink::platform {
 class FolderListing;
 class MessageDialog;
 }  // namespace varnlink::platform
 namespace varnlink::window {
-class Form1;
-}
+class MainWindowModel;
+struct CheckBox;
+}  // namespace varnlink::window
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 
 class FolderView;
 class ReportView;
 
-// Form1 on screen. It places one widget per control at its design position
-// (no layout follows the window's size), forwards each user action to the
-// model as its event and copies the model back into the widgets in Sync. It
-// holds no state of its own beyond what was last drawn, shows every error
-// that escapes a handler in a message box, and decides nothing about auditing.
+// The window model on screen with Qt widgets. It places one widget per control
+// of the layout table at its design place (no layout follows the window's
+// size), turns each user action into the model's handler and then copies the
+// model into the widgets in Sync. It keeps no state of the model's, shows
+// every error that escapes a handler in a message box naming the action, and
+// decides nothing about auditing.
 class MainWindow : public QWidget {
  public:
-  MainWindow(window::Form1& form, const platform::FolderListing& folders, char separator,
+  MainWindow(window::MainWindowModel& model, const platform::FolderListing& folders, char separator,
              platform::MessageDialog& messages);
 
-  // Runs Form_Load, draws the model and shows the window (maximised as the
-  // model says), with the timer running.
+  // Loads the model, draws it and shows the window (maximised as the model
+  // says) with the focus on Audit.
   void Load();
 
-  // Opens `folder` as a double-click in the folder list would.
+  // Opens `folder` as a click and a double-click on it in the folder list would.
   void OpenFolder(const std::string& folder);
 
-  // Copies the model into the widgets; returns at once when the model's
-  // revision is the one last drawn and `force` is false.
-  void Sync(bool force = false);
+  // Copies the whole model into the widgets. Unchanged lists are not redrawn.
+  void Sync();
 
  private:
   void CreateControls();
   void ConnectControls();
-  void SetTabOrder();
 
-  // Runs one event handler: errors become a message box naming the action,
-  // `busy` shows the hourglass until the handler returns, however it returns.
-  // User actions redraw everything afterwards; timer ticks only what changed.
+  // Runs one handler: an error that escapes it becomes a message box naming
+  // `action`; `busy` shows the hourglass until the handler returns, however
+  // it returns. The widgets show the model afterwards either way.
   template <typename Handler>
-  void Raise(const char* action, Handler&& handler, bool busy = false, bool force_sync = true);
+  void Run(const char* action, Handler&& handler, bool busy = false);
 
-  void SyncLists();
-  void SyncFileList();
-  void SyncChoices();
+  template <typename Widget>
+  [[nodiscard]] Widget* WidgetOf(window::ControlId id) const;
 
-  window::Form1& form_;
+  window::MainWindowModel& model_;
   const platform::FolderListing& folders_;
   char separator_;
   platform::MessageDialog& messages_;
-  QTimer timer1_;
-  std::uint64_t drawn_revision_ = 0;
-  bool drawn_once_ = false;
-  std::vector<std::string> drawn_file_names_;
-  std::string drawn_file_path_;
-  std::vector<std::string> drawn_list2_;
-  std::vector<std::string> drawn_drives_;
 
-  QLabel* label1_ = nullptr;
-  QLabel* label2_ = nullptr;
-  QLabel* label3_ = nullptr;
-  QLabel* label4_ = nullptr;
-  QLabel* label5_ = nullptr;
-  QLabel* label6_ = nullptr;
-  ReportView* text1_ = nullptr;
-  QListWidget* list1_ = nullptr;
-  QListWidget* list2_ = nullptr;
-  QPushButton* command1_ = nullptr;
-  QPushButton* command2_ = nullptr;
-  QPushButton* command3_ = nullptr;
-  QCheckBox* check1_ = nullptr;
-  QCheckBox* check2_ = nullptr;
-  QCheckBox* check3_ = nullptr;
-  QComboBox* drive1_ = nullptr;
-  FolderView* dir1_ = nullptr;
-  QListWidget* file1_ = nullptr;
-  QGroupBox* frame1_ = nullptr;
-  QRadioButton* option1_ = nullptr;
-  QRadioButton* option2_ = nullptr;
-  QRadioButton* option3_ = nullptr;
+  // One widget per row of the layout table, in the table's order.
+  std::vector<std::pair<window::ControlId, QWidget*>> widgets_;
+  QLabel* result_text_ = nullptr;
+  QLabel* chosen_folder_ = nullptr;
+  ReportView* report_ = nullptr;
+  QListWidget* selected_names_ = nullptr;
+  QComboBox* drive_list_ = nullptr;
+  FolderView* folder_list_ = nullptr;
+  QListWidget* shortcut_list_ = nullptr;
 };
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

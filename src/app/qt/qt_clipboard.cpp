@@ -6,7 +6,7 @@
 
 #include "platform/error.h"
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 
 void QtClipboard::Clear() { QGuiApplication::clipboard()->clear(); }
 
@@ -18,4 +18,4 @@ void QtClipboard::SetText(const std::string& text) {
   clipboard->setMimeData(data);
 }
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

@@ -2,7 +2,7 @@
 
 #include "platform/clipboard.h"
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 
 // The system clipboard through Qt. SetText offers text/plain and nothing
 // else (no HTML or rich text), so a paste anywhere gets exactly the report.
@@ -12,4 +12,4 @@ class QtClipboard : public platform::Clipboard {
   void SetText(const std::string& text) override;
 };
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 
 void QtMessageDialog::Show(const std::string& text) {
   QMessageBox box(QMessageBox::Information, QStringLiteral("Varnlink"),
@@ -16,4 +16,4 @@ void QtMessageDialog::Show(const std::string& text) {
   QApplication::restoreOverrideCursor();
 }
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

@@ -5,7 +5,7 @@
 
 #include "platform/message_dialog.h"
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 
 // Message boxes as Qt shows them: modal over the main window, information
 // icon, one OK button, titled "Varnlink". It does not decide what to say.
@@ -19,4 +19,4 @@ class QtMessageDialog : public platform::MessageDialog {
   QPointer<QWidget> parent_;
 };
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

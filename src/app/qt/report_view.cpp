@@ -8,7 +8,7 @@
 #include <cstring>
 #include <limits>
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 namespace {
 
 constexpr int kMarginPixels = 3;
@@ -111,4 +111,4 @@ void ReportView::changeEvent(QEvent* event) {
   if (event->type() == QEvent::FontChange) UpdateScrollBars();
 }
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

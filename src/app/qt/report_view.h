@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 
 // The results pane: shows the report read-only, drawing only the lines in
 // view. Setting a report indexes its line starts once, so a report of tens of
@@ -37,4 +37,4 @@ class ReportView : public QAbstractScrollArea {
   std::size_t longest_line_ = 0;             // index of the line with the most bytes
 };
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

@@ -2,11 +2,11 @@
 
 #include <QDir>
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 
 WindowApp::WindowApp()
-    : form_(window::Platform{files_, folders_, messages_, printer_, clipboard_}),
-      window_(form_, folders_, files_.PathSeparator(), messages_) {
+    : model_(window::Platform{files_, folders_, messages_, printer_, clipboard_}),
+      window_(model_, folders_, files_.PathSeparator(), messages_) {
   messages_.SetParent(&window_);
 }
 
@@ -19,4 +19,4 @@ void WindowApp::Start(const std::optional<std::string>& folder) {
   }
 }
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

@@ -3,19 +3,19 @@
 #include <optional>
 #include <string>
 
+#include "app/qt/cups_printer.h"
 #include "app/qt/main_window.h"
 #include "app/qt/qt_clipboard.h"
 #include "app/qt/qt_message_dialog.h"
-#include "app/qt/qt_printer.h"
-#include "platform/posix/posix_file_services.h"
-#include "platform/posix/posix_folder_listing.h"
-#include "window/form1.h"
+#include "platform/linux/linux_file_services.h"
+#include "platform/linux/linux_folder_listing.h"
+#include "window/main_window_model.h"
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 
-// The desktop application put together: the POSIX file services, Qt's
-// message boxes, printer and clipboard, the window model and its window.
-// Needs a QApplication; parses no command line.
+// The desktop application put together: the Linux file services, Qt's
+// message boxes and clipboard, the CUPS printer, the window model and its
+// window. Needs a QApplication; parses no command line.
 class WindowApp {
  public:
   WindowApp();
@@ -24,17 +24,17 @@ class WindowApp {
   // folder) as the user would, when given.
   void Start(const std::optional<std::string>& folder);
 
-  [[nodiscard]] window::Form1& Form() { return form_; }
+  [[nodiscard]] window::MainWindowModel& Model() { return model_; }
   [[nodiscard]] MainWindow& Window() { return window_; }
 
  private:
-  platform::PosixFileServices files_;
-  platform::PosixFolderListing folders_;
+  platform::LinuxFileServices files_;
+  platform::LinuxFolderListing folders_;
   QtMessageDialog messages_;
-  QtPrinter printer_;
+  CupsPrinter printer_;
   QtClipboard clipboard_;
-  window::Form1 form_;
+  window::MainWindowModel model_;
   MainWindow window_;
 };
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt

@@ -1,75 +1,88 @@
 #include "app/win32/main_window.h"
 
-#include <windows.h>
 #include <richedit.h>
+#include <windows.h>
 
+#include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "platform/win32/wide_text.h"
 
-namespace varnlink::win32 {
+namespace varnlink::app::win32 {
 namespace {
 
 using platform::Utf8ToWide;
 using platform::WideToUtf8;
+using window::ControlId;
+using window::ControlKind;
 
-// The design positions are in twips; the window works at 96 dots per inch,
-// where 15 twips make one pixel.
-constexpr int kTwipsPerPixel = 15;
-constexpr int Px(int twips) { return twips / kTwipsPerPixel; }
-
-constexpr UINT_PTR kTimer1 = 1;
-
-struct ControlPlace {
-  int id;
-  const wchar_t* kind;
-  const wchar_t* caption;
+// How a kind of control of the layout table is made on Windows.
+struct NativeControl {
+  const wchar_t* window_class;  // nullptr: the rich-edit class
   DWORD style;
-  int left, top, width, height;  // twips, in the window (Frame1's children offset by it)
+  DWORD ex_style = 0;
 };
 
-constexpr int kFrameLeft = 120;
-constexpr int kFrameTop = 6360;
+NativeControl NativeControlOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::kCaption:
+      return {L"STATIC", SS_LEFT};
+    case ControlKind::kText:
+      return {L"STATIC", SS_LEFT | SS_NOPREFIX};
+    case ControlKind::kField:
+      return {L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX};
+    case ControlKind::kReportPane:
+      return {nullptr,
+              WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                  ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::kButton:
+      return {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON};
+    case ControlKind::kCheckBox:
+      return {L"BUTTON", WS_TABSTOP | BS_CHECKBOX | BS_MULTILINE};
+    case ControlKind::kGroupBox:
+      return {L"BUTTON", BS_GROUPBOX};
+    case ControlKind::kOptionButton:
+      // The group's first button takes the group's one tab stop (see MakeControls).
+      return {L"BUTTON", BS_RADIOBUTTON | BS_MULTILINE};
+    case ControlKind::kDropDownList:
+      return {L"COMBOBOX", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL};
+    case ControlKind::kFolderTree:
+      return {L"LISTBOX", WS_TABSTOP | LBS_NOTIFY | WS_VSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT};
+    case ControlKind::kTextList:
+      return {L"LISTBOX", WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT};
+    case ControlKind::kMultiSelectList:
+      return {L"LISTBOX", WS_TABSTOP | LBS_NOTIFY | LBS_EXTENDEDSEL | WS_VSCROLL | WS_BORDER |
+                              LBS_NOINTEGRALHEIGHT};
+  }
+  return {L"STATIC", 0};
+}
 
-// Form1's controls in tab order; the caption of Option2 ends with a blank.
-const ControlPlace kControls[] = {
-    {kCommand1, L"BUTTON", L"Audit", WS_TABSTOP | BS_PUSHBUTTON, 120, 3240, 1335, 735},
-    {kDrive1, L"COMBOBOX", L"", WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 120, 5880, 1335, 3000},
-    {kDir1, L"LISTBOX", L"", WS_TABSTOP | LBS_NOTIFY | WS_VSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT,
-     1680, 5880, 4575, 1890},
-    {kFile1, L"LISTBOX", L"",
-     WS_TABSTOP | LBS_NOTIFY | LBS_EXTENDEDSEL | WS_VSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT, 6720,
-     5880, 3135, 2040},
-    {kLabel2, L"STATIC", L"", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 1680, 4200, 9015, 255},
-    {kLabel3, L"STATIC", L"Directory Selected", SS_LEFT, 120, 4200, 1455, 255},
-    {kLabel4, L"STATIC", L"Shortcuts Selected", SS_LEFT, 120, 4680, 1575, 375},
-    {kList2, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOINTEGRALHEIGHT, 1680, 4560,
-     4695, 645},
-    {kCheck1, L"BUTTON", L"Search Sub Directories", WS_TABSTOP | BS_CHECKBOX, 6720, 4560, 2775, 495},
-    {kLabel1, L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 5280, 3240, 3495, 375},
-    {kLabel5, L"STATIC", L"Select Search Criteria:", SS_LEFT, 120, 5640, 2535, 255},
-    {kCheck2, L"BUTTON", L"Warn of Duplicate Targets", WS_TABSTOP | BS_CHECKBOX, 6720, 5040, 3015,
-     375},
-    {kCheck3, L"BUTTON", L"Warn of Duplicate Targets WITH Duplicate Parameter Strings",
-     WS_TABSTOP | BS_CHECKBOX | BS_MULTILINE, 6720, 5520, 4815, 255},
-    {kOption1, L"BUTTON", L"All Targets", WS_TABSTOP | WS_GROUP | BS_RADIOBUTTON | BS_MULTILINE,
-     kFrameLeft + 120, kFrameTop + 240, 1095, 255},
-    {kOption2, L"BUTTON", L".EXE Targets ", BS_RADIOBUTTON | BS_MULTILINE, kFrameLeft + 120,
-     kFrameTop + 600, 1095, 615},
-    {kOption3, L"BUTTON", L"Non .EXE Targets", BS_RADIOBUTTON | BS_MULTILINE, kFrameLeft + 120,
-     kFrameTop + 1200, 1095, 495},
-    // After its option buttons, so it lies beneath them.
-    {kFrame1, L"BUTTON", L"Targets", BS_GROUPBOX, kFrameLeft, kFrameTop, 1335, 1815},
-    {kCommand2, L"BUTTON", L"Print", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 1680, 3240, 1455, 735},
-    {kLabel6, L"STATIC", L"Results:", SS_LEFT, 120, 0, 1575, 375},
-    {kText1, L"", L"",
-     WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
-         ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-     120, 360, 10575, 2775},
-    {kCommand3, L"BUTTON", L"Copy", WS_TABSTOP | BS_PUSHBUTTON, 3360, 3240, 1455, 735},
-};
+// The order to make the controls in: the layout table's tab order, which the
+// dialog keys (IsDialogMessageW) follow, except that a group box comes right
+// after the controls it holds, so it lies beneath them and they paint over it.
+std::vector<const window::Control*> MakingOrder() {
+  std::vector<const window::Control*> order;
+  const window::Control* pending_group_box = nullptr;
+  for (const window::Control& control : window::Controls()) {
+    if (pending_group_box != nullptr && control.parent != pending_group_box->id) {
+      order.push_back(pending_group_box);
+      pending_group_box = nullptr;
+    }
+    if (control.kind == ControlKind::kGroupBox) {
+      pending_group_box = &control;
+    } else {
+      order.push_back(&control);
+    }
+  }
+  if (pending_group_box != nullptr) order.push_back(pending_group_box);
+  return order;
+}
 
 HWND AsWindow(void* handle) { return static_cast<HWND>(handle); }
+
+HWND Item(HWND window, ControlId id) { return GetDlgItem(window, ControlNumber(id)); }
 
 // The rich-edit class: RichEdit 4.1 (Msftedit.dll) where present, else 2.0.
 const wchar_t* RichEditClass() {
@@ -82,6 +95,15 @@ void SetText(HWND control, const std::string& text) {
   SetWindowTextW(control, Utf8ToWide(text).c_str());
 }
 
+// Sets a short text only when it changed, so the control does not repaint.
+void ShowText(HWND control, const std::string& text) {
+  const std::wstring wanted = Utf8ToWide(text);
+  std::wstring shown(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  shown.resize(static_cast<std::size_t>(
+      GetWindowTextW(control, shown.data(), static_cast<int>(shown.size()))));
+  if (shown != wanted) SetWindowTextW(control, wanted.c_str());
+}
+
 void SetItems(HWND list, UINT reset, UINT add, const std::vector<std::string>& items) {
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, reset, 0, 0);
@@ -90,6 +112,43 @@ void SetItems(HWND list, UINT reset, UINT add, const std::vector<std::string>& i
   }
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
+}
+
+// The folder list's rows for `folder` and each row's full path: the path
+// down to the folder, one level per row, then the folder's sub-folders one
+// level deeper. Returns the folder's own row.
+std::size_t FolderRows(const platform::FolderListing& folders, const std::string& folder,
+                       std::vector<std::string>& rows, std::vector<std::string>& paths) {
+  std::size_t start = 0;
+  std::size_t depth = 0;
+  while (start < folder.size()) {
+    std::size_t end = folder.find('\\', start);
+    if (end == std::string::npos) end = folder.size();
+    const std::string name = folder.substr(start, end - start);
+    std::string full = folder.substr(0, end);
+    if (depth == 0) full += '\\';
+    if (!name.empty()) {
+      rows.push_back(std::string(depth * 2, ' ') + (depth == 0 ? full : name));
+      paths.push_back(full);
+      ++depth;
+    }
+    start = end + 1;
+  }
+  const std::size_t current = depth == 0 ? 0 : depth - 1;
+  try {
+    std::string listed = folder;
+    if (listed.empty() || listed.back() != '\\') listed += '\\';
+    for (const auto& entry : folders.List(listed)) {
+      if (entry.kind != platform::EntryKind::kFolder || entry.name == "." || entry.name == "..") {
+        continue;
+      }
+      rows.push_back(std::string(depth * 2, ' ') + entry.name);
+      paths.push_back(listed + entry.name);
+    }
+  } catch (const std::exception&) {
+    // An unreadable folder shows no sub-folders; opening it reported the failure.
+  }
+  return current;
 }
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -104,8 +163,8 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARA
 
 }  // namespace
 
-MainWindow::MainWindow(window::Form1& form, const platform::FolderListing& folders)
-    : form_(form), folders_(folders) {}
+MainWindow::MainWindow(window::MainWindowModel& model, const platform::FolderListing& folders)
+    : model_(model), folders_(folders) {}
 
 bool MainWindow::Create(void* instance, int show) {
   const auto module = static_cast<HINSTANCE>(instance);
@@ -120,23 +179,23 @@ bool MainWindow::Create(void* instance, int show) {
   kind.lpszClassName = kWindowClass;
   if (RegisterClassExW(&kind) == 0) return false;
 
-  // The client area is 11805 by 8355 twips before the window is maximised.
-  RECT frame{0, 0, Px(11805), Px(8355)};
+  // The design's client area before the window is maximised.
+  const window::PixelSize client = window::ToPixels(window::DesignClientSize());
+  RECT frame{0, 0, client.width, client.height};
   // No WS_CLIPCHILDREN: the group box paints only its frame, and the window
   // must paint the area inside it.
   const DWORD style = WS_OVERLAPPEDWINDOW;
   AdjustWindowRect(&frame, style, FALSE);
-  const HWND window = CreateWindowExW(0, kWindowClass, Utf8ToWide(form_.Caption).c_str(), style,
+  const HWND window = CreateWindowExW(0, kWindowClass, Utf8ToWide(model_.caption).c_str(), style,
                                       CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                                       frame.bottom - frame.top, nullptr, nullptr, module, this);
   if (window == nullptr) return false;
   window_ = window;
   MakeControls();
-  Raise([this] { form_.Form_Load(); });
-  ShowWindow(window, form_.Maximized ? SW_SHOWMAXIMIZED : show);
+  Run([this] { model_.Load(); });
+  ShowWindow(window, model_.maximized ? SW_SHOWMAXIMIZED : show);
   UpdateWindow(window);
-  SetTimer(window, kTimer1, static_cast<UINT>(form_.Timer1.IntervalMs), nullptr);
-  SetFocus(GetDlgItem(window, kCommand1));
+  SetFocus(Item(window, ControlId::kAudit));
   return true;
 }
 
@@ -153,35 +212,52 @@ void MainWindow::MakeControls() {
   white_ = CreateSolidBrush(RGB(255, 255, 255));
   const wchar_t* rich_edit = RichEditClass();
 
-  for (const ControlPlace& place : kControls) {
-    const wchar_t* kind = place.id == kText1 ? rich_edit : place.kind;
-    const HWND control = CreateWindowExW(
-        place.id == kText1 ? WS_EX_CLIENTEDGE : 0, kind, place.caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | place.style,
-        Px(place.left), Px(place.top), Px(place.width), Px(place.height), window,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), module, nullptr);
-    if (control == nullptr) continue;
-    const bool report = place.id == kText1;
-    SendMessageW(control, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(report && font_ != nullptr ? static_cast<HFONT>(font_) : gui_font),
-                 FALSE);
+  // Arrow keys move among a group's option buttons, from the first (WS_GROUP)
+  // to the next control that starts a group.
+  bool in_option_group = false;
+  for (const window::Control* made_next : MakingOrder()) {
+    const window::Control& control = *made_next;
+    NativeControl native = NativeControlOf(control.kind);
+    if (control.kind != ControlKind::kGroupBox) {
+      const bool option = control.kind == ControlKind::kOptionButton;
+      if (option != in_option_group) native.style |= WS_GROUP;
+      if (option && !in_option_group) native.style |= WS_TABSTOP;
+      in_option_group = option;
+    }
+
+    window::TwipsRect place = window::WindowRect(control);
+    if (control.kind == ControlKind::kDropDownList) place.height = window::DroppedDriveListHeight();
+    const window::PixelRect pixels = window::ToPixels(place);
+    const std::wstring caption = Utf8ToWide(std::string(control.caption));
+    const HWND made = CreateWindowExW(
+        native.ex_style, native.window_class != nullptr ? native.window_class : rich_edit,
+        caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | native.style, pixels.left,
+        pixels.top, pixels.width, pixels.height, window,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlNumber(control.id))), module, nullptr);
+    if (made == nullptr) continue;
+    const bool report = control.kind == ControlKind::kReportPane;
+    SendMessageW(
+        made, WM_SETFONT,
+        reinterpret_cast<WPARAM>(report && font_ != nullptr ? static_cast<HFONT>(font_) : gui_font),
+        FALSE);
     if (report) {
-      SendMessageW(control, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
-      SendMessageW(control, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
+      SendMessageW(made, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
+      SendMessageW(made, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
     }
   }
 }
 
 void MainWindow::OpenFolder(const std::string& folder) {
-  Raise([&] {
-    form_.Dir1_Click();
-    form_.SetDir1Path(folder);
+  Run([this, &folder] {
+    model_.HighlightFolder(folder);
+    model_.OpenFolder(folder);
   });
 }
 
-template <typename Event>
-void MainWindow::Raise(Event event) {
+template <typename Handler>
+void MainWindow::Run(Handler handler) {
   try {
-    event();
+    handler();
   } catch (const std::exception& e) {
     Sync();
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
@@ -192,81 +268,75 @@ void MainWindow::Raise(Event event) {
 
 void MainWindow::OnCommand(int id, int code) {
   const HWND window = AsWindow(window_);
-  const auto selected = [&](int control) {
-    return static_cast<int>(SendMessageW(GetDlgItem(window, control), LB_GETCURSEL, 0, 0));
+  const auto folder_row = [&]() -> const std::string* {
+    const auto row = SendMessageW(Item(window, ControlId::kFolderList), LB_GETCURSEL, 0, 0);
+    if (row < 0 || static_cast<std::size_t>(row) >= folder_paths_.size()) return nullptr;
+    return &folder_paths_[static_cast<std::size_t>(row)];
   };
+
+  if (window::CheckBox* box = model_.CheckBoxOf(static_cast<ControlId>(id))) {
+    if (code != BN_CLICKED || !box->enabled) return;
+    box->ticked = !box->ticked;
+    Sync();
+    return;
+  }
+  if (const auto filter = window::FilterOf(static_cast<ControlId>(id))) {
+    if (code != BN_CLICKED) return;
+    model_.target_filter = *filter;
+    Sync();
+    return;
+  }
   switch (id) {
-    case kCommand1:
+    case ControlNumber(ControlId::kAudit):
       if (code != BN_CLICKED) return;
       // The run holds the thread; the hourglass stays until it ends.
       SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-      Raise([this] { form_.Command1_Click(); });
+      Run([this] { model_.Audit(); });
       SetCursor(LoadCursorW(nullptr, IDC_ARROW));
       return;
-    case kCommand2:
-      if (code == BN_CLICKED) Raise([this] { form_.Command2_Click(); });
+    case ControlNumber(ControlId::kPrint):
+      if (code == BN_CLICKED) Run([this] { model_.Print(); });
       return;
-    case kCommand3:
-      if (code == BN_CLICKED) Raise([this] { form_.Command3_Click(); });
+    case ControlNumber(ControlId::kCopy):
+      if (code == BN_CLICKED) Run([this] { model_.Copy(); });
       return;
-    case kCheck1:
-    case kCheck2:
-    case kCheck3: {
-      if (code != BN_CLICKED) return;
-      window::CheckBox& box = id == kCheck1 ? form_.Check1 : id == kCheck2 ? form_.Check2 : form_.Check3;
-      if (!box.Enabled) return;
-      box.Value = box.Value == 1 ? 0 : 1;
-      form_.Touch();
-      Sync();
-      return;
-    }
-    case kOption1:
-    case kOption2:
-    case kOption3:
-      if (code != BN_CLICKED) return;
-      form_.Option1.Value = id == kOption1;
-      form_.Option2.Value = id == kOption2;
-      form_.Option3.Value = id == kOption3;
-      form_.Touch();
-      Sync();
-      return;
-    case kDrive1: {
+    case ControlNumber(ControlId::kDriveList): {
       if (code != CBN_SELCHANGE) return;
-      const auto row = SendMessageW(GetDlgItem(window, kDrive1), CB_GETCURSEL, 0, 0);
-      if (row < 0 || static_cast<std::size_t>(row) >= form_.Drive1.Drives.size()) return;
-      form_.Drive1.Drive = form_.Drive1.Drives[static_cast<std::size_t>(row)];
-      Raise([this] { form_.Drive1_Change(); });
+      const auto row = SendMessageW(Item(window, ControlId::kDriveList), CB_GETCURSEL, 0, 0);
+      const std::vector<std::string>& drives = model_.drive_list.drives;
+      if (row < 0 || static_cast<std::size_t>(row) >= drives.size()) return;
+      const std::string drive = drives[static_cast<std::size_t>(row)];
+      Run([this, &drive] { model_.ChangeDrive(drive); });
       return;
     }
-    case kDir1: {
-      const int row = selected(kDir1);
-      if (row < 0 || static_cast<std::size_t>(row) >= folder_paths_.size()) return;
-      const std::string path = folder_paths_[static_cast<std::size_t>(row)];
+    case ControlNumber(ControlId::kFolderList): {
+      const std::string* path = folder_row();
+      if (path == nullptr) return;
+      const std::string chosen = *path;  // Sync replaces the rows
       if (code == LBN_SELCHANGE) {
-        form_.Dir1.Highlighted = path;
-        Raise([this] { form_.Dir1_Click(); });
+        Run([this, &chosen] { model_.HighlightFolder(chosen); });
       } else if (code == LBN_DBLCLK) {
-        Raise([this, path] { form_.SetDir1Path(path); });
+        Run([this, &chosen] { model_.OpenFolder(chosen); });
       }
       return;
     }
-    case kFile1: {
+    case ControlNumber(ControlId::kShortcutList): {
       if (code != LBN_SELCHANGE) return;
-      const HWND list = GetDlgItem(window, kFile1);
-      const int count = form_.File1.ListCount();
-      for (int i = 0; i < count; ++i) {
-        form_.File1.SetSelected(i, SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0);
+      const HWND list = Item(window, ControlId::kShortcutList);
+      window::ShortcutList& shortcuts = model_.shortcut_list;
+      for (std::size_t i = 0; i < shortcuts.Count(); ++i) {
+        shortcuts.SetSelected(i, SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0);
       }
-      Raise([this] { form_.File1_Click(); });
+      Run([this] { model_.SelectionChanged(); });
       return;
     }
     case IDOK: {
       // Enter in the folder list opens the highlighted folder, as a double-click does.
-      if (GetFocus() != GetDlgItem(window, kDir1)) return;
-      const int row = selected(kDir1);
-      if (row < 0 || static_cast<std::size_t>(row) >= folder_paths_.size()) return;
-      const std::string path = folder_paths_[static_cast<std::size_t>(row)];
-      Raise([this, path] { form_.SetDir1Path(path); });
+      if (GetFocus() != Item(window, ControlId::kFolderList)) return;
+      const std::string* path = folder_row();
+      if (path == nullptr) return;
+      const std::string chosen = *path;
+      Run([this, &chosen] { model_.OpenFolder(chosen); });
       return;
     }
     default:
@@ -275,105 +345,66 @@ void MainWindow::OnCommand(int id, int code) {
 }
 
 void MainWindow::Sync() {
-  if (form_.Revision() == synced_revision_) return;
-  synced_revision_ = form_.Revision();
   const HWND window = AsWindow(window_);
-  const auto item = [&](int id) { return GetDlgItem(window, id); };
+  const auto item = [&](ControlId id) { return Item(window, id); };
 
-  SetText(item(kLabel1), form_.Label1.Caption);
-  SetText(item(kLabel2), form_.Label2.Caption);
-  const window::CheckBox* boxes[] = {&form_.Check1, &form_.Check2, &form_.Check3};
-  for (int i = 0; i < 3; ++i) {
-    const HWND box = item(kCheck1 + i);
-    SendMessageW(box, BM_SETCHECK, boxes[i]->Value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
-    EnableWindow(box, boxes[i]->Enabled ? TRUE : FALSE);
+  ShowText(item(ControlId::kResultText), model_.result_text);
+  ShowText(item(ControlId::kChosenFolder), model_.chosen_folder);
+  for (const window::Control& control : window::Controls()) {
+    const HWND button = item(control.id);
+    if (const window::CheckBox* box = model_.CheckBoxOf(control.id)) {
+      SendMessageW(button, BM_SETCHECK, box->ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+      EnableWindow(button, box->enabled ? TRUE : FALSE);
+    } else if (const auto filter = window::FilterOf(control.id)) {
+      SendMessageW(button, BM_SETCHECK,
+                   *filter == model_.target_filter ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
   }
-  const bool options[] = {form_.Option1.Value, form_.Option2.Value, form_.Option3.Value};
-  for (int i = 0; i < 3; ++i) {
-    SendMessageW(item(kOption1 + i), BM_SETCHECK, options[i] ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (model_.report != shown_report_) {
+    shown_report_ = model_.report;
+    SetText(item(ControlId::kReport), shown_report_);
   }
-  if (form_.Text1.Text.Text() != shown_report_) {
-    shown_report_ = form_.Text1.Text.Text();
-    SetText(item(kText1), shown_report_);
+  if (model_.selected_names != shown_selected_names_) {
+    shown_selected_names_ = model_.selected_names;
+    SetItems(item(ControlId::kSelectedNames), LB_RESETCONTENT, LB_ADDSTRING, shown_selected_names_);
   }
-  if (form_.List2.Items() != shown_list2_) {
-    shown_list2_ = form_.List2.Items();
-    SetItems(item(kList2), LB_RESETCONTENT, LB_ADDSTRING, shown_list2_);
+
+  const HWND drive_list = item(ControlId::kDriveList);
+  if (model_.drive_list.drives != shown_drives_) {
+    shown_drives_ = model_.drive_list.drives;
+    SetItems(drive_list, CB_RESETCONTENT, CB_ADDSTRING, shown_drives_);
   }
-  if (form_.Drive1.Drives != shown_drives_) {
-    shown_drives_ = form_.Drive1.Drives;
-    SetItems(item(kDrive1), CB_RESETCONTENT, CB_ADDSTRING, shown_drives_);
-  }
-  const auto drive = std::find(shown_drives_.begin(), shown_drives_.end(), form_.Drive1.Drive);
-  SendMessageW(item(kDrive1), CB_SETCURSEL,
+  const auto drive = std::find(shown_drives_.begin(), shown_drives_.end(), model_.drive_list.drive);
+  SendMessageW(drive_list, CB_SETCURSEL,
                drive == shown_drives_.end() ? static_cast<WPARAM>(-1)
                                             : static_cast<WPARAM>(drive - shown_drives_.begin()),
                0);
-  SyncFolderList();
-  SyncFileList();
-  SetCursor(LoadCursorW(nullptr, form_.ScreenMousePointer == window::MousePointer::kHourglass
-                                     ? IDC_WAIT
-                                     : IDC_ARROW));
-}
 
-void MainWindow::SyncFolderList() {
-  if (form_.Dir1.Path == shown_folder_) return;
-  shown_folder_ = form_.Dir1.Path;
-  // The folder list shows the path down to the current folder, one level per
-  // row, then the current folder's sub-folders one level deeper.
-  folder_paths_.clear();
-  std::vector<std::string> rows;
-  std::string path = shown_folder_;
-  std::size_t start = 0;
-  int depth = 0;
-  while (start < path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string::npos) end = path.size();
-    const std::string name = path.substr(start, end - start);
-    std::string full = path.substr(0, end);
-    if (depth == 0) full += '\\';
-    if (!name.empty()) {
-      rows.push_back(std::string(static_cast<std::size_t>(depth) * 2, ' ') + (depth == 0 ? full : name));
-      folder_paths_.push_back(full);
-      ++depth;
-    }
-    start = end + 1;
+  if (model_.folder_list.path != shown_folder_) {
+    shown_folder_ = model_.folder_list.path;
+    std::vector<std::string> rows;
+    folder_paths_.clear();
+    const std::size_t current = FolderRows(folders_, shown_folder_, rows, folder_paths_);
+    const HWND folder_list = item(ControlId::kFolderList);
+    SetItems(folder_list, LB_RESETCONTENT, LB_ADDSTRING, rows);
+    SendMessageW(folder_list, LB_SETCURSEL, current, 0);
   }
-  const std::size_t current = folder_paths_.empty() ? 0 : folder_paths_.size() - 1;
-  try {
-    std::string listed = shown_folder_;
-    if (listed.empty() || listed.back() != '\\') listed += '\\';
-    for (const auto& entry : folders_.List(listed)) {
-      if (entry.kind != platform::EntryKind::kFolder || entry.name == "." || entry.name == "..") {
-        continue;
-      }
-      rows.push_back(std::string(static_cast<std::size_t>(depth) * 2, ' ') + entry.name);
-      folder_paths_.push_back(listed + entry.name);
-    }
-  } catch (const std::exception&) {
-    // An unreadable folder shows no sub-folders; File1 reports the failure.
-  }
-  const HWND list = GetDlgItem(AsWindow(window_), kDir1);
-  SetItems(list, LB_RESETCONTENT, LB_ADDSTRING, rows);
-  SendMessageW(list, LB_SETCURSEL, current, 0);
-}
 
-void MainWindow::SyncFileList() {
-  const HWND list = GetDlgItem(AsWindow(window_), kFile1);
-  std::vector<std::string> names;
-  const int count = form_.File1.ListCount();
-  for (int i = 0; i < count; ++i) names.push_back(form_.File1.List(i));
-  if (names != shown_files_ || form_.File1.Path() != shown_file_folder_) {
-    shown_files_ = names;
-    shown_file_folder_ = form_.File1.Path();
-    SetItems(list, LB_RESETCONTENT, LB_ADDSTRING, names);
+  const HWND shortcut_list = item(ControlId::kShortcutList);
+  const window::ShortcutList& shortcuts = model_.shortcut_list;
+  if (shortcuts.Names() != shown_shortcuts_ || shortcuts.Path() != shown_shortcut_folder_) {
+    shown_shortcuts_ = shortcuts.Names();
+    shown_shortcut_folder_ = shortcuts.Path();
+    SetItems(shortcut_list, LB_RESETCONTENT, LB_ADDSTRING, shown_shortcuts_);
   }
-  for (int i = 0; i < count; ++i) {
-    const bool on = form_.File1.Selected(i);
-    if ((SendMessageW(list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0) != on) {
-      SendMessageW(list, LB_SETSEL, on ? TRUE : FALSE, i);
+  for (std::size_t i = 0; i < shortcuts.Count(); ++i) {
+    const bool on = shortcuts.Selected(i);
+    if ((SendMessageW(shortcut_list, LB_GETSEL, static_cast<WPARAM>(i), 0) > 0) != on) {
+      SendMessageW(shortcut_list, LB_SETSEL, on ? TRUE : FALSE, static_cast<LPARAM>(i));
     }
   }
+  SetCursor(LoadCursorW(nullptr,
+                        model_.pointer == window::MousePointer::kHourglass ? IDC_WAIT : IDC_ARROW));
 }
 
 std::intptr_t MainWindow::Handle(void* handle, unsigned message, std::uintptr_t wparam,
@@ -384,26 +415,19 @@ std::intptr_t MainWindow::Handle(void* handle, unsigned message, std::uintptr_t 
     case WM_COMMAND:
       OnCommand(LOWORD(wparam), HIWORD(wparam));
       return 0;
-    case WM_TIMER:
-      if (wparam == kTimer1) {
-        form_.Timer1_Timer();
-        Sync();
-      }
-      return 0;
     case WM_SETCURSOR:
-      if (form_.ScreenMousePointer == window::MousePointer::kHourglass) {
+      if (model_.pointer == window::MousePointer::kHourglass) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         return TRUE;
       }
       break;
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lparam) == GetDlgItem(window, kLabel2)) {
+      if (reinterpret_cast<HWND>(lparam) == Item(window, ControlId::kChosenFolder)) {
         SetBkColor(reinterpret_cast<HDC>(wparam), RGB(255, 255, 255));
         return reinterpret_cast<std::intptr_t>(white_);
       }
       break;
     case WM_DESTROY:
-      KillTimer(window, kTimer1);
       if (font_ != nullptr) DeleteObject(static_cast<HFONT>(font_));
       if (white_ != nullptr) DeleteObject(static_cast<HBRUSH>(white_));
       PostQuitMessage(0);
@@ -414,4 +438,4 @@ std::intptr_t MainWindow::Handle(void* handle, unsigned message, std::uintptr_t 
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-}  // namespace varnlink::win32
+}  // namespace varnlink::app::win32

@@ -1,43 +1,41 @@
 #pragma once
 
-// The native Windows window: Form1's controls as standard Win32 controls
-// placed at their twips positions (15 twips to the pixel), every user action
-// turned into the model's event and one Sync that copies the model into the
-// controls. It keeps no state of the model's own; the only view state is
-// what the folder list shows (the folder tree around the current folder).
+// The native Windows window: the layout table's controls as standard Win32
+// controls, each with its table id as its control id, every user action
+// turned into the model's handler, and one Sync that copies the model into
+// the controls. It keeps no state of the model's; the only view state is what
+// the controls were last given (the folder list's rows and their paths among
+// it).
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "window/form1.h"
+#include "window/layout.h"
+#include "window/main_window_model.h"
 
-namespace varnlink::win32 {
+namespace varnlink::app::win32 {
 
-// Control identifiers; the smoke test finds controls by them.
-enum ControlId : int {
-  kText1 = 101, kCommand1, kCommand2, kCommand3, kLabel1, kLabel2, kLabel3, kLabel4, kLabel5,
-  kLabel6, kList2, kCheck1, kCheck2, kCheck3, kDrive1, kDir1, kFile1, kFrame1, kOption1,
-  kOption2, kOption3,
-};
+// The main window's class name; tests find the window by it.
+inline constexpr const wchar_t* kWindowClass = L"VarnlinkMainWindow";
 
-inline constexpr const wchar_t* kWindowClass = L"VarnlinkForm1";
+// The Win32 control id of a control of the layout table.
+[[nodiscard]] constexpr int ControlNumber(window::ControlId id) { return static_cast<int>(id); }
 
 class MainWindow {
  public:
-  MainWindow(window::Form1& form, const platform::FolderListing& folders);
+  MainWindow(window::MainWindowModel& model, const platform::FolderListing& folders);
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Creates the window and its controls, runs Form_Load and shows the window
-  // as the model says (maximised). False when the window cannot be made.
+  // Creates the window and its controls, loads the model and shows the
+  // window as the model says (maximised). False when the window cannot be made.
   bool Create(void* instance, int show);
 
   // The main window (HWND), for the message loop's keyboard navigation.
   [[nodiscard]] void* Window() const { return window_; }
 
-  // Opens `folder` as a double-click in the folder list would.
+  // Opens `folder` as a click and a double-click on it in the folder list would.
   void OpenFolder(const std::string& folder);
 
   // Handles one message of the main window (the window procedure's body).
@@ -46,26 +44,26 @@ class MainWindow {
  private:
   void MakeControls();
   void OnCommand(int id, int code);
-  // Runs one model event; an error that escapes it is shown in a message box.
-  template <typename Event>
-  void Raise(Event event);
+  // Runs one handler; an error that escapes it is shown in a message box.
+  // The controls show the model afterwards either way.
+  template <typename Handler>
+  void Run(Handler handler);
+  // Copies the whole model into the controls. Unchanged texts and lists are
+  // not sent again.
   void Sync();
-  void SyncFolderList();
-  void SyncFileList();
 
-  window::Form1& form_;
+  window::MainWindowModel& model_;
   const platform::FolderListing& folders_;
   void* window_ = nullptr;  // HWND
   void* font_ = nullptr;    // HFONT of the report
-  void* white_ = nullptr;   // HBRUSH behind Label2
-  std::uint64_t synced_revision_ = ~std::uint64_t{0};
+  void* white_ = nullptr;   // HBRUSH behind the chosen folder
   std::string shown_report_;
   std::string shown_folder_;
   std::vector<std::string> folder_paths_;  // full path of each folder-list row
-  std::string shown_file_folder_;
-  std::vector<std::string> shown_files_;
+  std::string shown_shortcut_folder_;
+  std::vector<std::string> shown_shortcuts_;
   std::vector<std::string> shown_drives_;
-  std::vector<std::string> shown_list2_;
+  std::vector<std::string> shown_selected_names_;
 };
 
-}  // namespace varnlink::win32
+}  // namespace varnlink::app::win32

@@ -16,7 +16,7 @@
 #include "platform/win32/win32_folder_listing.h"
 #include "platform/win32/win32_message_dialog.h"
 #include "platform/win32/win32_printer.h"
-#include "window/form1.h"
+#include "window/main_window_model.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
@@ -27,9 +27,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     varnlink::platform::Win32MessageDialog messages;
     varnlink::platform::Win32Printer printer;
     varnlink::platform::Win32Clipboard clipboard;
-    varnlink::window::Form1 form(
+    varnlink::window::MainWindowModel model(
         varnlink::window::Platform{files, folders, messages, printer, clipboard});
-    varnlink::win32::MainWindow window(form, folders);
+    varnlink::app::win32::MainWindow window(model, folders);
     if (!window.Create(instance, show)) {
       MessageBoxW(nullptr, L"Varnlink: cannot create the main window", L"Varnlink",
                   MB_OK | MB_ICONERROR);

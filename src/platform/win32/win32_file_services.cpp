@@ -30,22 +30,19 @@ class FileHandle {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-WIN32_FILE_ATTRIBUTE_DATA AttributeData(const std::string& path, const char* what) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(ApiPath(path).c_str(), GetFileExInfoStandard, &data)) {
-    throw WindowsError(GetLastError(), path, what);
-  }
-  return data;
+constexpr const char* kCannotOpen = "cannot open the shortcut";
+
+bool MeansNotFound(DWORD code) {
+  return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
 }
 
-// A FILETIME (UTC) as local time broken down, by the system's own conversion.
-std::optional<LocalTime> ToLocal(const FILETIME& utc) {
-  FILETIME local{};
-  SYSTEMTIME parts{};
-  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &parts)) {
-    return std::nullopt;
-  }
-  return LocalTime{parts.wYear, parts.wMonth, parts.wDay, parts.wHour, parts.wMinute, parts.wSecond};
+[[noreturn]] void ThrowCannotOpen(DWORD code, const std::string& path) {
+  if (MeansNotFound(code)) throw Error(path + ": " + kCannotOpen + ": it does not exist", true);
+  throw WindowsError(code, path, kCannotOpen);
+}
+
+FileTime FromFileTime(const FILETIME& time) {
+  return {(static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime};
 }
 
 // Opens for reading. Write-attribute access is asked for as well, only so the
@@ -74,50 +71,45 @@ std::uint32_t AuditAttributes(unsigned long windows_attributes) {
   return bits;
 }
 
-std::uint64_t Win32FileServices::FileSize(const std::string& path) const {
-  const WIN32_FILE_ATTRIBUTE_DATA data = AttributeData(path, "cannot read the file's size");
-  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+FileStatus Win32FileServices::StatusOf(const std::string& path) const {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(ApiPath(path).c_str(), GetFileExInfoStandard, &data)) {
+    ThrowCannotOpen(GetLastError(), path);
+  }
+  FileStatus status;
+  status.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  status.attributes = AuditAttributes(data.dwFileAttributes);
+  status.times = FileTimes{FromFileTime(data.ftCreationTime), FromFileTime(data.ftLastAccessTime),
+                           FromFileTime(data.ftLastWriteTime)};
+  return status;
 }
 
-std::uint32_t Win32FileServices::FileAttributes(const std::string& path) const {
-  return AuditAttributes(AttributeData(path, "cannot read the attributes").dwFileAttributes);
-}
-
-std::optional<FileTimes> Win32FileServices::TimesOf(const std::string& path) const {
-  // Attribute-read access is all GetFileTime needs; it neither blocks on a
-  // file opened exclusively for writing nor touches the access time.
-  // FILE_FLAG_BACKUP_SEMANTICS lets the same call take a folder.
-  const FileHandle file(CreateFileW(ApiPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file.valid()) return std::nullopt;
-  FILETIME created{};
-  FILETIME accessed{};
-  FILETIME written{};
-  if (!GetFileTime(file.get(), &created, &accessed, &written)) return std::nullopt;
-  const auto c = ToLocal(created);
-  const auto a = ToLocal(accessed);
-  const auto w = ToLocal(written);
-  if (!c || !a || !w) return std::nullopt;
-  return FileTimes{*c, *a, *w};
+std::optional<LocalTime> Win32FileServices::LocalTimeOf(FileTime time) const {
+  const FILETIME utc{static_cast<DWORD>(time.ticks), static_cast<DWORD>(time.ticks >> 32)};
+  FILETIME local{};
+  SYSTEMTIME parts{};
+  if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &parts)) {
+    return std::nullopt;
+  }
+  return LocalTime{parts.wYear, parts.wMonth, parts.wDay, parts.wHour, parts.wMinute, parts.wSecond};
 }
 
 std::vector<std::uint8_t> Win32FileServices::ReadFileStart(const std::string& path,
                                                             std::size_t max_bytes) const {
   const std::wstring api_path = ApiPath(path);
   const DWORD attributes = GetFileAttributesW(api_path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    throw WindowsError(GetLastError(), path, "cannot open the file");
-  }
+  if (attributes == INVALID_FILE_ATTRIBUTES) ThrowCannotOpen(GetLastError(), path);
   if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    throw Error(path + ": cannot open the file: it is a folder");
+    throw Error(path + ": " + kCannotOpen + ": it is a folder, not a regular file");
   }
   bool pin_access_time = false;
   const FileHandle file(OpenForReading(api_path, pin_access_time));
-  if (!file.valid()) throw WindowsError(GetLastError(), path, "cannot open the file");
+  if (!file.valid()) ThrowCannotOpen(GetLastError(), path);
   // A name such as "con" or a pipe reaches a device, not a file: reading it
   // could block or consume someone else's data.
-  if (GetFileType(file.get()) != FILE_TYPE_DISK) {
-    throw Error(path + ": cannot open the file: it is a device, not a file");
+  if (const DWORD type = GetFileType(file.get()); type != FILE_TYPE_DISK) {
+    throw Error(path + ": " + kCannotOpen + ": it is " +
+                (type == FILE_TYPE_PIPE ? "a FIFO" : "a device") + ", not a regular file");
   }
   if (pin_access_time) {
     FILETIME keep{0xFFFFFFFFu, 0xFFFFFFFFu};
@@ -136,7 +128,7 @@ std::vector<std::uint8_t> Win32FileServices::ReadFileStart(const std::string& pa
     const auto want = static_cast<DWORD>(std::min(kChunk, max_bytes - bytes.size()));
     DWORD got = 0;
     if (!ReadFile(file.get(), chunk.data(), want, &got, nullptr)) {
-      throw WindowsError(GetLastError(), path, "cannot read the file");
+      throw WindowsError(GetLastError(), path, "cannot read the shortcut");
     }
     if (got == 0) break;  // end of file
     bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));

@@ -5,17 +5,17 @@
 namespace varnlink::platform {
 
 // File facts and bytes through the wide-character Windows API, so every file
-// name works. Times come through a handle opened for attribute reading only;
-// reading bytes asks the system to leave the last-access time as it was.
+// name works. Times come with the size and attributes from the directory
+// entry, without opening the file; reading bytes asks the system to leave the last-access time as it was.
 // Single-byte text is taken in the system's ANSI code page (GetACP). It does
 // not list folders (Win32FolderListing does).
 class Win32FileServices final : public FileServices {
  public:
-  [[nodiscard]] std::uint64_t FileSize(const std::string& path) const override;
-  [[nodiscard]] std::uint32_t FileAttributes(const std::string& path) const override;
-  [[nodiscard]] std::optional<FileTimes> TimesOf(const std::string& path) const override;
+  [[nodiscard]] FileStatus StatusOf(const std::string& path) const override;
   [[nodiscard]] std::vector<std::uint8_t> ReadFileStart(const std::string& path,
                                                         std::size_t max_bytes) const override;
+  // By FileTimeToLocalFileTime, as Windows' own dialogs show file times.
+  [[nodiscard]] std::optional<LocalTime> LocalTimeOf(FileTime time) const override;
   [[nodiscard]] char PathSeparator() const override { return '\\'; }
   [[nodiscard]] std::string AnsiToUtf8(std::string_view bytes) const override;
 };

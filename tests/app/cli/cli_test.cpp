@@ -15,16 +15,16 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/posix/posix_file_services.h"
-#include "platform/posix/posix_folder_listing.h"
+#include "platform/linux/linux_file_services.h"
+#include "platform/linux/linux_folder_listing.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/link_writer.h"
 #include "tests/support/scratch_folder.h"
-#include "window/form1.h"
+#include "window/main_window_model.h"
 
 extern char** environ;
 
-namespace varnlink::cli {
+namespace varnlink::app::cli {
 namespace {
 
 namespace fs = std::filesystem;
@@ -97,23 +97,22 @@ class NoPrinter : public platform::Printer {
 // What the window's Copy puts on the clipboard after auditing `names` (or
 // walking) in `folder` with the window's starting choices plus `setup`.
 std::string CopiedReport(const std::string& folder, const Lines& names,
-                         void (*setup)(window::Form1&) = nullptr) {
-  platform::PosixFileServices files;
-  platform::PosixFolderListing folders;
+                         void (*setup)(window::MainWindowModel&) = nullptr) {
+  platform::LinuxFileServices files;
+  platform::LinuxFolderListing folders;
   test_support::RecordingMessageDialog messages;
   NoPrinter printer;
   CopyingClipboard clipboard;
-  window::Form1 form(window::Platform{files, folders, messages, printer, clipboard});
-  form.Form_Load();
-  form.SetDir1Path(folder);
-  for (const std::string& name : names) form.List2.AddItem(name);
-  form.Timer1_Timer();
-  if (setup != nullptr) setup(form);
+  window::MainWindowModel model(window::Platform{files, folders, messages, printer, clipboard});
+  model.Load();
+  model.OpenFolder(folder);
+  model.selected_names = names;  // in the order given, which need not be the list's
+  if (setup != nullptr) setup(model);
   try {
-    form.Command1_Click();
+    model.Audit();
   } catch (const std::exception&) {
   }
-  form.Command3_Click();
+  model.Copy();
   return clipboard.text;
 }
 
@@ -152,7 +151,7 @@ struct CliCase {
   const char* why;
   std::vector<std::string> arguments;  // "{dir}" stands for the folder
   Lines selection;                     // for the expected report
-  void (*setup)(window::Form1&);
+  void (*setup)(window::MainWindowModel&);
   Lines err;  // "{dir}" likewise
 };
 
@@ -181,23 +180,25 @@ INSTANTIATE_TEST_SUITE_P(
     Choices, CliRuns,
     ::testing::Values(
         CliCase{"folder only, no sub-folders", {"--no-subfolders", "{dir}"}, {},
-                [](window::Form1& f) { f.Check1.Value = 0; }, {"2 Shortcuts Found"}},
+                [](window::MainWindowModel& m) { m.search_subfolders.ticked = false; }, {"2 Shortcuts Found"}},
         CliCase{"a trailing separator changes nothing", {"{dir}/", "b.lnk"}, {"b.lnk"}, nullptr,
                 {"1 Shortcut Found"}},
         CliCase{"the selection, in its order, with a duplicate warning",
                 {"--warn-duplicates", "{dir}", "b.lnk", "a.lnk", "--no-subfolders"},
                 {"b.lnk", "a.lnk"},
-                [](window::Form1& f) { f.Check2.Value = 1; },
+                [](window::MainWindowModel& m) { m.warn_duplicate_targets.ticked = true; },
                 {"Duplicate Target in Shortcut a at {dir}/a.lnk", "2 Shortcuts Found"}},
         CliCase{"without arguments only the target repeats", {"--warn-duplicates", "--warn-duplicate-arguments", "{dir}", "a.lnk", "b.lnk"},
                 {"a.lnk", "b.lnk"},
-                [](window::Form1& f) { f.Check2.Value = f.Check3.Value = 1; },
+                [](window::MainWindowModel& m) {
+                  m.warn_duplicate_targets.ticked = m.warn_duplicate_arguments.ticked = true;
+                },
                 {"Duplicate Target in Shortcut b at {dir}/b.lnk", "2 Shortcuts Found"}},
         CliCase{".EXE targets only", {"--exe", "{dir}"}, {},
-                [](window::Form1& f) { f.Option1.Value = false; f.Option2.Value = true; },
+                [](window::MainWindowModel& m) { m.target_filter = auditor::TargetFilter::kExe; },
                 {"2 Shortcuts Found"}},
         CliCase{"other targets only", {"{dir}", "--non-exe"}, {},
-                [](window::Form1& f) { f.Option1.Value = false; f.Option3.Value = true; },
+                [](window::MainWindowModel& m) { m.target_filter = auditor::TargetFilter::kNonExe; },
                 {"1 Shortcut Found"}}));
 
 TEST_F(CliOnDisk, AFailureEndsTheRunWithTheReportSoFarAndExitCode1) {
@@ -207,6 +208,39 @@ TEST_F(CliOnDisk, AFailureEndsTheRunWithTheReportSoFarAndExitCode1) {
   const Lines err = LinesOf(run.err);
   ASSERT_EQ(err.size(), 1u) << run.err;
   EXPECT_EQ(err[0].rfind("varnlink-cli: " + dir + "/missing.lnk: ", 0), 0u) << err[0];
+}
+
+// A NAME that is no shortcut file says what it is, and one that is not there
+// says so, rather than a system reason that does not fit.
+TEST_F(CliOnDisk, ANameThatIsNoFileSaysWhatItIs) {
+  ASSERT_EQ(::mkfifo(scratch.PathOf("pipe.lnk").c_str(), 0600), 0);
+  fs::create_directory(scratch.Path() / "folder.lnk");
+  const struct {
+    const char* name;
+    const char* cause;
+  } kCases[] = {
+      {"pipe.lnk", "it is a FIFO, not a regular file"},
+      {"folder.lnk", "it is a folder, not a regular file"},
+      {"missing.lnk", "it does not exist"},
+  };
+  for (const auto& c : kCases) {
+    const Outcome run = RunCli({dir, c.name});
+    EXPECT_EQ(run.exit_code, 1) << c.name;
+    EXPECT_EQ(LinesOf(run.err),
+              Lines{"varnlink-cli: " + dir + "/" + c.name + ": cannot open the shortcut: " + c.cause});
+  }
+}
+
+// Names are audited as given, without listing the folder, so a folder of
+// more shortcuts than one run may audit still yields the ones named.
+TEST_F(CliOnDisk, NamesAreAuditedWithoutListingTheFolder) {
+  for (int i = 0; i < 32800; ++i) {
+    const std::string path = scratch.PathOf("many" + std::to_string(i) + ".lnk");
+    ::close(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+  }
+  const Outcome run = RunCli({dir, "b.lnk"});
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(LinesOf(run.err), Lines{"1 Shortcut Found"});
 }
 
 TEST_F(CliOnDisk, AFolderThatDoesNotExistIsAFailureNamingIt) {
@@ -314,4 +348,4 @@ TEST(Cli, AuditsEveryShortcutOfTheRealCorpusWithoutStopping) {
 }
 
 }  // namespace
-}  // namespace varnlink::cli
+}  // namespace varnlink::app::cli

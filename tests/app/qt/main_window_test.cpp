@@ -2,6 +2,7 @@
 // shortcut files in a scratch folder, mouse clicks on the widgets, message
 // boxes answered by the test.
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
@@ -17,13 +18,13 @@
 #include <memory>
 
 #include "app/qt/report_view.h"
-#include "app/qt/twips.h"
 #include "app/qt/window_app.h"
 #include "tests/app/qt/message_box_answerer.h"
 #include "tests/support/link_writer.h"
 #include "tests/support/scratch_folder.h"
+#include "window/layout.h"
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 namespace {
 
 using test_support::BuildLink;
@@ -31,9 +32,10 @@ using test_support::LocalLink;
 using test_support::ScratchFolder;
 
 template <typename Widget>
-Widget* Control(MainWindow& window, const char* name) {
-  auto* widget = window.findChild<Widget*>(QString::fromLatin1(name));
-  if (widget == nullptr) qFatal("no control named %s", name);
+Widget* Control(MainWindow& window, std::string_view name) {
+  auto* widget = window.findChild<Widget*>(
+      QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+  if (widget == nullptr) qFatal("no control named %s", std::string(name).c_str());
   return widget;
 }
 
@@ -42,7 +44,16 @@ void ClickRow(QListWidget* list, int row) {
                     list->visualItemRect(list->item(row)).center());
 }
 
-QString Report(WindowApp& app) { return QString::fromStdString(app.Form().Text1.Text.Text()); }
+// What a control shows as its caption, line breaks of wrapped captions read as blanks.
+QString ShownCaption(QWidget* widget) {
+  QString text;
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) text = button->text();
+  if (auto* label = qobject_cast<QLabel*>(widget)) text = label->text();
+  if (auto* box = qobject_cast<QGroupBox*>(widget)) text = box->title();
+  return text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+QString Report(WindowApp& app) { return QString::fromStdString(app.Model().report); }
 
 }  // namespace
 
@@ -70,162 +81,198 @@ class MainWindowTest : public QObject {
     QCOMPARE(window.windowTitle(), QStringLiteral("Varnlink V1.0"));
     QVERIFY(window.windowState() & Qt::WindowMaximized);
     QVERIFY(window.windowIcon().availableSizes().contains(QSize(32, 32)));
-    QVERIFY(Control<QCheckBox>(window, "Check1")->isChecked());
-    QVERIFY(Control<QCheckBox>(window, "Check1")->isEnabled());
-    QVERIFY(!Control<QCheckBox>(window, "Check2")->isChecked());
-    QVERIFY(!Control<QCheckBox>(window, "Check3")->isChecked());
-    QVERIFY(Control<QRadioButton>(window, "Option1")->isChecked());
-    QVERIFY(!Control<QRadioButton>(window, "Option2")->isChecked());
-    QCOMPARE(Control<QRadioButton>(window, "Option2")->text().simplified(),
-             QStringLiteral(".EXE Targets"));
-    QCOMPARE(Control<QRadioButton>(window, "Option3")->parentWidget(),
-             Control<QGroupBox>(window, "Frame1"));
-    QVERIFY(Control<ReportView>(window, "Text1")->Text().empty());
-    QCOMPARE(Control<QLabel>(window, "Label1")->text(), QString());
-    QCOMPARE(Control<QLabel>(window, "Label2")->text(), QString());
-    QCOMPARE(Control<QLabel>(window, "Label3")->text(), QStringLiteral("Directory Selected"));
-    QVERIFY(!Control<QListWidget>(window, "List1")->isVisible());
+    QVERIFY(Control<QCheckBox>(window, "search_subfolders")->isChecked());
+    QVERIFY(Control<QCheckBox>(window, "search_subfolders")->isEnabled());
+    QVERIFY(!Control<QCheckBox>(window, "warn_duplicate_targets")->isChecked());
+    QVERIFY(!Control<QCheckBox>(window, "warn_duplicate_arguments")->isChecked());
+    QVERIFY(Control<QRadioButton>(window, "all_targets")->isChecked());
+    QVERIFY(!Control<QRadioButton>(window, "exe_targets")->isChecked());
+    QVERIFY(Control<ReportView>(window, "report")->Text().empty());
+    QCOMPARE(Control<QLabel>(window, "result_text")->text(), QString());
+    QCOMPARE(Control<QLabel>(window, "chosen_folder")->text(), QString());
     QCOMPARE(QApplication::focusWidget() == nullptr ||
-                 QApplication::focusWidget() == Control<QPushButton>(window, "Command1"),
+                 QApplication::focusWidget() == Control<QPushButton>(window, "audit"),
              true);
   }
 
-  void controlsKeepTheirDesignPlaceWhateverTheWindowSize() {
+  // Every control of the layout table, at its place (inside its group box
+  // where it has one) whatever the window's size, with its caption.
+  void everyControlHasItsPlaceAndCaptionFromTheLayoutTable() {
     WindowApp app;
     app.Start(std::nullopt);
     MainWindow& window = app.Window();
-    struct Row {
-      const char* name;
-      QRect twips;
-    };
-    const Row rows[] = {
-        {"Text1", {120, 360, 10575, 2775}},  {"Command1", {120, 3240, 1335, 735}},
-        {"Label2", {1680, 4200, 9015, 255}}, {"Dir1", {1680, 5880, 4575, 1890}},
-        {"File1", {6720, 5880, 3135, 2040}}, {"Option3", {120, 1200, 1095, 495}},
-    };
     for (const QSize size : {QSize(400, 300), QSize(1600, 1200)}) {
       window.showNormal();
       window.resize(size);
-      for (const Row& row : rows) {
-        const QRect expected =
-            TwipsRect(row.twips.x(), row.twips.y(), row.twips.width(), row.twips.height());
-        QCOMPARE(Control<QWidget>(window, row.name)->geometry(), expected);
+      for (const window::Control& control : window::Controls()) {
+        auto* widget = Control<QWidget>(window, control.name);
+        const window::PixelRect place = window::ToPixels(control.rect);
+        QCOMPARE(widget->geometry(), QRect(place.left, place.top, place.width, place.height));
+        QWidget* parent = control.parent
+                              ? Control<QWidget>(window, window::ControlOf(*control.parent).name)
+                              : &window;
+        QCOMPARE(widget->parentWidget(), parent);
+        if (!control.caption.empty())
+          QCOMPARE(ShownCaption(widget),
+                   QString::fromUtf8(control.caption.data(), qsizetype(control.caption.size())));
       }
     }
+    const window::PixelSize design = window::ToPixels(window::DesignClientSize());
+    QCOMPARE(WindowApp().Window().size(), QSize(design.width, design.height));
   }
 
-  void tabVisitsTheControlsInDesignOrderWithOneStopForTheOptions() {
+  // Tab visits the table's tab stops in the table's order; the option
+  // buttons take one stop, at the chosen one.
+  void tabVisitsTheTablesTabStopsInOrder() {
     WindowApp app;
     app.Start(std::nullopt);
-    QStringList stops;
-    QWidget* widget = Control<QPushButton>(app.Window(), "Command1");
-    do {
-      if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(&app.Window()))
-        stops.append(widget->objectName());
-      widget = widget->nextInFocusChain();
-    } while (widget != Control<QPushButton>(app.Window(), "Command1"));
-    const QStringList expected = {"Command1", "Drive1", "Dir1",    "File1",    "List2", "Check1",
-                                  "Check2",   "Check3", "Option1", "Command2", "Text1", "Command3"};
-    QCOMPARE(stops.mid(0, expected.size()), expected);
+    MainWindow& window = app.Window();
+    for (const char* chosen : {"all_targets", "exe_targets"}) {
+      QTest::mouseClick(Control<QRadioButton>(window, chosen), Qt::LeftButton);
+      QStringList expected;
+      for (const window::Control& control : window::Controls()) {
+        const bool option = control.kind == window::ControlKind::kOptionButton;
+        if (window::IsTabStop(control.kind) && (!option || control.name == chosen))
+          expected.append(QString::fromUtf8(control.name.data(), qsizetype(control.name.size())));
+      }
+      QStringList stops;
+      QWidget* first = Control<QPushButton>(window, "audit");
+      QWidget* widget = first;
+      do {
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(&window))
+          stops.append(widget->objectName());
+        widget = widget->nextInFocusChain();
+      } while (widget != first);
+      QCOMPARE(stops.mid(0, expected.size()), expected);
+    }
   }
 
   void auditShowsTheReportAndTheResultLine() {
     WindowApp app;
     app.Start(folder_->Path().string());
     MainWindow& window = app.Window();
-    QCOMPARE(Control<QLabel>(window, "Label2")->text(),
+    QCOMPARE(Control<QLabel>(window, "chosen_folder")->text(),
              QString::fromStdString(folder_->Path().string()));
-    QCOMPARE(Control<QListWidget>(window, "File1")->count(), 3);  // OLD.LNK too
+    QCOMPARE(Control<QListWidget>(window, "shortcut_list")->count(), 3);  // OLD.LNK too
 
     test::MessageBoxAnswerer answerer;
-    QTest::mouseClick(Control<QPushButton>(window, "Command1"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(window, "audit"), Qt::LeftButton);
     QCOMPARE(answerer.texts, QStringList());
     // The walk takes every shortcut, OLD.LNK included, and descends into Sub.
-    QCOMPARE(Control<QLabel>(window, "Label1")->text(), QStringLiteral("4 Shortcuts Found"));
-    const QString shown = QString::fromStdString(Control<ReportView>(window, "Text1")->Text());
+    QCOMPARE(Control<QLabel>(window, "result_text")->text(), QStringLiteral("4 Shortcuts Found"));
+    const QString shown = QString::fromStdString(Control<ReportView>(window, "report")->Text());
     QCOMPARE(shown, Report(app));
     QVERIFY(shown.contains(QStringLiteral("NOTEPAD.EXE")));
     QVERIFY(shown.contains(QStringLiteral("DEEP.EXE")));
     QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
-  void selectingNamesDisablesAndUnticksSubfolderSearchAtTheNextTick() {
+  void theChosenTargetsAndWarningsReachTheAudit_data() {
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("all") << "all_targets"
+                         << "5 Shortcuts Found";
+    QTest::newRow(".EXE") << "exe_targets"
+                          << "4 Shortcuts Found";
+    QTest::newRow("non-.EXE") << "non_exe_targets"
+                              << "1 Shortcut Found";
+  }
+
+  void theChosenTargetsAndWarningsReachTheAudit() {
+    QFETCH(QString, option);
+    QFETCH(QString, result);
+    folder_->Write("Notepad again.lnk", BuildLink(LocalLink("C:\\WINDOWS\\NOTEPAD.EXE")));
     WindowApp app;
     app.Start(folder_->Path().string());
     MainWindow& window = app.Window();
-    auto* file1 = Control<QListWidget>(window, "File1");
-    auto* check1 = Control<QCheckBox>(window, "Check1");
-
-    ClickRow(file1, 0);
-    QCOMPARE(Control<QListWidget>(window, "List2")->count(), 1);
-    QTRY_VERIFY(!check1->isEnabled());
-    QVERIFY(!check1->isChecked());
-
-    // The audit takes only the selection.
-    QTest::mouseClick(Control<QPushButton>(window, "Command1"), Qt::LeftButton);
-    QCOMPARE(Control<QLabel>(window, "Label1")->text(), QStringLiteral("1 Shortcut Found"));
-
-    // A click in the folder list drops the selection; the box comes back unticked.
-    auto* dir1 = Control<QTreeWidget>(window, "Dir1");
-    QTest::mouseClick(dir1->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      dir1->visualItemRect(dir1->currentItem()).center());
-    QCOMPARE(Control<QListWidget>(window, "List2")->count(), 0);
-    QCOMPARE(file1->selectedItems().size(), 0);
-    QTRY_VERIFY(check1->isEnabled());
-    QVERIFY(!check1->isChecked());
+    QTest::mouseClick(Control<QRadioButton>(window, option.toStdString()), Qt::LeftButton);
+    QTest::mouseClick(Control<QCheckBox>(window, "warn_duplicate_targets"), Qt::LeftButton);
+    test::MessageBoxAnswerer answerer;
+    QTest::mouseClick(Control<QPushButton>(window, "audit"), Qt::LeftButton);
+    QCOMPARE(Control<QLabel>(window, "result_text")->text(), result);
+    // The second NOTEPAD.EXE is a duplicate wherever .EXE targets are reported.
+    QCOMPARE(answerer.texts.size(), option == "non_exe_targets" ? 0 : 1);
   }
 
-  void extendedSelectionListsTheSelectedNamesInFileListOrder() {
+  void selectingNamesDisablesAndUnticksSubfolderSearch() {
     WindowApp app;
     app.Start(folder_->Path().string());
-    auto* file1 = Control<QListWidget>(app.Window(), "File1");
-    ClickRow(file1, 0);
-    QTest::mouseClick(file1->viewport(), Qt::LeftButton, Qt::ShiftModifier,
-                      file1->visualItemRect(file1->item(2)).center());
-    QTest::mouseClick(file1->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      file1->visualItemRect(file1->item(1)).center());
-    const auto& list2 = app.Form().List2.Items();
-    QCOMPARE(list2.size(), std::size_t{2});
-    QCOMPARE(list2[0], app.Form().File1.List(0));
-    QCOMPARE(list2[1], app.Form().File1.List(2));
+    MainWindow& window = app.Window();
+    auto* shortcuts = Control<QListWidget>(window, "shortcut_list");
+    auto* search_subfolders = Control<QCheckBox>(window, "search_subfolders");
+
+    ClickRow(shortcuts, 0);
+    QCOMPARE(Control<QListWidget>(window, "selected_names")->count(), 1);
+    QVERIFY(!search_subfolders->isEnabled());
+    QVERIFY(!search_subfolders->isChecked());
+
+    // The audit takes only the selection.
+    QTest::mouseClick(Control<QPushButton>(window, "audit"), Qt::LeftButton);
+    QCOMPARE(Control<QLabel>(window, "result_text")->text(), QStringLiteral("1 Shortcut Found"));
+
+    // A click in the folder list drops the selection; the box comes back unticked.
+    auto* folders = Control<QTreeWidget>(window, "folder_list");
+    QTest::mouseClick(folders->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      folders->visualItemRect(folders->currentItem()).center());
+    QCOMPARE(Control<QListWidget>(window, "selected_names")->count(), 0);
+    QCOMPARE(shortcuts->selectedItems().size(), 0);
+    QVERIFY(search_subfolders->isEnabled());
+    QVERIFY(!search_subfolders->isChecked());
+  }
+
+  void extendedSelectionListsTheSelectedNamesInShortcutListOrder() {
+    WindowApp app;
+    app.Start(folder_->Path().string());
+    auto* shortcuts = Control<QListWidget>(app.Window(), "shortcut_list");
+    ClickRow(shortcuts, 0);
+    QTest::mouseClick(shortcuts->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      shortcuts->visualItemRect(shortcuts->item(2)).center());
+    QTest::mouseClick(shortcuts->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      shortcuts->visualItemRect(shortcuts->item(1)).center());
+    const auto& selected = app.Model().selected_names;
+    const auto& names = app.Model().shortcut_list.Names();
+    QCOMPARE(selected, (std::vector<std::string>{names[0], names[2]}));
+    auto* shown = Control<QListWidget>(app.Window(), "selected_names");
+    QCOMPARE(shown->count(), 2);
+    QCOMPARE(shown->item(1)->text(), QString::fromStdString(names[2]));
   }
 
   void openingAFolderShowsItsShortcuts() {
     WindowApp app;
     app.Start(folder_->Path().string());
-    auto* dir1 = Control<QTreeWidget>(app.Window(), "Dir1");
+    auto* folders = Control<QTreeWidget>(app.Window(), "folder_list");
     const QList<QTreeWidgetItem*> found =
-        dir1->findItems(QStringLiteral("Sub"), Qt::MatchExactly | Qt::MatchRecursive);
+        folders->findItems(QStringLiteral("Sub"), Qt::MatchExactly | Qt::MatchRecursive);
     QCOMPARE(found.size(), 1);
-    const QPoint at = dir1->visualItemRect(found.front()).center();
-    QTest::mouseClick(dir1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QCOMPARE(dir1->currentItem(), found.front());
-    QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QCOMPARE(Control<QLabel>(app.Window(), "Label2")->text(),
+    const QPoint at = folders->visualItemRect(found.front()).center();
+    QTest::mouseClick(folders->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(folders->currentItem(), found.front());
+    QTest::mouseDClick(folders->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(Control<QLabel>(app.Window(), "chosen_folder")->text(),
              QString::fromStdString((folder_->Path() / "Sub").string()));
-    auto* file1 = Control<QListWidget>(app.Window(), "File1");
-    QCOMPARE(file1->count(), 1);
-    QCOMPARE(file1->item(0)->text(), QStringLiteral("Deep.lnk"));
+    auto* shortcuts = Control<QListWidget>(app.Window(), "shortcut_list");
+    QCOMPARE(shortcuts->count(), 1);
+    QCOMPARE(shortcuts->item(0)->text(), QStringLiteral("Deep.lnk"));
 
     // Enter on the highlighted parent opens it again.
-    dir1->setCurrentItem(dir1->currentItem()->parent());
-    QTest::keyClick(dir1, Qt::Key_Return);
-    QCOMPARE(Control<QLabel>(app.Window(), "Label2")->text(),
+    folders->setCurrentItem(folders->currentItem()->parent());
+    QTest::keyClick(folders, Qt::Key_Return);
+    QCOMPARE(Control<QLabel>(app.Window(), "chosen_folder")->text(),
              QString::fromStdString(folder_->Path().string()));
   }
 
   void openingTheRootFolderShowsItAsTheDriveRoot() {
     WindowApp app;
     app.Start(folder_->Path().string());
-    auto* dir1 = Control<QTreeWidget>(app.Window(), "Dir1");
-    const QPoint at = dir1->visualItemRect(dir1->topLevelItem(0)).center();
-    QTest::mouseClick(dir1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QCOMPARE(Control<QLabel>(app.Window(), "Label2")->text(), QStringLiteral("/"));
-    QCOMPARE(dir1->topLevelItemCount(), 1);
-    QCOMPARE(dir1->currentItem(), dir1->topLevelItem(0));
-    QVERIFY(dir1->topLevelItem(0)->childCount() > 0);  // the root's own folders
-    QCOMPARE(Control<QComboBox>(app.Window(), "Drive1")->currentText(), QStringLiteral("/"));
+    auto* folders = Control<QTreeWidget>(app.Window(), "folder_list");
+    const QPoint at = folders->visualItemRect(folders->topLevelItem(0)).center();
+    QTest::mouseClick(folders->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(folders->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(Control<QLabel>(app.Window(), "chosen_folder")->text(), QStringLiteral("/"));
+    QCOMPARE(folders->topLevelItemCount(), 1);
+    QCOMPARE(folders->currentItem(), folders->topLevelItem(0));
+    QVERIFY(folders->topLevelItem(0)->childCount() > 0);  // the root's own folders
+    QCOMPARE(Control<QComboBox>(app.Window(), "drive_list")->currentText(), QStringLiteral("/"));
   }
 
   void copyLeavesExactlyTheReportAsTheOnlyClipboardFormat() {
@@ -236,8 +283,8 @@ class MainWindowTest : public QObject {
     earlier->setData(QStringLiteral("application/x-earlier"), "x");
     QGuiApplication::clipboard()->setMimeData(earlier);
 
-    QTest::mouseClick(Control<QPushButton>(app.Window(), "Command1"), Qt::LeftButton);
-    QTest::mouseClick(Control<QPushButton>(app.Window(), "Command3"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(app.Window(), "audit"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(app.Window(), "copy"), Qt::LeftButton);
     const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
     QVERIFY(copied != nullptr);
     QCOMPARE(copied->formats(), QStringList{QStringLiteral("text/plain")});
@@ -248,12 +295,12 @@ class MainWindowTest : public QObject {
   void anErrorEndingTheAuditIsShownAndTheHourglassGoes() {
     WindowApp app;
     app.Start(folder_->Path().string());
-    ClickRow(Control<QListWidget>(app.Window(), "File1"), 1);
-    const std::string selected = app.Form().List2.List(0);
+    ClickRow(Control<QListWidget>(app.Window(), "shortcut_list"), 1);
+    const std::string selected = app.Model().selected_names.at(0);
     std::filesystem::remove(folder_->Path() / selected);
 
     test::MessageBoxAnswerer answerer;
-    QTest::mouseClick(Control<QPushButton>(app.Window(), "Command1"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(app.Window(), "audit"), Qt::LeftButton);
     QCOMPARE(answerer.texts.size(), 1);
     QCOMPARE(answerer.titles.front(), QStringLiteral("Varnlink"));
     QVERIFY(answerer.all_information_ok_only);
@@ -261,7 +308,7 @@ class MainWindowTest : public QObject {
              qPrintable(answerer.texts.front()));
     QVERIFY2(answerer.texts.front().contains(QString::fromStdString(selected)),
              qPrintable(answerer.texts.front()));
-    QCOMPARE(Control<QLabel>(app.Window(), "Label1")->text(), QString());
+    QCOMPARE(Control<QLabel>(app.Window(), "result_text")->text(), QString());
     QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
@@ -269,7 +316,7 @@ class MainWindowTest : public QObject {
   std::unique_ptr<ScratchFolder> folder_;
 };
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt
 
-QTEST_MAIN(varnlink::app::MainWindowTest)
+QTEST_MAIN(varnlink::app::qt::MainWindowTest)
 #include "main_window_test.moc"

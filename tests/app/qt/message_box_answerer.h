@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QTimer>
 
-namespace varnlink::app::test {
+namespace varnlink::app::qt::test {
 
 // Answers every message box the window opens while it lives, as a user
 // pressing OK would, and keeps what each box said (with its title and icon).
@@ -35,4 +35,4 @@ class MessageBoxAnswerer {
   QTimer timer_;
 };
 
-}  // namespace varnlink::app::test
+}  // namespace varnlink::app::qt::test

@@ -16,7 +16,7 @@
 #include "app/qt/window_app.h"
 #include "tests/app/qt/message_box_answerer.h"
 
-namespace varnlink::app {
+namespace varnlink::app::qt {
 namespace {
 
 QString Run(const QString& program, const QStringList& arguments) {
@@ -105,10 +105,10 @@ class PrinterTest : public QObject {
 
     WindowApp app;
     app.Start(std::nullopt);
-    app.Form().Text1.Text.SetText(report);
+    app.Model().report = report;
     const QSet<QString> before = Jobs(queue_, "completed");
     test::MessageBoxAnswerer answerer;
-    QTest::mouseClick(app.Window().findChild<QPushButton*>(QStringLiteral("Command2")),
+    QTest::mouseClick(app.Window().findChild<QPushButton*>(QStringLiteral("print")),
                       Qt::LeftButton);
     QCOMPARE(answerer.texts, QStringList());
     QTRY_VERIFY_WITH_TIMEOUT(Jobs(queue_, "not-completed").isEmpty(), 60000);
@@ -142,7 +142,7 @@ class PrinterTest : public QObject {
     app.Start(std::nullopt);
     const QSet<QString> before = Jobs(queue_, "all");
     test::MessageBoxAnswerer answerer;
-    QTest::mouseClick(app.Window().findChild<QPushButton*>(QStringLiteral("Command2")),
+    QTest::mouseClick(app.Window().findChild<QPushButton*>(QStringLiteral("print")),
                       Qt::LeftButton);
     cupsSetServer(nullptr);
     QCOMPARE(answerer.texts.size(), 1);
@@ -156,7 +156,7 @@ class PrinterTest : public QObject {
   QString queue_;
 };
 
-}  // namespace varnlink::app
+}  // namespace varnlink::app::qt
 
-QTEST_MAIN(varnlink::app::PrinterTest)
+QTEST_MAIN(varnlink::app::qt::PrinterTest)
 #include "printer_test.moc"

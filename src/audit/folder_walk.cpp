@@ -1,0 +1,64 @@
+#include "audit/folder_walk.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <system_error>
+
+#include "platform/error.h"
+
+namespace varnlink::audit {
+
+bool IsShortcutName(std::string_view name) {
+  constexpr std::string_view kExtension = ".lnk";
+  if (name.size() < kExtension.size()) return false;
+  const std::string_view tail = name.substr(name.size() - kExtension.size());
+  return std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char a, char b) {
+    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+  });
+}
+
+std::string WithoutTrailingSeparator(std::string path, char separator) {
+  const auto at_root = [&] {
+    return path.size() == 1 || (path.size() == 3 && path[1] == ':');  // "/" or "C:\"
+  };
+  while (!path.empty() && path.back() == separator && !at_root()) path.pop_back();
+  return path;
+}
+
+FolderWalk::FolderWalk(const platform::FolderListing& folders, char separator, std::size_t limit)
+    : folders_(folders), separator_(separator), limit_(limit) {}
+
+void FolderWalk::Walk(const std::string& folder, bool subfolders) {
+  // A folder that does not exist would list as empty; for the folder the user
+  // chose that would read as "no shortcuts", so it is an error instead.
+  if (!folders_.IsFolder(folder)) {
+    throw platform::Error(folder + ": cannot search folder: it does not exist or is not a folder");
+  }
+  WalkFolder(folder, folders_.List(folder), subfolders);
+}
+
+void FolderWalk::WalkFolder(const std::string& folder,
+                            const std::vector<platform::FolderEntry>& entries, bool subfolders) {
+  for (const platform::FolderEntry& entry : entries) {
+    if (LimitExceeded()) return;
+    if (entry.name == "." || entry.name == "..") continue;
+    if (entry.kind == platform::EntryKind::kRegularFile && IsShortcutName(entry.name)) {
+      found_.push_back(folder + entry.name);
+    } else if (entry.kind == platform::EntryKind::kFolder && subfolders) {
+      const std::string below = folder + entry.name + separator_;
+      std::vector<platform::FolderEntry> listed;
+      try {
+        listed = folders_.List(below);
+      } catch (const std::system_error& e) {
+        skipped_.push_back({below, e.code().message()});
+        continue;
+      } catch (const std::runtime_error& e) {
+        skipped_.push_back({below, e.what()});
+        continue;
+      }
+      WalkFolder(below, listed, subfolders);
+    }
+  }
+}
+
+}  // namespace varnlink::audit

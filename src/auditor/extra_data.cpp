@@ -1,0 +1,53 @@
+#include "auditor/extra_data.h"
+
+#include <algorithm>
+
+#include "auditor/link_header.h"
+#include "auditor/report_text.h"
+
+namespace varnlink::auditor {
+namespace {
+
+constexpr std::size_t kEnvironmentBlockSize = 0x314;
+constexpr std::size_t kEnvironmentAnsiBytes = 260;
+
+// A string field of a fixed-size block: up to its first NUL, or all of it.
+std::string FixedString(const ByteReader& block, std::size_t start, std::size_t length,
+                        bool unicode, const platform::FileServices& files) {
+  const std::size_t end = std::min(start + length, block.size());
+  const auto nul = unicode ? block.FindNul16(start, end) : block.FindNul(start, end);
+  const auto bytes = block.Slice(start, (nul ? *nul : end) - start);
+  return unicode ? Utf16LeToUtf8(bytes) : AnsiText(bytes, files);
+}
+
+}  // namespace
+
+void ForEachExtraBlock(const ByteReader& extra,
+                       const std::function<bool(std::uint32_t, const ByteReader&)>& visit) {
+  std::size_t pos = 0;
+  while (true) {
+    const auto block_size = extra.U32(pos);
+    if (!block_size || *block_size < 4) return;
+    const auto signature = extra.U32(pos + 4);
+    if (!signature) return;
+    const std::size_t left = extra.size() - pos;
+    if (!visit(*signature, extra.Sub(pos, std::min<std::size_t>(*block_size, left)))) return;
+    if (*block_size > left) return;
+    pos += *block_size;
+  }
+}
+
+std::string EnvironmentTarget(const ByteReader& extra, const platform::FileServices& files) {
+  std::string target;
+  ForEachExtraBlock(extra, [&](std::uint32_t signature, const ByteReader& block) {
+    if (signature != kEnvironmentBlock || block.size() < kEnvironmentBlockSize) return true;
+    const std::size_t ansi = 8;
+    const std::size_t wide = ansi + kEnvironmentAnsiBytes;
+    target = FixedString(block, wide, 2 * kEnvironmentAnsiBytes, true, files);
+    if (target.empty()) target = FixedString(block, ansi, kEnvironmentAnsiBytes, false, files);
+    return false;
+  });
+  return target;
+}
+
+}  // namespace varnlink::auditor

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "auditor/byte_reader.h"
+#include "platform/file_services.h"
+
+namespace varnlink::auditor {
+
+inline constexpr std::uint32_t kEnvironmentBlock = 0xA0000001;
+
+// Calls `visit` with each extra-data block's signature and its bytes (size
+// and signature included, positions counting from the block's start), in
+// file order, until a block size below 4, a block that cannot hold its
+// signature, or `visit` returning false. A block whose size reaches past the
+// end of the file is handed over cut at the end, and is the last one.
+void ForEachExtraBlock(const ByteReader& extra,
+                       const std::function<bool(std::uint32_t signature, const ByteReader& block)>& visit);
+
+// The target of the environment-variables block: its Unicode half, else its
+// ANSI half; "" when there is no such block or it is too short.
+[[nodiscard]] std::string EnvironmentTarget(const ByteReader& extra,
+                                            const platform::FileServices& files);
+
+}  // namespace varnlink::auditor

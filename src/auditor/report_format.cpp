@@ -1,0 +1,148 @@
+#include "auditor/report_format.h"
+
+#include <array>
+
+#include "auditor/report_text.h"
+
+namespace varnlink::auditor {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+constexpr std::array<const char*, 12> kMonths = {
+    "January", "February", "March",     "April",   "May",      "June",
+    "July",    "August",   "September", "October", "November", "December"};
+
+void AppendTwoDigits(std::string& out, int value) {
+  if (value >= 0 && value < 10) out += '0';
+  out += std::to_string(value);
+}
+
+// "12 April 1999   " and, with the time of day, "10:15:42" after it. A month
+// outside 1 to 12 shows as an empty name.
+void AppendTime(std::string& out, std::string_view label, const platform::LocalTime& t,
+                bool with_time) {
+  out += label;
+  AppendTwoDigits(out, t.day);
+  out += ' ';
+  if (t.month >= 1 && t.month <= 12) out += kMonths[static_cast<std::size_t>(t.month - 1)];
+  out += ' ';
+  out += std::to_string(t.year);
+  out += "   ";
+  if (!with_time) return;
+  AppendTwoDigits(out, t.hour);
+  out += ':';
+  AppendTwoDigits(out, t.minute);
+  out += ':';
+  AppendTwoDigits(out, t.second);
+}
+
+void AppendFlag(std::string& out, std::string_view label, bool set) {
+  out += label;
+  out += set ? "True " : "False ";
+}
+
+void AppendMarker(std::string& out, std::string_view marker, const std::string& earlier_path) {
+  out += marker;
+  out += kLineEnd;
+  out += "(duplicate located at ";
+  out += ShownText(earlier_path);
+  out += ')';
+  out += kLineEnd;
+}
+
+}  // namespace
+
+std::string ShownTarget(const ShortcutInfo& info) { return ShownText(info.target); }
+
+std::string TargetLineText(const ShortcutInfo& info) {
+  std::string text = ShownTarget(info);
+  if (info.arguments) {
+    text += ' ';
+    text += ShownText(*info.arguments);
+  }
+  return text;
+}
+
+std::string HotKeyText(const HotKey& hot_key) {
+  std::string text;
+  if (hot_key.modifiers & 0x2) text += "Ctrl + ";
+  if (hot_key.modifiers & 0x1) text += "Shift + ";
+  if (hot_key.modifiers & 0x4) text += "Alt + ";
+  if (hot_key.key) text += *hot_key.key;
+  return text;
+}
+
+std::string_view RunModeName(RunMode run) {
+  switch (run) {
+    case RunMode::kNormal: return "Normal";
+    case RunMode::kMaximised: return "Maximised";
+    case RunMode::kMinimised: return "Minimised";
+  }
+  return {};
+}
+
+void AppendEntry(std::string& out, const ReportEntry& entry) {
+  const FileFacts& facts = entry.facts;
+  const ShortcutInfo& info = entry.info;
+  if (entry.duplicate_target_of) AppendMarker(out, kDuplicateTargetMarker, *entry.duplicate_target_of);
+  if (entry.duplicate_arguments_of) {
+    AppendMarker(out, kDuplicateArgumentsMarker, *entry.duplicate_arguments_of);
+  }
+
+  out += "SHORTCUT NAME:   ";
+  out += ShownText(facts.name);
+  out += kLineEnd;
+  out += "LOCATION:   ";
+  out += ShownText(facts.path);
+  out += kLineEnd;
+  out += kTargetLabel;
+  out += TargetLineText(info);
+  out += kLineEnd;
+  // An absent start-in folder and an icon location of its own are each set
+  // off by one blank more than usual.
+  if (info.start_in) {
+    out += "START IN:   ";
+    out += ShownText(*info.start_in);
+  } else {
+    out += "START IN:    ";
+  }
+  out += kLineEnd;
+  if (info.icon_location) {
+    out += "ICON SOURCE:    ";
+    out += ShownText(*info.icon_location);
+  } else {
+    out += "ICON SOURCE:   ";
+    out += ShownTarget(info);
+  }
+  out += kLineEnd;
+
+  out += "LENGTH:   ";
+  out += std::to_string(facts.size);
+  out += " bytes      ";
+  if (info.hot_key) {
+    out += "    SHORTCUT KEY:   ";
+    out += ShownText(HotKeyText(*info.hot_key));
+  } else {
+    out += "    SHORTCUT KEY:   (none)  ";
+  }
+  out += "  ";
+  if (info.run) {
+    out += "    RUN:   ";
+    out += RunModeName(*info.run);
+  }
+  out += kLineEnd;
+
+  AppendFlag(out, "READ ONLY:   ", facts.attributes & platform::kReadOnly);
+  AppendFlag(out, "      ARCHIVE:   ", facts.attributes & platform::kArchive);
+  AppendFlag(out, "      HIDDEN:   ", facts.attributes & platform::kHidden);
+  out += kLineEnd;
+
+  AppendTime(out, "CREATED:   ", facts.created_local, true);
+  AppendTime(out, "     MODIFIED:   ", facts.modified_local, true);
+  AppendTime(out, "     ACCESSED:   ", facts.accessed_local, false);
+  out += kLineEnd;
+  out += kLineEnd;
+}
+
+}  // namespace varnlink::auditor

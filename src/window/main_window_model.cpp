@@ -1,0 +1,166 @@
+#include "window/main_window_model.h"
+
+#include <algorithm>
+#include <cctype>
+#include <stdexcept>
+
+#include "audit/audit_run.h"
+#include "auditor/report_format.h"
+
+namespace varnlink::window {
+namespace {
+
+// Report bytes reserved per shortcut to audit: most entries take 400 to 700.
+constexpr std::size_t kEntryBytesReserved = 768;
+
+// The hourglass for the whole of a run, and the default pointer again however
+// the run ends, so an error never leaves the user with a busy pointer.
+class HourglassPointer {
+ public:
+  explicit HourglassPointer(MousePointer& pointer) : pointer_(pointer) {
+    pointer_ = MousePointer::kHourglass;
+  }
+  ~HourglassPointer() { pointer_ = MousePointer::kDefault; }
+  HourglassPointer(const HourglassPointer&) = delete;
+  HourglassPointer& operator=(const HourglassPointer&) = delete;
+
+ private:
+  MousePointer& pointer_;
+};
+
+// Appends each entry to the window's report as it is made.
+class ReportSink : public audit::EntrySink {
+ public:
+  explicit ReportSink(std::string& report) : report_(report) {}
+  void Expect(std::size_t count) override { report_.reserve(count * kEntryBytesReserved); }
+  void Add(const auditor::ReportEntry& entry) override { auditor::AppendEntry(report_, entry); }
+
+ private:
+  std::string& report_;
+};
+
+// Windows paths ignore case ("c:\" is the root of "C:\WINDOWS"); Linux paths do not.
+bool StartsWithFolder(const std::string& path, const std::string& root, char separator) {
+  if (root.empty() || path.size() < root.size()) return false;
+  if (separator != '\\') return path.starts_with(root);
+  return std::equal(root.begin(), root.end(), path.begin(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) ==
+           std::tolower(static_cast<unsigned char>(b));
+  });
+}
+
+}  // namespace
+
+MainWindowModel::MainWindowModel(const Platform& platform)
+    : shortcut_list(platform.folders, platform.files.PathSeparator()), platform_(platform) {}
+
+void MainWindowModel::Load() {
+  // A current folder that cannot be read leaves the shortcut list empty
+  // rather than the window unopened.
+  const char separator = platform_.files.PathSeparator();
+  try {
+    drive_list.drives = platform_.folders.Drives();
+    const std::string current = platform_.folders.CurrentFolder();
+    std::string within = current;
+    if (within.empty() || within.back() != separator) within.push_back(separator);
+    std::size_t best = 0;
+    for (const std::string& drive : drive_list.drives) {
+      const std::string root = platform_.folders.DriveRoot(drive);
+      if (StartsWithFolder(within, root, separator) && root.size() > best) {
+        best = root.size();
+        drive_list.drive = drive;
+      }
+    }
+    folder_list.path = audit::WithoutTrailingSeparator(current, separator);
+    shortcut_list.SetPath(folder_list.path);
+  } catch (const std::runtime_error&) {
+  }
+
+  maximized = true;
+  target_filter = auditor::TargetFilter::kAll;
+  search_subfolders = {true, true};
+  report.clear();
+}
+
+std::optional<auditor::TargetFilter> FilterOf(ControlId id) {
+  switch (id) {
+    case ControlId::kAllTargets: return auditor::TargetFilter::kAll;
+    case ControlId::kExeTargets: return auditor::TargetFilter::kExe;
+    case ControlId::kNonExeTargets: return auditor::TargetFilter::kNonExe;
+    default: return std::nullopt;
+  }
+}
+
+CheckBox* MainWindowModel::CheckBoxOf(ControlId id) {
+  switch (id) {
+    case ControlId::kSearchSubfolders: return &search_subfolders;
+    case ControlId::kWarnDuplicateTargets: return &warn_duplicate_targets;
+    case ControlId::kWarnDuplicateArguments: return &warn_duplicate_arguments;
+    default: return nullptr;
+  }
+}
+
+auditor::AuditOptions MainWindowModel::Options() const {
+  return {target_filter, search_subfolders.ticked, warn_duplicate_targets.ticked,
+          warn_duplicate_arguments.ticked};
+}
+
+void MainWindowModel::Audit() {
+  result_text.clear();
+  HourglassPointer hourglass(pointer);
+  report.clear();
+  ReportSink sink(report);
+  const audit::AuditRequest request{chosen_folder, selected_names, Options(),
+                                    audit::kMaxShortcutsPerRun};
+  const audit::AuditResult result =
+      audit::AuditRun(platform_.files, platform_.folders, platform_.messages).Run(request, sink);
+  result_text = audit::ResultLine(result.count);
+}
+
+void MainWindowModel::Print() { platform_.printer.PrintText(report); }
+
+void MainWindowModel::Copy() {
+  platform_.clipboard.Clear();
+  platform_.clipboard.SetText(report);
+}
+
+void MainWindowModel::ChangeDrive(const std::string& drive) {
+  drive_list.drive = drive;
+  OpenFolder(platform_.folders.DriveRoot(drive));
+}
+
+void MainWindowModel::OpenFolder(const std::string& path) {
+  const std::string folder = audit::WithoutTrailingSeparator(path, platform_.files.PathSeparator());
+  if (folder == folder_list.path) return;
+  shortcut_list.SetPath(folder);  // throws, changing nothing, when it cannot be listed
+  folder_list.path = folder;
+  chosen_folder = shortcut_list.Path();
+  selected_names.clear();
+  SelectedNamesChanged();
+}
+
+void MainWindowModel::HighlightFolder(const std::string& path) {
+  folder_list.highlighted = path;
+  shortcut_list.ClearSelection();
+  chosen_folder = shortcut_list.Path();
+  selected_names.clear();
+  SelectedNamesChanged();
+}
+
+void MainWindowModel::SelectionChanged() {
+  selected_names.clear();
+  for (std::size_t i = 0; i < shortcut_list.Count(); ++i) {
+    if (shortcut_list.Selected(i)) selected_names.push_back(shortcut_list.Names()[i]);
+  }
+  SelectedNamesChanged();
+}
+
+void MainWindowModel::SelectedNamesChanged() {
+  if (selected_names.empty()) {
+    search_subfolders.enabled = true;
+  } else {
+    search_subfolders = {false, false};
+  }
+}
+
+}  // namespace varnlink::window

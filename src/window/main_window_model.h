@@ -1,0 +1,97 @@
+#pragma once
+
+// The main window's model: a passive view model. Every control is plain state
+// (controls.h), every user action arrives as one of the handlers below, named
+// for what the user did, and the handlers change only that state and call the
+// audit run and the platform. Front ends (Qt, Win32) show the state after each
+// handler and never keep state of their own.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "auditor/audit_options.h"
+#include "varnlink/version.h"
+#include "platform/clipboard.h"
+#include "platform/file_services.h"
+#include "platform/folder_listing.h"
+#include "platform/message_dialog.h"
+#include "platform/printer.h"
+#include "window/controls.h"
+#include "window/layout.h"
+
+namespace varnlink::window {
+
+// The outside world the window model reaches.
+struct Platform {
+  const platform::FileServices& files;
+  const platform::FolderListing& folders;
+  platform::MessageDialog& messages;
+  platform::Printer& printer;
+  platform::Clipboard& clipboard;
+};
+
+// The filter an option button of the "Targets" group stands for; nullopt for
+// any other control.
+[[nodiscard]] std::optional<auditor::TargetFilter> FilterOf(ControlId id);
+
+class MainWindowModel {
+ public:
+  explicit MainWindowModel(const Platform& platform);
+
+  // State. Front ends draw it; they may set the selected flags of
+  // shortcut_list before SelectionChanged, and the check boxes' ticks and the
+  // target filter at any time (they are read when Audit is pressed).
+  std::string caption = kWindowCaption;
+  bool maximized = false;
+  DriveList drive_list;
+  FolderList folder_list;
+  ShortcutList shortcut_list;
+  std::vector<std::string> selected_names;  // "Shortcuts Selected", in list order
+  std::string chosen_folder;                // "Directory Selected"
+  std::string result_text;                  // beside the buttons: "12 Shortcuts Found"
+  CheckBox search_subfolders;
+  CheckBox warn_duplicate_targets;
+  CheckBox warn_duplicate_arguments;
+  auditor::TargetFilter target_filter = auditor::TargetFilter::kAll;
+  std::string report;  // the results pane's text, CR LF line ends
+  MousePointer pointer = MousePointer::kDefault;
+
+  // Handlers. Errors that end a handler propagate to the front end, which
+  // shows them; the state is left as far as the handler got.
+  //
+  // Shows the current drive and folder in the drive, folder and shortcut
+  // lists (chosen_folder stays empty until the user acts on them), then sets
+  // the starting state.
+  void Load();
+  void Audit();
+  void Print();
+  void Copy();
+  // The user chose a drive: its root folder opens. When it cannot be read the
+  // folder list keeps its folder (the drive stays chosen) and this throws.
+  void ChangeDrive(const std::string& drive);
+  // The user opened a folder (double-click or Enter): its shortcuts are
+  // listed, none selected. When it cannot be read, everything stays as it was.
+  void OpenFolder(const std::string& path);
+  // The user highlighted a folder in the folder list: the selection empties
+  // and the open folder becomes the chosen one.
+  void HighlightFolder(const std::string& path);
+  // After the front end changed shortcut_list's selected flags.
+  void SelectionChanged();
+
+  // The choices as the audit takes them.
+  [[nodiscard]] auditor::AuditOptions Options() const;
+
+  // The state of the check box the layout table calls `id`; nullptr for a
+  // control that is no check box.
+  [[nodiscard]] CheckBox* CheckBoxOf(ControlId id);
+
+ private:
+  // "Search Sub Directories" does not apply to a selection: it is unticked
+  // and disabled while shortcuts are selected, enabled again when none are.
+  void SelectedNamesChanged();
+
+  Platform platform_;
+};
+
+}  // namespace varnlink::window

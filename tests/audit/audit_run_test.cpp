@@ -1,0 +1,70 @@
+// The audit run as its callers see it: what is audited in which order, what
+// is passed over and told, and what ends a run.
+
+#include "audit/audit_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "tests/support/audit_fixture.h"
+
+namespace varnlink::audit {
+namespace {
+
+using Paths = std::vector<std::string>;
+using test_support::LocalLink;
+
+class AuditRunTest : public test_support::AuditTest {
+ protected:
+  // A shortcut the walk of C:\R\ finds.
+  void AddWalked(const std::string& folder, const std::string& name) {
+    folders.AddFile(folder, name);
+    AddLink(folder + name, LocalLink("C:\\" + name + ".EXE"));
+  }
+  AuditResult Walk(std::size_t limit = kMaxShortcutsPerRun) {
+    sink = test_support::CollectingSink{};
+    return AuditRun(files, folders, messages).Run({"C:\\R", {}, options, limit}, sink);
+  }
+};
+
+TEST_F(AuditRunTest, TellsWhatWasPassedOverBeforeTheFailureThatEndsTheRun) {
+  folders.AddFolder("C:\\R\\", "Locked");
+  folders.Fail("C:\\R\\Locked\\", EACCES);
+  AddWalked("C:\\R\\", "a.lnk");
+  folders.AddFile("C:\\R\\", "gone.lnk");  // listed, then gone: passed over
+  folders.AddFile("C:\\R\\", "short.lnk");
+  AddFile("C:\\R\\short.lnk", test_support::Bytes(10, 'x'));  // no shortcut: ends the run
+  AddWalked("C:\\R\\", "z.lnk");
+  try {
+    Walk();
+    FAIL() << "the 10-byte file should end the run";
+  } catch (const std::exception& e) {
+    messages.Show(e.what());  // as a front end shows it, after the run's own messages
+  }
+  ASSERT_EQ(messages.shown.size(), 3u);
+  EXPECT_EQ(messages.shown[0].rfind("1 folder could not be searched and was passed over: C:\\R\\Locked\\", 0), 0u);
+  EXPECT_EQ(messages.shown[1],
+            "1 shortcut vanished before it could be audited and was passed over: C:\\R\\gone.lnk");
+  EXPECT_EQ(messages.shown[2].rfind("C:\\R\\short.lnk: not a shortcut", 0), 0u) << messages.shown[2];
+  EXPECT_EQ(sink.entries.size(), 1u) << "a.lnk stays reported";
+}
+
+TEST_F(AuditRunTest, RefusesMoreThanItsLimitBeforeAuditingAny) {
+  for (const char* name : {"a.lnk", "b.lnk", "c.lnk"}) AddWalked("C:\\R\\", name);
+  EXPECT_THROW(Walk(2), platform::Error);
+  EXPECT_EQ(Walk(3).count, 3u);
+  options.search_subfolders = false;
+  sink = test_support::CollectingSink{};
+  try {
+    AuditRun(files, folders, messages).Run({"C:\\R", {"a.lnk", "b.lnk", "c.lnk"}, options, 2}, sink);
+    FAIL() << "three selected shortcuts should be refused with a limit of two";
+  } catch (const platform::Error& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("C:\\R\\: 3 shortcuts selected, more than one run can audit", 0), 0u)
+        << e.what();
+  }
+  EXPECT_TRUE(sink.entries.empty());
+}
+
+}  // namespace
+}  // namespace varnlink::audit

@@ -1,0 +1,94 @@
+#pragma once
+
+// Shared by the tests of the shortcut layer and the audit run: audit runs over
+// fake file services, a recording message box and the report they write, and
+// small helpers to read the report.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "audit/audit_run.h"
+#include "auditor/report_format.h"
+#include "tests/support/fake_file_services.h"
+#include "tests/support/fake_folder_listing.h"
+#include "tests/support/link_writer.h"
+
+namespace varnlink::test_support {
+
+// The report's lines (split at CR LF; a trailing CR LF gives no extra line).
+inline std::vector<std::string> LinesOf(std::string_view text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      break;
+    }
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// The first line of `text` that starts with `prefix`, or "<none>".
+inline std::string LineStartingWith(std::string_view text, std::string_view prefix) {
+  for (const std::string& line : LinesOf(text)) {
+    if (line.starts_with(prefix)) return line;
+  }
+  return "<none>";
+}
+
+// The entries a run hands on, and the report they make.
+class CollectingSink : public audit::EntrySink {
+ public:
+  void Add(const auditor::ReportEntry& entry) override {
+    entries.push_back(entry);
+    auditor::AppendEntry(report, entry);
+  }
+  std::vector<auditor::ReportEntry> entries;
+  std::string report;
+};
+
+// Shortcut files with readable times, audited in runs as a selection would be.
+class AuditTest : public ::testing::Test {
+ protected:
+  // Adds a genuine link at `path` with the archive attribute and readable times.
+  FakeFileServices::File& AddLink(const std::string& path, const ShellLink& link) {
+    return AddFile(path, BuildLink(link));
+  }
+  FakeFileServices::File& AddFile(const std::string& path, Bytes bytes) {
+    FakeFileServices::File& file = files.Add(path, std::move(bytes));
+    file.times = TimesAt({2001, 2, 3, 4, 5, 6});
+    return file;
+  }
+  // Audits `paths` in one run, in this order, with `options`; returns the
+  // report. Each path is given as a name below its first separator, so it is
+  // audited exactly as written. Throws what the run throws.
+  const std::string& AuditPaths(const std::vector<std::string>& paths) {
+    sink = CollectingSink{};
+    audit::AuditRequest request;
+    request.options = options;
+    for (const std::string& path : paths) {
+      const std::size_t cut = path.find(files.PathSeparator()) + 1;
+      request.folder = path.substr(0, cut);
+      request.selected_names.push_back(path.substr(cut));
+    }
+    count = audit::AuditRun(files, folders, messages).Run(request, sink).count;
+    return sink.report;
+  }
+  const std::string& Audit(const std::string& path) { return AuditPaths({path}); }
+  [[nodiscard]] const std::string& Report() const { return sink.report; }
+
+  FakeFileServices files;
+  FakeFolderListing folders{'\\'};
+  RecordingMessageDialog messages;
+  auditor::AuditOptions options;
+  CollectingSink sink;
+  std::size_t count = 0;
+};
+
+}  // namespace varnlink::test_support

@@ -1,0 +1,260 @@
+// Smoke test of varnlink.exe: starts it in the current folder and checks what
+// the user sees. Every control of the layout table stands at its place with
+// its caption, and Tab visits them in the table's order; a click on the open
+// folder in the folder list chooses it, "Audit" (pressed by window message)
+// fills the report and the result line, "Copy" puts the report on the
+// clipboard; a screenshot of the window is saved.
+//   varnlink_smoke_test VARNLINK_EXE [SCREENSHOT.bmp]
+// Exit 0 when all of that holds.
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/win32/main_window.h"
+#include "tests/win32/clipboard_text.h"
+#include "window/layout.h"
+
+namespace {
+
+using varnlink::app::win32::ControlNumber;
+using varnlink::window::ControlId;
+
+int Fail(const std::string& why) {
+  std::fprintf(stderr, "smoke test: %s\n", why.c_str());
+  return 1;
+}
+
+std::wstring TextOf(HWND control) {
+  // Sent across processes, WM_GETTEXT is copied by the system.
+  const auto length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+  std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  return std::wstring(text.data());
+}
+
+std::string Narrow(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::wstring Widen(std::string_view text) {
+  const int size =
+      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
+  return out;
+}
+
+std::size_t Count(const std::wstring& text, const std::wstring& needle) {
+  std::size_t n = 0;
+  for (auto at = text.find(needle); at != std::wstring::npos; at = text.find(needle, at + 1)) ++n;
+  return n;
+}
+
+std::wstring WithoutCarriageReturns(std::wstring text) {
+  std::erase(text, L'\r');
+  return text;
+}
+
+std::string Describe(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+         std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+}
+
+// The layout table's name of the control with this id.
+std::string NameOf(int id) {
+  for (const varnlink::window::Control& control : varnlink::window::Controls()) {
+    if (ControlNumber(control.id) == id) return std::string(control.name);
+  }
+  return "control " + std::to_string(id);
+}
+
+// Each control of the layout table at its place in the client area, with its
+// caption; "" when all are, else what is wrong.
+std::string LayoutFault(HWND window) {
+  for (const varnlink::window::Control& control : varnlink::window::Controls()) {
+    const std::string name(control.name);
+    const HWND item = GetDlgItem(window, ControlNumber(control.id));
+    if (item == nullptr) return "no control " + name;
+    RECT shown{};
+    GetWindowRect(item, &shown);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&shown), 2);
+    const varnlink::window::PixelRect want =
+        varnlink::window::ToPixels(varnlink::window::WindowRect(control));
+    RECT expected{want.left, want.top, want.left + want.width, want.top + want.height};
+    // A closed drop-down list is as tall as its font makes it.
+    if (control.kind == varnlink::window::ControlKind::kDropDownList)
+      expected.bottom = shown.bottom;
+    if (!EqualRect(&shown, &expected)) {
+      return name + " is at " + Describe(shown) + ", the layout says " + Describe(expected);
+    }
+    if (!control.caption.empty() && TextOf(item) != Widen(control.caption)) {
+      return name + " says \"" + Narrow(TextOf(item)) + "\", the layout \"" +
+             std::string(control.caption) + "\"";
+    }
+  }
+  return "";
+}
+
+// Tab from Audit round to Audit visits the layout table's tab stops in its
+// order, the option buttons once, at the chosen one (all_targets after
+// loading); "" when it does.
+std::string TabOrderFault(HWND window) {
+  std::vector<std::string> expected;
+  for (const varnlink::window::Control& control : varnlink::window::Controls()) {
+    const bool option = control.kind == varnlink::window::ControlKind::kOptionButton;
+    if (varnlink::window::IsTabStop(control.kind) &&
+        (!option || control.id == ControlId::kAllTargets)) {
+      expected.emplace_back(control.name);
+    }
+  }
+  std::vector<std::string> visited;
+  const HWND audit = GetDlgItem(window, ControlNumber(ControlId::kAudit));
+  HWND at = audit;
+  do {
+    visited.push_back(NameOf(GetDlgCtrlID(at)));
+    at = GetNextDlgTabItem(window, at, FALSE);
+  } while (at != nullptr && at != audit && visited.size() <= expected.size());
+  if (visited == expected) return "";
+  std::string order;
+  for (const std::string& name : visited) order += " " + name;
+  return "Tab visits" + order;
+}
+
+bool SaveScreenshot(HWND window, const std::wstring& path) {
+  RECT box{};
+  GetWindowRect(window, &box);
+  const int width = box.right - box.left;
+  const int height = box.bottom - box.top;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, box.left, box.top, SRCCOPY);
+  SelectObject(memory, old);
+  const DWORD row = static_cast<DWORD>((width * 3 + 3) & ~3);
+  const DWORD image = row * static_cast<DWORD>(height);
+  BITMAPFILEHEADER header{};
+  header.bfType = 0x4D42;  // "BM"
+  header.bfOffBits = sizeof(header) + sizeof(info.bmiHeader);
+  header.bfSize = header.bfOffBits + image;
+  bool ok = false;
+  const HANDLE file =
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    DWORD written = 0;
+    ok = WriteFile(file, &header, sizeof(header), &written, nullptr) &&
+         WriteFile(file, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr) &&
+         WriteFile(file, bits, image, &written, nullptr);
+    CloseHandle(file);
+  }
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return ok;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return Fail("usage: varnlink_smoke_test VARNLINK_EXE [SCREENSHOT.bmp]");
+  std::wstring command = L"\"" + std::wstring(argv[1]) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return Fail("cannot start " + Narrow(argv[1]));
+  }
+  WaitForInputIdle(process.hProcess, 30000);
+  HWND window = nullptr;
+  for (int i = 0; i < 600 && window == nullptr; ++i) {
+    window = FindWindowW(varnlink::app::win32::kWindowClass, nullptr);
+    if (window == nullptr) Sleep(50);
+  }
+  const auto finish = [&](int status) {
+    if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
+      TerminateProcess(process.hProcess, 1);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return status;
+  };
+  if (window == nullptr) return finish(Fail("no Varnlink window appeared within 30 seconds"));
+  const auto control = [&](ControlId id) { return GetDlgItem(window, ControlNumber(id)); };
+
+  wchar_t title[128] = {};
+  GetWindowTextW(window, title, 128);
+  if (std::wstring(title) != L"Varnlink V1.0")
+    return finish(Fail("window title is " + Narrow(title)));
+  if (!IsZoomed(window)) return finish(Fail("the window did not open maximised"));
+  if (const std::string fault = LayoutFault(window); !fault.empty()) return finish(Fail(fault));
+  if (const std::string fault = TabOrderFault(window); !fault.empty()) return finish(Fail(fault));
+  std::printf("smoke test: every control at its place with its caption, in tab order\n");
+
+  // A click on the highlighted (open) folder makes it the chosen folder.
+  const HWND folders = control(ControlId::kFolderList);
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(ControlNumber(ControlId::kFolderList), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(folders));
+  const std::wstring folder = TextOf(control(ControlId::kChosenFolder));
+  if (folder.empty()) return finish(Fail("the folder click left the chosen folder empty"));
+
+  // BM_CLICK returns once the window has handled the click, run included.
+  SendMessageW(control(ControlId::kAudit), BM_CLICK, 0, 0);
+  const std::wstring result = TextOf(control(ControlId::kResultText));
+  const std::wstring report = TextOf(control(ControlId::kReport));
+  const std::size_t entries = Count(report, L"SHORTCUT NAME:   ");
+  std::printf("smoke test: folder %s: %s; %zu report entries, %zu characters\n",
+              Narrow(folder).c_str(), Narrow(result).c_str(), entries, report.size());
+  if (entries == 0) return finish(Fail("the report is empty"));
+  const std::wstring expected =
+      std::to_wstring(entries) + (entries == 1 ? L" Shortcut Found" : L" Shortcuts Found");
+  if (result != expected) {
+    return finish(Fail("the result line says " + Narrow(result) + ", the report holds " +
+                       std::to_string(entries) + " entries"));
+  }
+  for (const wchar_t* label : {L"LOCATION:   ", L"TARGET:   ", L"START IN:   ", L"ICON SOURCE:   ",
+                               L"LENGTH:   ", L"READ ONLY:   ", L"CREATED:   "}) {
+    if (Count(report, label) != entries) {
+      return finish(Fail("the report has not one " + Narrow(label) + "line per entry"));
+    }
+  }
+
+  // "Copy" puts exactly the report on the clipboard, as plain text only.
+  SendMessageW(control(ControlId::kCopy), BM_CLICK, 0, 0);
+  const std::wstring copied = varnlink::win32_test::ClipboardText();
+  if (WithoutCarriageReturns(copied) != WithoutCarriageReturns(report)) {
+    return finish(Fail("the clipboard does not hold the report (" + std::to_string(copied.size()) +
+                       " characters)"));
+  }
+  if (copied.find(L"\r\n") == std::wstring::npos) {
+    return finish(Fail("the copied report has no CR LF line ends"));
+  }
+  if (varnlink::win32_test::ClipboardOffersRichText()) {
+    return finish(Fail("the clipboard offers rich text as well"));
+  }
+  std::printf("smoke test: Copy put the %zu-character report on the clipboard as plain text\n",
+              copied.size());
+
+  if (argc > 2) {
+    Sleep(500);  // let the window finish painting
+    if (!SaveScreenshot(window, argv[2])) return finish(Fail("cannot save " + Narrow(argv[2])));
+  }
+  return finish(0);
+}
