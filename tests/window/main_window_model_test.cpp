@@ -20,7 +20,10 @@ using Paths = std::vector<std::string>;
 
 class RecordingPrinter : public platform::Printer {
  public:
-  void PrintText(const std::string& text) override { jobs.push_back(text); }
+  int PrintText(const std::string& text) override {
+    jobs.push_back(text);
+    return static_cast<int>(jobs.size());
+  }
   std::vector<std::string> jobs;
 };
 
