@@ -29,19 +29,6 @@ std::vector<std::string> OverlappingPairs(PixelSize client, int dpi) {
   return pairs;
 }
 
-TEST(Layout, AtTheDesignSizeOrSmallerEveryControlHasItsDesignPlace) {
-  const PixelSize design = ToPixels(DesignClientSize());
-  ASSERT_EQ(design.width, 787);
-  ASSERT_EQ(design.height, 557);
-  for (const PixelSize client : {design, PixelSize{400, 300}}) {
-    for (const Control& control : Controls()) {
-      const PixelRect expected{control.rect.left / 15, control.rect.top / 15,
-                               control.rect.width / 15, control.rect.height / 15};
-      EXPECT_EQ(Place(control, client), expected) << control.name;
-    }
-  }
-}
-
 struct Growth {
   int dpi;
   int wider;   // pixels beyond the design width at this dpi
@@ -91,46 +78,21 @@ INSTANTIATE_TEST_SUITE_P(Sizes, LayoutGrowth,
                                            Growth{120, 300, 200}, Growth{144, 0, 0},
                                            Growth{192, 1920 - 1574, 6}));
 
-TEST(Layout, At200PercentEveryPlaceIsTwiceTheDesignPlace) {
+// At the table's own size (or smaller) every control has its design place, as
+// the window always had; at 200 % each place is exactly twice that.
+TEST(Layout, AtTheDesignSizeEachPlaceIsTheTablesAndAt200PercentTwiceIt) {
   const PixelSize design = ToPixels(DesignClientSize());
-  const PixelSize doubled = ToPixels(DesignClientSize(), 192);
-  EXPECT_EQ(doubled.width, 2 * design.width);
-  EXPECT_EQ(doubled.height, 2 * design.height);
+  ASSERT_EQ(design.width, 787);
+  ASSERT_EQ(design.height, 557);
   for (const Control& control : Controls()) {
-    const PixelRect one = PlaceInWindow(control, design);
-    const PixelRect two = PlaceInWindow(control, doubled, 192);
-    EXPECT_EQ(two, (PixelRect{2 * one.left, 2 * one.top, 2 * one.width, 2 * one.height}))
+    const TwipsRect& r = control.rect;
+    const PixelRect one = Place(control, {400, 300});
+    EXPECT_EQ(one, (PixelRect{r.left / 15, r.top / 15, r.width / 15, r.height / 15}))
+        << control.name;
+    EXPECT_EQ(Place(control, ToPixels(DesignClientSize(), 192), 192),
+              (PixelRect{2 * one.left, 2 * one.top, 2 * one.width, 2 * one.height}))
         << control.name;
   }
-}
-
-// The two warnings after the duplicate ones stand directly below them in the
-// same size; the shortcut list below them keeps its bottom edge.
-TEST(Layout, TheMissingAndSuspiciousCheckBoxesStackBelowTheDuplicateArgumentsBox) {
-  const TwipsRect above = ControlOf(ControlId::kWarnDuplicateArguments).rect;
-  const TwipsRect missing = ControlOf(ControlId::kWarnMissingTargets).rect;
-  const TwipsRect suspicious = ControlOf(ControlId::kWarnSuspiciousShortcuts).rect;
-  const TwipsRect list = ControlOf(ControlId::kShortcutList).rect;
-  EXPECT_EQ(missing, (TwipsRect{above.left, above.top + above.height, above.width, above.height}));
-  EXPECT_EQ(suspicious,
-            (TwipsRect{above.left, missing.top + missing.height, above.width, above.height}));
-  EXPECT_EQ(list.top, 5880 + 2 * above.height);
-  EXPECT_EQ(list.top + list.height, 5880 + 2040);
-  EXPECT_EQ(ControlOf(ControlId::kWarnMissingTargets).caption, "Warn of Missing Targets");
-  EXPECT_EQ(ControlOf(ControlId::kWarnSuspiciousShortcuts).caption, "Warn of Suspicious Shortcuts");
-}
-
-TEST(Layout, AScreenReaderNamesEveryControlByItsCaptionOrLabel) {
-  const std::pair<ControlId, std::string_view> names[] = {
-      {ControlId::kReport, "Results"},
-      {ControlId::kDriveList, "Drive"},
-      {ControlId::kFolderList, "Folders"},
-      {ControlId::kShortcutList, "Shortcuts"},
-      {ControlId::kAudit, "Audit"},
-      {ControlId::kExeTargets, ".EXE Targets"},
-      {ControlId::kReportCaption, "Results:"},
-  };
-  for (const auto& [id, name] : names) EXPECT_EQ(AccessibleName(ControlOf(id)), name);
 }
 
 }  // namespace
