@@ -77,8 +77,8 @@ installed_audit() {
 }
 check "varnlink-cli --version" test "$(/usr/bin/varnlink-cli --version)" = "varnlink-cli $version"
 check "the installed varnlink-cli audits the examples" installed_audit
-check "the installed window starts (--help)" \
-  env QT_QPA_PLATFORM=offscreen /usr/bin/varnlink --help >/dev/null
+check "varnlink --version (the window's libraries load)" \
+  test "$(/usr/bin/varnlink --version)" = "varnlink $version"
 check "man -w varnlink varnlink-cli" man -w varnlink varnlink-cli
 check "desktop-file-validate" desktop-file-validate "/usr/share/applications/$app_id.desktop"
 check "appstreamcli validate" appstreamcli validate --no-net "/usr/share/metainfo/$app_id.metainfo.xml"
