@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "auditor/link_header.h"
+#include "auditor/property_store.h"
 #include "auditor/report_text.h"
 
 namespace varnlink::auditor {
@@ -37,17 +38,31 @@ void ForEachExtraBlock(const ByteReader& extra,
   }
 }
 
-std::string EnvironmentTarget(const ByteReader& extra, const platform::FileServices& files) {
-  std::string target;
+ExtraData ReadExtraData(const ByteReader& extra, const platform::FileServices& files) {
+  ExtraData data;
+  bool environment_seen = false;
+  bool property_store_seen = false;
   ForEachExtraBlock(extra, [&](std::uint32_t signature, const ByteReader& block) {
-    if (signature != kEnvironmentBlock || block.size() < kEnvironmentBlockSize) return true;
-    const std::size_t ansi = 8;
-    const std::size_t wide = ansi + kEnvironmentAnsiBytes;
-    target = FixedString(block, wide, 2 * kEnvironmentAnsiBytes, true, files);
-    if (target.empty()) target = FixedString(block, ansi, kEnvironmentAnsiBytes, false, files);
-    return false;
+    if (signature == kEnvironmentBlock && !environment_seen &&
+        block.size() >= kEnvironmentBlockSize) {
+      environment_seen = true;
+      const std::size_t ansi = 8;
+      const std::size_t wide = ansi + kEnvironmentAnsiBytes;
+      data.environment_target = FixedString(block, wide, 2 * kEnvironmentAnsiBytes, true, files);
+      if (data.environment_target.empty()) {
+        data.environment_target = FixedString(block, ansi, kEnvironmentAnsiBytes, false, files);
+      }
+    } else if (signature == kPropertyStoreBlock && !property_store_seen) {
+      property_store_seen = true;
+      try {
+        data.app_id = AppUserModelId(block.From(8));
+      } catch (const RecordError&) {
+        // a property store that does not hold together names no app
+      }
+    }
+    return !(environment_seen && property_store_seen);
   });
-  return target;
+  return data;
 }
 
 }  // namespace varnlink::auditor
