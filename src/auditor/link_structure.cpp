@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
+#include <utility>
 
 #include "auditor/counted_strings.h"
 #include "auditor/extra_data.h"
@@ -131,14 +133,32 @@ void ReadStrings(const ByteReader& file, std::size_t pos, const platform::FileSe
   }
 }
 
-std::string KeyName(std::uint8_t key, const platform::FileServices& files) {
+// Names of virtual-key codes outside the runs of digits, letters, function
+// keys and number-pad digits.
+constexpr std::array<std::pair<std::uint8_t, std::string_view>, 31> kKeyNames = {{
+    {0x13, "Pause"},     {0x20, "Space"},  {0x21, "Page Up"},      {0x22, "Page Down"},
+    {0x23, "End"},       {0x24, "Home"},   {0x25, "Left"},         {0x26, "Up"},
+    {0x27, "Right"},     {0x28, "Down"},   {0x2C, "Print Screen"}, {0x2D, "Insert"},
+    {0x2E, "Delete"},    {0x6A, "Num *"},  {0x6B, "Num +"},        {0x6D, "Num -"},
+    {0x6E, "Num ."},     {0x6F, "Num /"},  {0x90, "Num Lock"},     {0x91, "Scroll Lock"},
+    {0xBA, ";"},         {0xBB, "="},      {0xBC, ","},            {0xBD, "-"},
+    {0xBE, "."},         {0xBF, "/"},      {0xC0, "`"},            {0xDB, "["},
+    {0xDC, "\\"},       {0xDD, "]"},      {0xDE, "'"},
+}};
+
+// The name of a hot key's virtual-key code; a code without a name shows as
+// its value, "0x07".
+std::string KeyName(std::uint8_t key) {
   if ((key >= 0x30 && key <= 0x39) || (key >= 0x41 && key <= 0x5A)) {
     return std::string(1, static_cast<char>(key));
   }
   if (key >= 0x70 && key <= 0x87) return "F" + std::to_string(key - 0x6F);
-  if (key == 0x90) return "Num Lock";
-  if (key == 0x91) return "Scroll Lock";
-  return AnsiText(std::span(&key, 1), files);
+  if (key >= 0x60 && key <= 0x69) return "Num " + std::to_string(key - 0x60);
+  for (const auto& [code, name] : kKeyNames) {
+    if (code == key) return std::string(name);
+  }
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  return {'0', 'x', kDigits[key >> 4], kDigits[key & 0xF]};
 }
 
 // A packaged app's id names the target of a link whose ID list names nothing
@@ -217,7 +237,7 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
 
   ReadStrings(file, pos, files, info);
   if (const std::uint8_t key = file.ReadU8(kHotKeyByte); key != 0) {
-    info.hot_key = HotKey{file.ReadU8(kHotKeyModifiersByte), KeyName(key, files)};
+    info.hot_key = HotKey{file.ReadU8(kHotKeyModifiersByte), KeyName(key)};
   }
   info.run = RunModeOf(file.U8(kShowCommandByte));
   return info;

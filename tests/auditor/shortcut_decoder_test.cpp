@@ -494,9 +494,45 @@ TEST(Decoder, GenuineHotKeyNamesModifiersAndKey) {
       {'Z', 7, "Ctrl + Shift + Alt + Z"},
       {'Q', 3, "Ctrl + Shift + Q"},
       {'Q', 5, "Shift + Alt + Q"},
-      {'a', 6, "Ctrl + Alt + a"},   // any other code: the byte's character
-      {0x0A, 6, "Ctrl + Alt + ?"},  // never a line break in the report
-      {0xDC, 6, "Ctrl + Alt + Ü"},
+      // Keys named for what they are, not the character of their code.
+      {0x61, 6, "Ctrl + Alt + Num 1"},  // not "a"
+      {0x60, 2, "Ctrl + Num 0"},
+      {0x69, 2, "Ctrl + Num 9"},
+      {0x6A, 2, "Ctrl + Num *"},
+      {0x6B, 2, "Ctrl + Num +"},
+      {0x6D, 2, "Ctrl + Num -"},
+      {0x6E, 2, "Ctrl + Num ."},
+      {0x6F, 2, "Ctrl + Num /"},
+      {0x20, 2, "Ctrl + Space"},
+      {0x21, 2, "Ctrl + Page Up"},
+      {0x22, 2, "Ctrl + Page Down"},
+      {0x23, 2, "Ctrl + End"},
+      {0x24, 2, "Ctrl + Home"},  // not "$"
+      {0x25, 2, "Ctrl + Left"},
+      {0x26, 2, "Ctrl + Up"},
+      {0x27, 2, "Ctrl + Right"},
+      {0x28, 2, "Ctrl + Down"},
+      {0x2D, 2, "Ctrl + Insert"},
+      {0x2E, 2, "Ctrl + Delete"},
+      {0x13, 2, "Ctrl + Pause"},
+      {0x2C, 2, "Ctrl + Print Screen"},
+      {0xBA, 2, "Ctrl + ;"},  // not "º"
+      {0xBB, 2, "Ctrl + ="},
+      {0xBC, 2, "Ctrl + ,"},
+      {0xBD, 2, "Ctrl + -"},
+      {0xBE, 2, "Ctrl + ."},
+      {0xBF, 2, "Ctrl + /"},
+      {0xC0, 2, "Ctrl + `"},
+      {0xDB, 2, "Ctrl + ["},
+      {0xDC, 2, "Ctrl + \\"},
+      {0xDD, 2, "Ctrl + ]"},
+      {0xDE, 2, "Ctrl + '"},
+      // Any other code: its value, never a control character in the report.
+      {0x0A, 6, "Ctrl + Alt + 0x0A"},
+      {0x07, 6, "Ctrl + Alt + 0x07"},
+      {0x6C, 6, "Ctrl + Alt + 0x6C"},
+      {0x88, 6, "Ctrl + Alt + 0x88"},
+      {0xFF, 6, "Ctrl + Alt + 0xFF"},
   };
   for (const KeyCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << "key " << int{c.key} << " modifiers " << int{c.modifiers});
