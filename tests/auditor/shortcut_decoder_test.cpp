@@ -425,6 +425,143 @@ std::vector<DecodeCase> ByteRuleCases() {
 INSTANTIATE_TEST_SUITE_P(Decoder, DecodesByByteRules, ::testing::ValuesIn(ByteRuleCases()),
                          [](const auto& row) { return row.param.name; });
 
+// Targets a link's other records leave to its shell items or property store
+// (the real corpus holds one link of each shape; these rows are the cases it
+// lacks: every extension version, precedence, and lists that name nothing).
+struct IdListCase {
+  std::string name;
+  std::function<ShellLink()> link;
+  std::string target;
+  auditor::TargetSource source;
+};
+
+void PrintTo(const IdListCase& c, std::ostream* os) { *os << c.name; }
+
+class TakesTheTargetByPrecedence : public ::testing::TestWithParam<IdListCase> {};
+
+TEST_P(TakesTheTargetByPrecedence, FromTheRecordThatNamesIt) {
+  FakeFileServices files;
+  const auditor::ShortcutInfo info = auditor::DecodeShortcut("t.lnk", BuildLink(GetParam().link()), files);
+  EXPECT_TRUE(info.genuine);
+  EXPECT_EQ(info.target, GetParam().target);
+  EXPECT_EQ(info.target_source, GetParam().source);
+}
+
+// A Unicode link whose only records are `items` and, when given, a property store.
+ShellLink ItemsOnly(std::vector<Bytes> items, std::string_view app_id = {}) {
+  ShellLink link;
+  link.unicode = true;
+  link.id_list = std::move(items);
+  if (!app_id.empty()) link.extra_blocks.push_back(PropertyStoreBlock(app_id));
+  return link;
+}
+
+const std::string kComputer = "::" + std::string(kComputerClsid);
+constexpr std::string_view kPrinters = "{2227A280-3AEA-1069-A2DE-08002B30309D}";
+
+std::vector<IdListCase> IdListCases() {
+  using auditor::TargetSource;
+  const auto path = [] {
+    return std::vector<Bytes>{
+        RootItem(kComputerClsid), VolumeItem("C:\\"),
+        FileEntryItem({"PROGRA~1", "Program Files", true, false, 3}),
+        FileEntryItem({"Ünïcode", std::nullopt, true, true}),  // no extension: the primary name
+        FileEntryItem({"MYAPP~1", "My App", true, false, 7}),
+        FileEntryItem({"TOOLS~1", "Tools", true, false, 8}),
+        FileEntryItem({"OLD~1", "not read", true, false, 5}),  // a version not known
+        FileEntryItem({"RUNFIL~1.EXE", "run file.exe", false, false, 9})};
+  };
+  const std::string app = "Contoso.Notes_8wekyb3d8bbwe!App";
+  return {
+      {"FileEntriesByLongNameOfEveryVersion", [=] { return ItemsOnly(path()); },
+       "C:\\Program Files\\Ünïcode\\My App\\Tools\\OLD~1\\run file.exe", TargetSource::kIdList},
+      {"VolumeAlone", [] { return ItemsOnly({RootItem(kComputerClsid), VolumeItem("E:\\")}); },
+       "E:\\", TargetSource::kIdList},
+      {"CplFileOfTheUnicodeLayout",
+       [] {
+         return ItemsOnly({RootItem(kComputerClsid), RegisteredFolderItem(kControlPanelClsid),
+                           CplFileItem("C:\\Windows\\System32\\Ω.cpl", false)});
+       },
+       "C:\\Windows\\System32\\Ω.cpl", TargetSource::kIdList},
+      {"LinkInfoBeforeTheIdList",
+       [=] {
+         ShellLink link = LocalLink("C:\\A.EXE");
+         link.id_list = path();
+         return link;
+       },
+       "C:\\A.EXE", TargetSource::kLinkInfo},
+      {"EnvironmentBeforeTheIdList",
+       [=] {
+         ShellLink link = ItemsOnly(path(), app);
+         link.environment = EnvironmentBlock{"%windir%\\a.exe", "%windir%\\a.exe"};
+         return link;
+       },
+       "%windir%\\a.exe", TargetSource::kEnvironment},
+      {"AppIdBeforeTheComputerAlone", [=] { return ItemsOnly({RootItem(kComputerClsid)}, app); },
+       "shell:AppsFolder\\" + app, TargetSource::kAppId},
+      {"AppIdWithoutExclamationMarkNamesNoApp",
+       [] { return ItemsOnly({RootItem(kComputerClsid)}, "Contoso.Notes"); }, kComputer,
+       TargetSource::kIdList},
+      {"ListBeyondTheComputerBeforeAppId",
+       [=] { return ItemsOnly({RootItem(kComputerClsid), RegisteredFolderItem(kPrinters)}, app); },
+       kComputer + "\\::" + std::string(kPrinters), TargetSource::kIdList},
+      {"PhoneIsNoRegisteredFolder",
+       [] {
+         return ItemsOnly({RootItem(kComputerClsid),
+                           Concat({RegisteredFolderItem(kPrinters),
+                                   GuidBytes("{5E591A74-DF96-48D3-8D67-1733BCEE28BA}")})});
+       },
+       "", TargetSource::kNone},
+      {"LongerListNamesNothing",  // never half a path
+       [=] {
+         std::vector<Bytes> items = path();
+         items.push_back(UriItem("http://example.com/"));
+         return ItemsOnly(items);
+       },
+       "", TargetSource::kNone},
+      {"ItemsUnderAnotherRootNameNothing",
+       [] { return ItemsOnly({RootItem(kPrinters), VolumeItem("C:\\")}); }, "",
+       TargetSource::kNone},
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(Decoder, TakesTheTargetByPrecedence, ::testing::ValuesIn(IdListCases()),
+                         [](const auto& row) { return row.param.name; });
+
+TEST(Decoder, KeepsWhatTheIdListSaysWhicheverRecordGivesTheTarget) {
+  FakeFileServices files;
+  ShellLink link = LocalLink("C:\\Other\\A.EXE");
+  link.id_list = {RootItem(kComputerClsid), VolumeItem("C:\\"),
+                  FileEntryItem({"PROGRA~1", "Program Files"}),
+                  FileEntryItem({"A.EXE", std::nullopt, false})};
+  link.extra_blocks.push_back(PropertyStoreBlock("Contoso.Notes!App"));
+  const auditor::ShortcutInfo info = auditor::DecodeShortcut("t.lnk", BuildLink(link), files);
+  EXPECT_EQ(info.target, "C:\\Other\\A.EXE");
+  EXPECT_EQ(info.app_id, "Contoso.Notes!App");
+  ASSERT_TRUE(info.id_list.has_value());
+  EXPECT_TRUE(info.id_list->holds_together);
+  EXPECT_EQ(info.id_list->item_count, 4u);
+  EXPECT_EQ(info.id_list->target, "C:\\Program Files\\A.EXE");
+  ASSERT_EQ(info.id_list->file_entries.size(), 2u);
+  EXPECT_EQ(info.id_list->file_entries[0].primary_name, "PROGRA~1");
+  EXPECT_EQ(info.id_list->file_entries[0].long_name, "Program Files");
+  EXPECT_EQ(info.id_list->file_entries[1].primary_name, "A.EXE");
+  EXPECT_EQ(info.id_list->file_entries[1].long_name, std::nullopt);
+  EXPECT_FALSE(info.id_list->control_panel_applet);
+
+  // A Control Panel applet: a CPL file, and a control-panel item in a category.
+  link.id_list = {RootItem(kComputerClsid), RegisteredFolderItem(kControlPanelClsid),
+                  CplFileItem("C:\\Windows\\System32\\x.cpl", true)};
+  const auditor::ShortcutInfo cpl = auditor::DecodeShortcut("t.lnk", BuildLink(link), files);
+  EXPECT_TRUE(cpl.id_list->control_panel_applet);
+  EXPECT_EQ(cpl.id_list->cpl_path, "C:\\Windows\\System32\\x.cpl");
+  link.id_list = {RootItem("{26EE0668-A00A-44D7-9371-BEB064C98683}"), CategoryItem(5),
+                  ControlPanelItem(kPrinters)};
+  const auditor::ShortcutInfo item = auditor::DecodeShortcut("t.lnk", BuildLink(link), files);
+  EXPECT_TRUE(item.id_list->control_panel_applet);
+  EXPECT_EQ(item.id_list->cpl_path, std::nullopt);
+}
+
 TEST(Decoder, StrictFailuresNameThePath) {
   struct Failing {
     const char* name;
