@@ -21,6 +21,25 @@ std::string FixedString(const ByteReader& block, std::size_t start, std::size_t 
   return unicode ? Utf16LeToUtf8(bytes) : AnsiText(bytes, files);
 }
 
+// The environment-variables block's target: its Unicode half, else its ANSI half.
+std::string EnvironmentTarget(const ByteReader& block, const platform::FileServices& files) {
+  const std::size_t ansi = 8;
+  const std::size_t wide = ansi + kEnvironmentAnsiBytes;
+  std::string target = FixedString(block, wide, 2 * kEnvironmentAnsiBytes, true, files);
+  if (target.empty()) target = FixedString(block, ansi, kEnvironmentAnsiBytes, false, files);
+  return target;
+}
+
+// The property-store block's app user model id; a property store that does
+// not hold together names no app.
+std::optional<std::string> PropertyStoreAppId(const ByteReader& block) {
+  try {
+    return AppUserModelId(block.From(8));
+  } catch (const RecordError&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 void ForEachExtraBlock(const ByteReader& extra,
@@ -46,19 +65,10 @@ ExtraData ReadExtraData(const ByteReader& extra, const platform::FileServices& f
     if (signature == kEnvironmentBlock && !environment_seen &&
         block.size() >= kEnvironmentBlockSize) {
       environment_seen = true;
-      const std::size_t ansi = 8;
-      const std::size_t wide = ansi + kEnvironmentAnsiBytes;
-      data.environment_target = FixedString(block, wide, 2 * kEnvironmentAnsiBytes, true, files);
-      if (data.environment_target.empty()) {
-        data.environment_target = FixedString(block, ansi, kEnvironmentAnsiBytes, false, files);
-      }
+      data.environment_target = EnvironmentTarget(block, files);
     } else if (signature == kPropertyStoreBlock && !property_store_seen) {
       property_store_seen = true;
-      try {
-        data.app_id = AppUserModelId(block.From(8));
-      } catch (const RecordError&) {
-        // a property store that does not hold together names no app
-      }
+      data.app_id = PropertyStoreAppId(block);
     }
     return !(environment_seen && property_store_seen);
   });
