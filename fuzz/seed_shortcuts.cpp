@@ -61,9 +61,9 @@ void AddShellItemLinks(const Add& add) {
       ItemsOnly({computer, RegisteredFolderItem("{A8CDFF1C-4878-43BE-B5FD-F8091C1C60D0}")}));
   add("users-known-folder", ItemsOnly({RootItem("{59031A47-3F72-44A7-89C5-5595FE6B30EE}"),
                                        UsersViewItem("{FDD39AD0-238F-46AF-ADB4-6C85480369C7}")}));
-  add("control-panel", ItemsOnly({RootItem("{26EE0668-A00A-44D7-9371-BEB064C98683}"),
-                                  CategoryItem(5),
-                                  ControlPanelItem("{BB06C0E4-D293-4F75-8A90-CB05B6477EEE}")}));
+  add("control-panel",
+      ItemsOnly({RootItem("{26EE0668-A00A-44D7-9371-BEB064C98683}"), CategoryItem(5),
+                 ControlPanelItem("{BB06C0E4-D293-4F75-8A90-CB05B6477EEE}")}));
   add("uri", ItemsOnly({RootItem("{871C5380-42A0-1069-A2EA-08002B30309D}"),
                         UriItem("http://go.microsoft.com/fwlink/?LinkId=63049")}));
   add("games", ItemsOnly({RootItem("{ED228FDF-9EA8-4870-83B1-96B02CFE0D52}"),

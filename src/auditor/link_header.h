@@ -50,8 +50,8 @@ inline constexpr std::size_t kHotKeyModifiersByte = 65;
 [[nodiscard]] inline std::string TerminatedString(const ByteReader& record, std::size_t offset,
                                                   bool unicode,
                                                   const platform::FileServices& files) {
-  const auto nul = unicode ? record.FindNul16(offset, record.size())
-                           : record.FindNul(offset, record.size());
+  const auto nul =
+      unicode ? record.FindNul16(offset, record.size()) : record.FindNul(offset, record.size());
   if (!nul) throw RecordError();
   const auto bytes = record.Slice(offset, *nul - offset);
   return unicode ? Utf16LeToUtf8(bytes) : AnsiText(bytes, files);

@@ -135,6 +135,7 @@ void ReadStrings(const ByteReader& file, std::size_t pos, const platform::FileSe
 
 // Names of virtual-key codes outside the runs of digits, letters, function
 // keys and number-pad digits.
+// clang-format off
 constexpr std::array<std::pair<std::uint8_t, std::string_view>, 31> kKeyNames = {{
     {0x13, "Pause"},     {0x20, "Space"},  {0x21, "Page Up"},      {0x22, "Page Down"},
     {0x23, "End"},       {0x24, "Home"},   {0x25, "Left"},         {0x26, "Up"},
@@ -143,8 +144,9 @@ constexpr std::array<std::pair<std::uint8_t, std::string_view>, 31> kKeyNames = 
     {0x6E, "Num ."},     {0x6F, "Num /"},  {0x90, "Num Lock"},     {0x91, "Scroll Lock"},
     {0xBA, ";"},         {0xBB, "="},      {0xBC, ","},            {0xBD, "-"},
     {0xBE, "."},         {0xBF, "/"},      {0xC0, "`"},            {0xDB, "["},
-    {0xDC, "\\"},       {0xDD, "]"},      {0xDE, "'"},
+    {0xDC, "\\"},        {0xDD, "]"},      {0xDE, "'"},
 }};
+// clang-format on
 
 // The name of a hot key's virtual-key code; a code without a name shows as
 // its value, "0x07".
@@ -164,8 +166,8 @@ std::string KeyName(std::uint8_t key) {
 // A packaged app's id names the target of a link whose ID list names nothing
 // beyond the computer: no list, an empty one, or the computer root alone.
 bool LeavesTargetToAppId(const std::optional<IdListInfo>& list) {
-  return !list || (list->holds_together &&
-                   (list->item_count == 0 || list->target == kComputerParsingName));
+  return !list ||
+         (list->holds_together && (list->item_count == 0 || list->target == kComputerParsingName));
 }
 
 // The target by precedence: the link info's path, the environment block's
@@ -219,7 +221,9 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
       const std::uint32_t info_size = file.ReadU32(pos);
       if (info_size < kMinLinkInfoSize) throw RecordError();
       const ByteReader link_info = file.Sub(pos, info_size);
-      if (!(info.link_flags & kForceNoLinkInfo)) link_info_target = LinkInfoTarget(link_info, files);
+      if (!(info.link_flags & kForceNoLinkInfo)) {
+        link_info_target = LinkInfoTarget(link_info, files);
+      }
       pos += info_size;
     }
   } catch (const RecordError&) {

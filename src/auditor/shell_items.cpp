@@ -96,21 +96,31 @@ std::optional<std::size_t> ExtensionOffset(const ByteReader& item, bool unicode)
   return offset;
 }
 
+// Where a 0xBEEF0004 block of each version holds the long name.
+std::optional<std::size_t> LongNameOffset(std::uint16_t version) {
+  switch (version) {
+    case 3:
+      return 20;  // Windows XP
+    case 7:
+      return 38;  // Vista
+    case 8:
+      return 42;  // 7 and 8.0
+    case 9:
+      return 46;  // 8.1 and 10
+    default:
+      return std::nullopt;
+  }
+}
+
 // The long name of a 0xBEEF0004 block; nullopt for a version whose layout is
 // not known or an empty name.
 std::optional<std::string> LongName(const ByteReader& block) {
-  std::size_t at = 0;
-  switch (block.ReadU16(2)) {
-    case 3: at = 20; break;  // Windows XP
-    case 7: at = 38; break;  // Vista
-    case 8: at = 42; break;  // 7 and 8.0
-    case 9: at = 46; break;  // 8.1 and 10
-    default: return std::nullopt;
-  }
-  const auto nul = block.FindNul16(at, block.size());
+  const auto at = LongNameOffset(block.ReadU16(2));
+  if (!at) return std::nullopt;
+  const auto nul = block.FindNul16(*at, block.size());
   if (!nul) throw RecordError();
-  if (*nul == at) return std::nullopt;
-  return Utf16LeToUtf8(block.Slice(at, *nul - at));
+  if (*nul == *at) return std::nullopt;
+  return Utf16LeToUtf8(block.Slice(*at, *nul - *at));
 }
 
 // File entry (class 0x3X): the primary name, ANSI or UTF-16 (bit 0x04), and
@@ -119,7 +129,8 @@ std::optional<std::string> LongName(const ByteReader& block) {
 IdListEntry FileEntry(const ByteReader& item, const platform::FileServices& files) {
   const bool unicode = (item.ReadU8(kClassAt) & kUnicodeName) != 0;
   const auto extension = ExtensionOffset(item, unicode);
-  const ByteReader field = item.Sub(kPrimaryNameAt, extension.value_or(item.size()) - kPrimaryNameAt);
+  const ByteReader field =
+      item.Sub(kPrimaryNameAt, extension.value_or(item.size()) - kPrimaryNameAt);
   const auto nul = unicode ? field.FindNul16(0, field.size()) : field.FindNul(0, field.size());
   if (!nul && !extension) throw RecordError();
   const auto name = field.Slice(0, nul.value_or(field.size()));
@@ -220,8 +231,8 @@ std::vector<Item> ReadItems(const ByteReader& list, const platform::FileServices
     const std::uint16_t size = list.ReadU16(pos);
     if (size == 0) break;
     if (size < 2) throw RecordError();
-    items.push_back(ReadItem(list.Sub(pos, size), items.empty() ? nullptr : &items.back(), files,
-                             info));
+    items.push_back(
+        ReadItem(list.Sub(pos, size), items.empty() ? nullptr : &items.back(), files, info));
     pos += size;
   }
   return items;
@@ -273,7 +284,9 @@ std::optional<std::string> ListTarget(const std::vector<Item>& items) {
   if (root == kInternet && HasShape(items, {Kind::kRoot, Kind::kUri}) && !second.empty()) {
     return second;
   }
-  if (root == kGames && HasShape(items, {Kind::kRoot, Kind::kGame})) return root_name + "\\" + second;
+  if (root == kGames && HasShape(items, {Kind::kRoot, Kind::kGame})) {
+    return root_name + "\\" + second;
+  }
   if (root == kApplications && HasShape(items, {Kind::kRoot, Kind::kApps}) && !second.empty()) {
     return "shell:AppsFolder\\" + second;
   }

@@ -98,9 +98,8 @@ TEST(CorpusConformance, GenuineLinksMatchThePeerDecoders) {
     const auto flags = row["link_flags"].get<std::uint32_t>();
     const auto from_id_list = id_list_targets.find(file);
     id_list += from_id_list != id_list_targets.end() ? 1 : 0;
-    const std::string target = ShownText(from_id_list != id_list_targets.end()
-                                             ? from_id_list->second
-                                             : Str(row["expected_target"]));
+    const std::string target = ShownText(
+        from_id_list != id_list_targets.end() ? from_id_list->second : Str(row["expected_target"]));
     const std::string want_target =
         "TARGET:   " + target + ((flags & 0x20) ? " " + ShownText(Str(row["arguments"])) : "");
     const std::string want_start_in =

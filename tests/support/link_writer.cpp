@@ -429,7 +429,8 @@ Bytes GuidBytes(std::string_view text) {
     throw std::invalid_argument("link writer: not a GUID: " + std::string(text));
   }
   // Data1, Data2 and Data3 are stored little-endian, the last 8 bytes in order.
-  constexpr std::array<std::size_t, 16> kOrder = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+  constexpr std::array<std::size_t, 16> kOrder = {3, 2, 1,  0,  5,  4,  7,  6,
+                                                  8, 9, 10, 11, 12, 13, 14, 15};
   Bytes out;
   for (std::size_t i : kOrder) {
     out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16)));
@@ -451,13 +452,14 @@ Bytes RegisteredFolderItem(std::string_view clsid) {
 
 Bytes FileEntryItem(const FileEntry& entry) {
   Bytes item(14, 0);
-  PutU8(item, 2, static_cast<std::uint8_t>((entry.folder ? 0x31 : 0x32) | (entry.unicode ? 0x04 : 0)));
+  PutU8(item, 2,
+        static_cast<std::uint8_t>((entry.folder ? 0x31 : 0x32) | (entry.unicode ? 0x04 : 0)));
   PutU16(item, 12, entry.folder ? 0x10 : 0x20);  // attributes
   AppendBytes(item, entry.unicode ? Utf16Z(entry.primary_name) : AnsiZ(Text(entry.primary_name)));
   if (item.size() % 2 != 0) item.push_back(0);
   if (entry.long_name) {
     const std::size_t offset = item.size();
-    const std::size_t name_at = entry.version == 3 ? 20
+    const std::size_t name_at = entry.version == 3   ? 20
                                 : entry.version == 7 ? 38
                                 : entry.version == 8 ? 42
                                                      : 46;

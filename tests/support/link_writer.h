@@ -242,15 +242,15 @@ struct FileEntry {
 };
 [[nodiscard]] Bytes FileEntryItem(const FileEntry& entry);
 
-[[nodiscard]] Bytes UriItem(std::string_view uri);              // class 0x61, the URI at 8
-[[nodiscard]] Bytes CategoryItem(std::uint32_t number);         // class 0x01, 12 bytes
-[[nodiscard]] Bytes ControlPanelItem(std::string_view clsid);   // class 0x71, 30 bytes
+[[nodiscard]] Bytes UriItem(std::string_view uri);             // class 0x61, the URI at 8
+[[nodiscard]] Bytes CategoryItem(std::uint32_t number);        // class 0x01, 12 bytes
+[[nodiscard]] Bytes ControlPanelItem(std::string_view clsid);  // class 0x71, 30 bytes
 // A CPL file (class 0x00): the ANSI layout (path at 12, Windows-1252) or the
 // Unicode layout (path at 24).
 [[nodiscard]] Bytes CplFileItem(std::string_view path, bool ansi_layout);
-[[nodiscard]] Bytes GameItem(std::string_view game_id);         // class 0x00, "GFSI"
+[[nodiscard]] Bytes GameItem(std::string_view game_id);            // class 0x00, "GFSI"
 [[nodiscard]] Bytes UsersViewItem(std::string_view known_folder);  // class 0x00, property view
-[[nodiscard]] Bytes AppsItem(std::string_view app_id);          // class 0x00, "APPS"
+[[nodiscard]] Bytes AppsItem(std::string_view app_id);             // class 0x00, "APPS"
 
 // Serialized property storages holding `app_id` as property 5 of format
 // {9F4C2855-9F79-4B39-A8D0-E1D42DE1D5F3}, after a storage of another format;

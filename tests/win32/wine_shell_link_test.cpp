@@ -184,9 +184,8 @@ TEST_P(ShellSavedIdList, IsAuditedWithTheFoldersParsingNameAsTarget) {
   const std::string path = folder.PathOf(std::string(c.name) + ".lnk");
   PIDLIST_ABSOLUTE items = nullptr;
   ASSERT_HRESULT_SUCCEEDED(SHGetSpecialFolderLocation(nullptr, c.folder, &items));
-  SaveShellLink(path, [items](IShellLinkW& link) {
-    EXPECT_HRESULT_SUCCEEDED(link.SetIDList(items));
-  });
+  SaveShellLink(path,
+                [items](IShellLinkW& link) { EXPECT_HRESULT_SUCCEEDED(link.SetIDList(items)); });
   CoTaskMemFree(items);
   if (HasFatalFailure()) return;
 
@@ -203,8 +202,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         IdListCase{"Computer", CSIDL_DRIVES, "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"},
         IdListCase{"RecycleBin", CSIDL_BITBUCKET, "::{645FF040-5081-101B-9F08-00AA002F954E}"},
-        IdListCase{"ControlPanel", CSIDL_CONTROLS,
-                   "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\::{21EC2020-3AEA-1069-A2DD-08002B30309D}"}),
+        IdListCase{
+            "ControlPanel", CSIDL_CONTROLS,
+            "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\::{21EC2020-3AEA-1069-A2DD-08002B30309D}"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
