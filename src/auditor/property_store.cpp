@@ -1,5 +1,7 @@
 #include "auditor/property_store.h"
 
+#include <string_view>
+
 #include "auditor/guid.h"
 #include "auditor/report_text.h"
 
