@@ -61,6 +61,15 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
   return cp;
 }
 
+// `text` with the letters `from` to `from` + 25 moved to those of `to`.
+std::string WithLetters(std::string_view text, char from, char to) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= from && c <= from + 25) c = static_cast<char>(c - from + to);
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string ShownText(std::string_view utf8) {
@@ -106,12 +115,7 @@ std::string Utf16LeToUtf8(std::span<const std::uint8_t> bytes) {
   return out;
 }
 
-std::string AsciiUpper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
+std::string AsciiUpper(std::string_view text) { return WithLetters(text, 'a', 'A'); }
+std::string AsciiLower(std::string_view text) { return WithLetters(text, 'A', 'a'); }
 
 }  // namespace varnlink::auditor
