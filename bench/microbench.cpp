@@ -77,8 +77,8 @@ void DuplicateCheckIndexed(benchmark::State& state) {
   ReportEntry hit = Query("C:\\Program Files\\App" + std::to_string(state.range(0) - 1));
   ts::RecordingMessageDialog messages;
   for (auto _ : state) {
-    duplicates.Check(miss, options, messages);
-    duplicates.Check(hit, options, messages);
+    duplicates.Check(miss, options, &messages);
+    duplicates.Check(hit, options, &messages);
     benchmark::DoNotOptimize(hit.duplicate_target_of);
     messages.shown.clear();
   }

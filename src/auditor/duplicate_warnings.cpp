@@ -10,17 +10,19 @@ namespace {
 
 std::optional<std::string> Hit(const DuplicateIndex& index, const std::string& prefix,
                                const char* message, const FileFacts& facts,
-                               platform::MessageDialog& messages) {
+                               platform::MessageDialog* messages) {
   const auto earlier = index.EarliestWithPrefix(prefix);
   if (!earlier) return std::nullopt;
-  messages.Show(message + ShownText(facts.name) + " at " + ShownText(facts.path));
+  if (messages != nullptr) {
+    messages->Show(message + ShownText(facts.name) + " at " + ShownText(facts.path));
+  }
   return std::string(*earlier);
 }
 
 }  // namespace
 
 void DuplicateWarnings::Check(ReportEntry& entry, const AuditOptions& options,
-                              platform::MessageDialog& messages) const {
+                              platform::MessageDialog* messages) const {
   if (entry.info.target.empty()) return;  // "TARGET:   " alone would match every entry
   if (options.warn_duplicate_targets) {
     entry.duplicate_target_of = Hit(index_, ShownTarget(entry.info),
