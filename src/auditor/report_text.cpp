@@ -6,8 +6,9 @@ namespace varnlink::auditor {
 namespace {
 
 using platform::AppendUtf8;
+using platform::NextCodePoint;
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kReplacement = platform::kReplacementCharacter;
 
 bool IsControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
 
@@ -18,47 +19,6 @@ bool IsControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
 bool IsLayoutControl(char32_t cp) {
   return cp == 0x2028 || cp == 0x2029 || (cp >= 0x202A && cp <= 0x202E) ||
          (cp >= 0x2066 && cp <= 0x2069);
-}
-
-// Decodes one UTF-8 sequence at text[i]; advances i. Invalid or overlong
-// sequences and surrogates decode as U+FFFD, consuming one byte.
-char32_t NextCodePoint(std::string_view text, std::size_t& i) {
-  const auto b0 = static_cast<unsigned char>(text[i]);
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  }
-  std::size_t length = 0;
-  char32_t cp = 0;
-  char32_t minimum = 0;
-  if ((b0 & 0xE0) == 0xC0) {
-    length = 2, cp = b0 & 0x1F, minimum = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    length = 3, cp = b0 & 0x0F, minimum = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    length = 4, cp = b0 & 0x07, minimum = 0x10000;
-  } else {
-    ++i;
-    return kReplacement;
-  }
-  if (text.size() - i < length) {
-    ++i;
-    return kReplacement;
-  }
-  for (std::size_t k = 1; k < length; ++k) {
-    const auto b = static_cast<unsigned char>(text[i + k]);
-    if ((b & 0xC0) != 0x80) {
-      ++i;
-      return kReplacement;
-    }
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return kReplacement;
-  }
-  i += length;
-  return cp;
 }
 
 }  // namespace

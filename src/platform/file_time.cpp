@@ -1,6 +1,7 @@
 #include "platform/file_time.h"
 
-#include <cstdio>
+#include <array>
+#include <charconv>
 
 namespace varnlink::platform {
 namespace {
@@ -40,11 +41,29 @@ LocalTime UtcFields(FileTime time) {
 }
 
 std::string IsoUtcText(FileTime time) {
-  const LocalTime t = UtcFields(time);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day,
-                t.hour, t.minute, t.second);
+  std::string text;
+  AppendIsoUtc(text, time);
   return text;
+}
+
+void AppendIsoUtc(std::string& out, FileTime time) {
+  const LocalTime t = UtcFields(time);
+  // Without a format string: a record may hold six times. The year has four
+  // or five digits (1601 to 60056).
+  std::array<char, 8> year{};
+  const auto end = std::to_chars(year.data(), year.data() + year.size(), t.year).ptr;
+  out.append(year.data(), end);
+  const auto two = [&out](char before, int value) {
+    out += before;
+    out += static_cast<char>('0' + value / 10);
+    out += static_cast<char>('0' + value % 10);
+  };
+  two('-', t.month);
+  two('-', t.day);
+  two('T', t.hour);
+  two(':', t.minute);
+  two(':', t.second);
+  out += 'Z';
 }
 
 }  // namespace varnlink::platform
