@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "auditor/audit_options.h"
 #include "auditor/duplicate_index.h"
 #include "auditor/report_entry.h"
@@ -16,13 +18,13 @@ class DuplicateWarnings {
  public:
   // Runs the checks the options ask for on `entry`, before it is reported.
   // `messages` may be null: the hits are then only marked.
-  void Check(ReportEntry& entry, const AuditOptions& options,
-             platform::MessageDialog* messages) const;
+  void Check(ReportEntry& entry, const AuditOptions& options, platform::MessageDialog* messages);
   // Remembers a reported entry for the checks of later ones.
   void Add(const ReportEntry& entry);
 
  private:
   DuplicateIndex index_;
+  std::string line_;  // a TARGET line's text, made once per check and per entry added
 };
 
 }  // namespace varnlink::auditor

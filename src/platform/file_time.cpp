@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <utility>
 
 namespace varnlink::platform {
 namespace {
@@ -47,23 +48,18 @@ std::string IsoUtcText(FileTime time) {
 }
 
 void AppendIsoUtc(std::string& out, FileTime time) {
+  // Made in place, without a format string: a record may hold six times.
   const LocalTime t = UtcFields(time);
-  // Without a format string: a record may hold six times. The year has four
-  // or five digits (1601 to 60056).
-  std::array<char, 8> year{};
-  const auto end = std::to_chars(year.data(), year.data() + year.size(), t.year).ptr;
-  out.append(year.data(), end);
-  const auto two = [&out](char before, int value) {
-    out += before;
-    out += static_cast<char>('0' + value / 10);
-    out += static_cast<char>('0' + value % 10);
-  };
-  two('-', t.month);
-  two('-', t.day);
-  two('T', t.hour);
-  two(':', t.minute);
-  two(':', t.second);
-  out += 'Z';
+  std::array<char, 24> text{};
+  char* at = std::to_chars(text.data(), text.data() + 6, t.year).ptr;  // 1601 to 60056
+  for (const auto& [separator, value] :
+       {std::pair{'-', t.month}, {'-', t.day}, {'T', t.hour}, {':', t.minute}, {':', t.second}}) {
+    *at++ = separator;
+    *at++ = static_cast<char>('0' + value / 10);
+    *at++ = static_cast<char>('0' + value % 10);
+  }
+  *at++ = 'Z';
+  out.append(text.data(), at);
 }
 
 }  // namespace varnlink::platform
