@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   // with EPIPE, which ends the run quietly, instead of a signal that would
   // lose what stderr holds. Set here whatever disposition was inherited.
   std::signal(SIGPIPE, SIG_IGN);
-  const varnlink::platform::LinuxFileServices files;
+  const varnlink::platform::LinuxFileServices files(/*keep_folder_open=*/true);
   const varnlink::platform::LinuxFolderListing folders;
   return varnlink::app::cli::Main(std::vector<std::string>(argv + 1, argv + argc), files, folders,
                              std::cout, std::cerr);
