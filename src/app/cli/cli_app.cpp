@@ -63,12 +63,17 @@ class LineMessageDialog : public platform::MessageDialog {
  public:
   LineMessageDialog(std::ostream& err, const Output& output) : err_(err), output_(output) {}
   void Show(const std::string& text) override {
-    if (!output_.ReaderGone()) err_ << auditor::ShownText(text) << '\n';
+    if (output_.ReaderGone()) return;
+    line_.clear();
+    auditor::AppendShownText(line_, text);
+    line_ += '\n';
+    err_ << line_;
   }
 
  private:
   std::ostream& err_;
   const Output& output_;
+  std::string line_;
 };
 
 // The text report, entry by entry as each is made.

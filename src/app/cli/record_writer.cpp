@@ -10,18 +10,12 @@ namespace {
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // Appends `text` as valid UTF-8, each byte that begins no valid sequence as
-// U+FFFD, and each ASCII character for which `special` holds through
-// `escape`. Runs of plain characters are copied whole: most text is plain.
-template <typename Special, typename Escape>
-void AppendText(std::string& out, std::string_view text, Special special, Escape escape) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    std::size_t plain = i;
-    while (plain < text.size()) {
-      const auto c = static_cast<unsigned char>(text[plain]);
-      if (c >= 0x80 || special(c)) break;
-      ++plain;
-    }
+// U+FFFD, and passes each ASCII character that is not printable, and the
+// stops, to `escape`. Runs of printable characters are copied whole.
+template <typename Escape>
+void AppendText(std::string& out, std::string_view text, char stop_a, char stop_b, Escape escape) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t plain = platform::PlainRunEnd(text, i, stop_a, stop_b);
     out.append(text.data() + i, plain - i);
     i = plain;
     if (i == text.size()) break;
@@ -37,40 +31,52 @@ void AppendText(std::string& out, std::string_view text, Special special, Escape
 
 void AppendJsonString(std::string& out, std::string_view text) {
   out += '"';
-  AppendText(
-      out, text, [](unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; },
-      [](std::string& o, unsigned char c) {
-        switch (c) {
-          case '"': o += "\\\""; return;
-          case '\\': o += "\\\\"; return;
-          case '\n': o += "\\n"; return;
-          case '\r': o += "\\r"; return;
-          case '\t': o += "\\t"; return;
-          case '\b': o += "\\b"; return;
-          case '\f': o += "\\f"; return;
-          default: {
-            constexpr std::string_view kHex = "0123456789abcdef";
-            o += "\\u00";
-            o += kHex[c >> 4];
-            o += kHex[c & 0xF];
-          }
-        }
-      });
+  AppendText(out, text, '"', '\\', [](std::string& o, unsigned char c) {
+    switch (c) {
+      case '"': o += "\\\""; return;
+      case '\\': o += "\\\\"; return;
+      case '\n': o += "\\n"; return;
+      case '\r': o += "\\r"; return;
+      case '\t': o += "\\t"; return;
+      case '\b': o += "\\b"; return;
+      case '\f': o += "\\f"; return;
+      default: {
+        constexpr std::string_view kHex = "0123456789abcdef";
+        o += "\\u00";
+        o += kHex[c >> 4];
+        o += kHex[c & 0xF];
+      }
+    }
+  });
   out += '"';
 }
 
 // A field of RFC 4180: quoted when it holds a quote, comma or line end, its
 // quotes doubled. For Excel, a value that begins like a formula gets a "'"
 // before it, which Excel shows as text.
+bool NeedsQuotes(std::string_view text) {
+  for (std::size_t i = platform::PlainRunEnd(text, 0, '"', ','); i < text.size();
+       i = platform::PlainRunEnd(text, i + 1, '"', ',')) {
+    const char c = text[i];
+    if (c == '"' || c == ',' || c == '\r' || c == '\n') return true;
+  }
+  return false;
+}
+
 void AppendCsvText(std::string& out, std::string_view text, bool for_excel) {
-  const bool quoted = text.find_first_of("\",\r\n") != std::string_view::npos;
+  const bool quoted = NeedsQuotes(text);
   if (quoted) out += '"';
   if (for_excel && !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
     out += '\'';
   }
-  AppendText(
-      out, text, [](unsigned char c) { return c == '"'; },
-      [](std::string& o, unsigned char) { o += "\"\""; });
+  // Control characters stand as they are: quoting is all CSV needs.
+  AppendText(out, text, '"', '"', [](std::string& o, unsigned char c) {
+    if (c == '"') {
+      o += "\"\"";
+    } else {
+      o += static_cast<char>(c);
+    }
+  });
   if (quoted) out += '"';
 }
 
@@ -79,6 +85,33 @@ void AppendNumber(std::string& out, std::uint64_t value) {
   const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
   out.append(digits, end);
 }
+
+// Writes one value as JSON.
+struct JsonValue {
+  std::string& out;
+  void operator()(std::monostate) const { out += "null"; }
+  void operator()(bool flag) const { out += flag ? "true" : "false"; }
+  void operator()(std::uint64_t number) const { AppendNumber(out, number); }
+  void operator()(std::string_view text) const { AppendJsonString(out, text); }
+  void operator()(const std::string& text) const { AppendJsonString(out, text); }
+  void operator()(platform::FileTime time) const {
+    out += '"';
+    platform::AppendIsoUtc(out, time);
+    out += '"';
+  }
+};
+
+// Writes one value as a CSV field; null is an empty field.
+struct CsvValue {
+  std::string& out;
+  bool for_excel;
+  void operator()(std::monostate) const {}
+  void operator()(bool flag) const { out += flag ? "true" : "false"; }
+  void operator()(std::uint64_t number) const { AppendNumber(out, number); }
+  void operator()(std::string_view text) const { AppendCsvText(out, text, for_excel); }
+  void operator()(const std::string& text) const { AppendCsvText(out, text, for_excel); }
+  void operator()(platform::FileTime time) const { platform::AppendIsoUtc(out, time); }
+};
 
 }  // namespace
 
@@ -115,44 +148,18 @@ void RecordWriter::AppendJson(std::string& out, const Record& record) const {
   const auto fields = RecordFields();
   for (std::size_t i = 0; i < fields.size(); ++i) {
     out += json_keys_[i];
-    const FieldValue value = ValueOf(fields[i], record);
-    if (const auto* text = std::get_if<std::string_view>(&value)) {
-      AppendJsonString(out, *text);
-    } else if (const auto* owned = std::get_if<std::string>(&value)) {
-      AppendJsonString(out, *owned);
-    } else if (const auto* flag = std::get_if<bool>(&value)) {
-      out += *flag ? "true" : "false";
-    } else if (const auto* number = std::get_if<std::uint64_t>(&value)) {
-      AppendNumber(out, *number);
-    } else if (const auto* time = std::get_if<platform::FileTime>(&value)) {
-      out += '"';
-      platform::AppendIsoUtc(out, *time);
-      out += '"';
-    } else {
-      out += "null";
-    }
+    std::visit(JsonValue{out}, ValueOf(fields[i], record));
   }
   out += "}\n";
 }
 
 void RecordWriter::AppendCsv(std::string& out, const Record& record) const {
-  const bool for_excel = format_ == RecordFormat::kCsvForExcel;
+  const CsvValue write{out, format_ == RecordFormat::kCsvForExcel};
   bool first = true;
   for (const RecordField& field : RecordFields()) {
     if (!first) out += ',';
     first = false;
-    const FieldValue value = ValueOf(field, record);
-    if (const auto* text = std::get_if<std::string_view>(&value)) {
-      AppendCsvText(out, *text, for_excel);
-    } else if (const auto* owned = std::get_if<std::string>(&value)) {
-      AppendCsvText(out, *owned, for_excel);
-    } else if (const auto* flag = std::get_if<bool>(&value)) {
-      out += *flag ? "true" : "false";
-    } else if (const auto* number = std::get_if<std::uint64_t>(&value)) {
-      AppendNumber(out, *number);
-    } else if (const auto* time = std::get_if<platform::FileTime>(&value)) {
-      platform::AppendIsoUtc(out, *time);
-    }
+    std::visit(write, ValueOf(field, record));
   }
   out += "\r\n";
 }

@@ -65,7 +65,7 @@ const TextCase kTextCases[] = {
     {"plain text and backslashes", R"(/p C:\a b)", R"("/p C:\\a b")", R"(/p C:\a b)", ""},
     {"quotes and commas", R"(say "hi", go)", R"("say \"hi\", go")", R"("say ""hi"", go")", ""},
     {"line ends", "a\r\nb", R"("a\r\nb")", "\"a\r\nb\"", ""},
-    {"other control characters", "\x01\x1f\x7f", R"("\u0001\u001f)" "\x7f\"", "\x01\x1f\x7f", ""},
+    {"other control characters", "\x01\x1f\x7f", R"("\u0001\u001f\u007f")", "\x01\x1f\x7f", ""},
     {"text that is not UTF-8: U+FFFD per byte", "\xff\xc3(\xed\xa0\x80",
      "\"\xEF\xBF\xBD\xEF\xBF\xBD(\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\"",
      "\xEF\xBF\xBD\xEF\xBF\xBD(\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", ""},
