@@ -66,10 +66,13 @@ class AuditRun::Shortcuts {
     }
     if (!entry) return;
     ++result.count;
-    duplicates_.Check(*entry, request_.options,
-                      request_.announce_duplicates ? &run_.messages_ : nullptr);
+    const auditor::AuditOptions& options = request_.options;
+    // Without the checks there is nothing to remember: a run's memory then
+    // does not grow with the shortcuts it audits.
+    const bool checks = options.warn_duplicate_targets || options.warn_duplicate_arguments;
+    if (checks) duplicates_.Check(*entry, options, request_.announce_duplicates ? &run_.messages_ : nullptr);
     sink_.Add(*entry);
-    duplicates_.Add(*entry);
+    if (checks) duplicates_.Add(*entry);
   }
 
   AuditResult result;
