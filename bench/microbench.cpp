@@ -108,7 +108,8 @@ ReportEntry SampleEntry() {
   entry.facts.name = "00065 08 - Power Options";
   entry.facts.size = 1234;
   entry.facts.attributes = 32;
-  const varnlink::platform::FileTime t{varnlink::platform::kTicksTo1970 + 1'796'733'240ULL * 10'000'000ULL};
+  const varnlink::platform::FileTime t{varnlink::platform::kTicksTo1970 +
+                                       1'796'733'240ULL * 10'000'000ULL};
   entry.facts.times = varnlink::platform::FileTimes{t, t, t};
   entry.info.genuine = true;
   entry.info.target = "C:\\Windows\\System32\\control.exe";
@@ -116,7 +117,8 @@ ReportEntry SampleEntry() {
   entry.info.arguments = "/name Microsoft.PowerOptions";
   entry.info.start_in = "C:\\Windows\\system32";
   entry.info.icon_location = "%SystemRoot%\\system32\\powercpl.dll";
-  entry.info.description = "Conserve energy or maximize performance by choosing how your computer manages power.";
+  entry.info.description =
+      "Conserve energy or maximize performance by choosing how your computer manages power.";
   entry.info.run = varnlink::auditor::RunMode::kNormal;
   entry.info.target_created = entry.info.target_modified = entry.info.target_accessed = t;
   entry.duplicate_target_of = "/data/part000/00001 Control Panel.lnk";

@@ -70,7 +70,9 @@ class AuditRun::Shortcuts {
     // Without the checks there is nothing to remember: a run's memory then
     // does not grow with the shortcuts it audits.
     const bool checks = options.warn_duplicate_targets || options.warn_duplicate_arguments;
-    if (checks) duplicates_.Check(*entry, options, request_.announce_duplicates ? &run_.messages_ : nullptr);
+    if (checks) {
+      duplicates_.Check(*entry, options, request_.announce_duplicates ? &run_.messages_ : nullptr);
+    }
     sink_.Add(*entry);
     if (checks) duplicates_.Add(*entry);
   }
@@ -117,11 +119,11 @@ AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
       // Every shortcut is found before any is audited, so that a run too
       // large is refused before it has begun.
       std::vector<std::string> paths;
-      const bool whole = walk.Walk(folder, request.options.search_subfolders,
-                                   [&](const std::string& path) {
-                                     paths.push_back(path);
-                                     return paths.size() <= *request.limit;
-                                   });
+      const bool whole =
+          walk.Walk(folder, request.options.search_subfolders, [&](const std::string& path) {
+            paths.push_back(path);
+            return paths.size() <= *request.limit;
+          });
       if (!whole) {
         throw RunTooLarge(folder + ": more than " + std::to_string(*request.limit) +
                               " shortcuts found, more than one run can audit; nothing was audited.",
@@ -142,7 +144,9 @@ AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
 void AuditRun::ReportPassedOver(const std::vector<FolderWalk::NotSearched>& not_searched) {
   if (!not_searched.empty()) {
     std::vector<std::string> named;
-    for (const auto& folder : not_searched) named.push_back(folder.folder + " (" + folder.reason + ")");
+    for (const auto& folder : not_searched) {
+      named.push_back(folder.folder + " (" + folder.reason + ")");
+    }
     messages_.Show(auditor::ShownText(
         (named.size() == 1 ? "1 folder could not be searched and was passed over: "
                            : std::to_string(named.size()) +

@@ -37,8 +37,8 @@ void DuplicateWarnings::Check(ReportEntry& entry, const AuditOptions& options,
                                     "Duplicate Target in Shortcut ", entry.facts, messages);
   }
   if (entry.info.arguments && options.warn_duplicate_arguments) {
-    entry.duplicate_arguments_of = Hit(index_, line_, "Duplicate Target and Parameter String in Shortcut ",
-                                       entry.facts, messages);
+    entry.duplicate_arguments_of = Hit(
+        index_, line_, "Duplicate Target and Parameter String in Shortcut ", entry.facts, messages);
   }
 }
 

@@ -1,6 +1,5 @@
 #include "platform/utf8.h"
 
-
 namespace varnlink::platform {
 
 char32_t NextCodePoint(std::string_view text, std::size_t& i) {

@@ -57,7 +57,7 @@ inline void AppendUtf8(std::string& out, char32_t code_point) {
   while (text.size() - i >= 8) {
     std::uint64_t w;
     std::memcpy(&w, text.data() + i, 8);
-    const std::uint64_t special = w                           // not ASCII
+    const std::uint64_t special = w                            // not ASCII
                                   | ((w - kOnes * 0x20) & ~w)  // below U+0020
                                   | (w + kOnes)                // U+007F
                                   | zero_bytes(w ^ stop(stop_a)) | zero_bytes(w ^ stop(stop_b));
@@ -70,7 +70,6 @@ inline void AppendUtf8(std::string& out, char32_t code_point) {
   }
   return i;
 }
-
 
 // U+FFFD, which stands for text that is not valid.
 inline constexpr char32_t kReplacementCharacter = 0xFFFD;

@@ -22,7 +22,8 @@ class AuditRunTest : public test_support::AuditTest {
     folders.AddFile(folder, name);
     AddLink(folder + name, LocalLink("C:\\" + name + ".EXE"));
   }
-  AuditResult Walk(std::optional<std::size_t> limit = kMaxShortcutsPerRun, bool keep_going = false) {
+  AuditResult Walk(std::optional<std::size_t> limit = kMaxShortcutsPerRun,
+                   bool keep_going = false) {
     sink = test_support::CollectingSink{};
     return AuditRun(files, folders, messages)
         .Run({"C:\\R", {}, options, limit, keep_going, !keep_going}, sink);
@@ -63,12 +64,14 @@ TEST_F(AuditRunTest, ARunThatKeepsGoingHandsOnWhatItCannotAuditInItsPlace) {
   AddTroubles();
   AddLink("C:\\R\\z.lnk", LocalLink("C:\\a.lnk.EXE"));  // a duplicate of a.lnk's target
   options.warn_duplicate_targets = true;
-  for (const std::optional<std::size_t> limit : {std::optional<std::size_t>{}, std::optional<std::size_t>{4}}) {
+  for (const std::optional<std::size_t> limit :
+       {std::optional<std::size_t>{}, std::optional<std::size_t>{4}}) {
     messages.shown.clear();
     const AuditResult result = Walk(limit, true);
     EXPECT_EQ(result.count, 2u);
     EXPECT_EQ(result.failed, 2u);
-    EXPECT_EQ(sink.handed, (Paths{"C:\\R\\a.lnk", "C:\\R\\gone.lnk", "C:\\R\\short.lnk", "C:\\R\\z.lnk"}));
+    EXPECT_EQ(sink.handed,
+              (Paths{"C:\\R\\a.lnk", "C:\\R\\gone.lnk", "C:\\R\\short.lnk", "C:\\R\\z.lnk"}));
     ASSERT_EQ(sink.failures.size(), 2u);
     EXPECT_EQ(sink.failures[0].name, "gone");
     EXPECT_EQ(sink.failures[0].cause, "cannot open the shortcut: it does not exist");
@@ -76,7 +79,8 @@ TEST_F(AuditRunTest, ARunThatKeepsGoingHandsOnWhatItCannotAuditInItsPlace) {
     ASSERT_EQ(sink.entries.size(), 2u);
     EXPECT_EQ(sink.entries[1].duplicate_target_of, "C:\\R\\a.lnk");
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].rfind("1 folder could not be searched", 0), 0u) << messages.shown[0];
+    EXPECT_EQ(messages.shown[0].rfind("1 folder could not be searched", 0), 0u)
+        << messages.shown[0];
   }
 }
 

@@ -136,7 +136,8 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
   if (command.csv_for_excel && format && *format != OutputFormat::kCsv) {
     return {std::nullopt, "--csv-excel goes with --format csv only"};
   }
-  command.format = command.csv_for_excel ? OutputFormat::kCsv : format.value_or(OutputFormat::kText);
+  command.format =
+      command.csv_for_excel ? OutputFormat::kCsv : format.value_or(OutputFormat::kText);
   command.options.target_filter = exe       ? auditor::TargetFilter::kExe
                                  : non_exe ? auditor::TargetFilter::kNonExe
                                            : auditor::TargetFilter::kAll;

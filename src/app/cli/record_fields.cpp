@@ -12,12 +12,18 @@ using auditor::ReportEntry;
 
 std::string_view TargetSourceName(auditor::TargetSource source) {
   switch (source) {
-    case auditor::TargetSource::kNone: return "none";
-    case auditor::TargetSource::kLinkInfo: return "link_info";
-    case auditor::TargetSource::kEnvironment: return "environment";
-    case auditor::TargetSource::kIdList: return "id_list";
-    case auditor::TargetSource::kAppId: return "app_id";
-    case auditor::TargetSource::kByteRules: return "byte_rules";
+    case auditor::TargetSource::kNone:
+      return "none";
+    case auditor::TargetSource::kLinkInfo:
+      return "link_info";
+    case auditor::TargetSource::kEnvironment:
+      return "environment";
+    case auditor::TargetSource::kIdList:
+      return "id_list";
+    case auditor::TargetSource::kAppId:
+      return "app_id";
+    case auditor::TargetSource::kByteRules:
+      return "byte_rules";
   }
   return "none";
 }
@@ -35,18 +41,21 @@ FieldValue FileTimeOf(const ReportEntry& e, platform::FileTime platform::FileTim
 }
 
 const std::array kFields = {
-    RecordField{"path", [](const ReportEntry& e) -> FieldValue { return std::string_view(e.facts.path); },
-                [](const audit::FailedShortcut& f) -> FieldValue { return std::string_view(f.path); }},
-    RecordField{"name", [](const ReportEntry& e) -> FieldValue { return std::string_view(e.facts.name); },
-                [](const audit::FailedShortcut& f) -> FieldValue { return std::string_view(f.name); }},
+    RecordField{
+        "path", [](const ReportEntry& e) -> FieldValue { return std::string_view(e.facts.path); },
+        [](const audit::FailedShortcut& f) -> FieldValue { return std::string_view(f.path); }},
+    RecordField{
+        "name", [](const ReportEntry& e) -> FieldValue { return std::string_view(e.facts.name); },
+        [](const audit::FailedShortcut& f) -> FieldValue { return std::string_view(f.name); }},
     RecordField{"genuine", [](const ReportEntry& e) -> FieldValue { return e.info.genuine; }},
     RecordField{"target",
                 [](const ReportEntry& e) -> FieldValue {
                   if (e.info.target_source == auditor::TargetSource::kNone) return {};
                   return std::string_view(e.info.target);
                 }},
-    RecordField{"target_source",
-                [](const ReportEntry& e) -> FieldValue { return TargetSourceName(e.info.target_source); }},
+    RecordField{
+        "target_source",
+        [](const ReportEntry& e) -> FieldValue { return TargetSourceName(e.info.target_source); }},
     RecordField{"arguments", [](const ReportEntry& e) { return Text(e.info.arguments); }},
     RecordField{"start_in", [](const ReportEntry& e) { return Text(e.info.start_in); }},
     RecordField{"icon_location", [](const ReportEntry& e) { return Text(e.info.icon_location); }},
@@ -63,21 +72,35 @@ const std::array kFields = {
                 }},
     RecordField{"size", [](const ReportEntry& e) -> FieldValue { return e.facts.size; }},
     RecordField{"read_only",
-                [](const ReportEntry& e) -> FieldValue { return (e.facts.attributes & platform::kReadOnly) != 0; }},
+                [](const ReportEntry& e) -> FieldValue {
+                  return (e.facts.attributes & platform::kReadOnly) != 0;
+                }},
     RecordField{"hidden",
-                [](const ReportEntry& e) -> FieldValue { return (e.facts.attributes & platform::kHidden) != 0; }},
+                [](const ReportEntry& e) -> FieldValue {
+                  return (e.facts.attributes & platform::kHidden) != 0;
+                }},
     RecordField{"archive",
-                [](const ReportEntry& e) -> FieldValue { return (e.facts.attributes & platform::kArchive) != 0; }},
-    RecordField{"created", [](const ReportEntry& e) { return FileTimeOf(e, &platform::FileTimes::created); }},
-    RecordField{"modified", [](const ReportEntry& e) { return FileTimeOf(e, &platform::FileTimes::modified); }},
-    RecordField{"accessed", [](const ReportEntry& e) { return FileTimeOf(e, &platform::FileTimes::accessed); }},
+                [](const ReportEntry& e) -> FieldValue {
+                  return (e.facts.attributes & platform::kArchive) != 0;
+                }},
+    RecordField{"created",
+                [](const ReportEntry& e) { return FileTimeOf(e, &platform::FileTimes::created); }},
+    RecordField{"modified",
+                [](const ReportEntry& e) { return FileTimeOf(e, &platform::FileTimes::modified); }},
+    RecordField{"accessed",
+                [](const ReportEntry& e) { return FileTimeOf(e, &platform::FileTimes::accessed); }},
     RecordField{"target_created", [](const ReportEntry& e) { return Time(e.info.target_created); }},
-    RecordField{"target_modified", [](const ReportEntry& e) { return Time(e.info.target_modified); }},
-    RecordField{"target_accessed", [](const ReportEntry& e) { return Time(e.info.target_accessed); }},
-    RecordField{"duplicate_target_of", [](const ReportEntry& e) { return Text(e.duplicate_target_of); }},
-    RecordField{"duplicate_arguments_of", [](const ReportEntry& e) { return Text(e.duplicate_arguments_of); }},
-    RecordField{"error", [](const ReportEntry&) { return FieldValue{}; },
-                [](const audit::FailedShortcut& f) -> FieldValue { return std::string_view(f.cause); }},
+    RecordField{"target_modified",
+                [](const ReportEntry& e) { return Time(e.info.target_modified); }},
+    RecordField{"target_accessed",
+                [](const ReportEntry& e) { return Time(e.info.target_accessed); }},
+    RecordField{"duplicate_target_of",
+                [](const ReportEntry& e) { return Text(e.duplicate_target_of); }},
+    RecordField{"duplicate_arguments_of",
+                [](const ReportEntry& e) { return Text(e.duplicate_arguments_of); }},
+    RecordField{
+        "error", [](const ReportEntry&) { return FieldValue{}; },
+        [](const audit::FailedShortcut& f) -> FieldValue { return std::string_view(f.cause); }},
 };
 
 }  // namespace
@@ -86,7 +109,8 @@ std::span<const RecordField> RecordFields() { return kFields; }
 
 FieldValue ValueOf(const RecordField& field, const Record& record) {
   if (record.entry != nullptr) return field.of_entry(*record.entry);
-  if (record.failure != nullptr && field.of_failure != nullptr) return field.of_failure(*record.failure);
+  if (record.failure != nullptr && field.of_failure != nullptr)
+    return field.of_failure(*record.failure);
   return {};
 }
 

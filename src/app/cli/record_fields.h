@@ -22,8 +22,8 @@ struct Record {
 // A field's value: null, a boolean, a number, text (UTF-8 as the shortcut
 // holds it, unmasked; a writer replaces what is not valid UTF-8), or an
 // instant (written in UTC). Text views stay valid while the record does.
-using FieldValue =
-    std::variant<std::monostate, bool, std::uint64_t, std::string_view, std::string, platform::FileTime>;
+using FieldValue = std::variant<std::monostate, bool, std::uint64_t, std::string_view, std::string,
+                                platform::FileTime>;
 
 // One field of the record: its name and how to take its value.
 struct RecordField {

@@ -33,13 +33,27 @@ void AppendJsonString(std::string& out, std::string_view text) {
   out += '"';
   AppendText(out, text, '"', '\\', [](std::string& o, unsigned char c) {
     switch (c) {
-      case '"': o += "\\\""; return;
-      case '\\': o += "\\\\"; return;
-      case '\n': o += "\\n"; return;
-      case '\r': o += "\\r"; return;
-      case '\t': o += "\\t"; return;
-      case '\b': o += "\\b"; return;
-      case '\f': o += "\\f"; return;
+      case '"':
+        o += "\\\"";
+        return;
+      case '\\':
+        o += "\\\\";
+        return;
+      case '\n':
+        o += "\\n";
+        return;
+      case '\r':
+        o += "\\r";
+        return;
+      case '\t':
+        o += "\\t";
+        return;
+      case '\b':
+        o += "\\b";
+        return;
+      case '\f':
+        o += "\\f";
+        return;
       default: {
         constexpr std::string_view kHex = "0123456789abcdef";
         o += "\\u00";
@@ -66,7 +80,8 @@ bool NeedsQuotes(std::string_view text) {
 void AppendCsvText(std::string& out, std::string_view text, bool for_excel) {
   const bool quoted = NeedsQuotes(text);
   if (quoted) out += '"';
-  if (for_excel && !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
+  if (for_excel && !text.empty() &&
+      std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos) {
     out += '\'';
   }
   // Control characters stand as they are: quoting is all CSV needs.

@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-
 #include <nlohmann/json.hpp>
 
 #include "platform/linux/linux_file_services.h"
@@ -264,7 +263,8 @@ TEST_F(CliOnDisk, AFolderBeyondTheLimitIsRefusedInTextAndStreamedAsRecords) {
   EXPECT_EQ(text.exit_code, 1);
   EXPECT_EQ(text.out, "");
   EXPECT_EQ(LinesOf(text.err),
-            Lines{"varnlink-cli: " + dir + "/: more than 32767 shortcuts found, more than one run "
+            Lines{"varnlink-cli: " + dir +
+                  "/: more than 32767 shortcuts found, more than one run "
                   "can audit; nothing was audited. Choose a smaller folder or select the shortcuts "
                   "to audit, or use --format jsonl or --format csv."});
 
@@ -390,19 +390,26 @@ TEST_P(CliUsage, AnswersHelpVersionAndBadUsage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliUsage,
-    ::testing::Values(UsageCase{{"--help"}, 0, "usage: varnlink-cli [OPTIONS] FOLDER [NAME...]\n", ""},
-                      UsageCase{{"--version"}, 0, "varnlink-cli 1.0", ""},
-                      UsageCase{{}, 2, "", "varnlink-cli: no FOLDER given\n"},
-                      UsageCase{{"--recursive", "."}, 2, "", "varnlink-cli: unknown option --recursive\n"},
-                      UsageCase{{"--exe", "--non-exe", "."}, 2, "",
-                                "varnlink-cli: --exe and --non-exe exclude each other\n"},
-                      UsageCase{{""}, 2, "", "varnlink-cli: FOLDER is empty\n"},
-                      UsageCase{{"--format", "xml", "."}, 2, "",
-                                "varnlink-cli: unknown format 'xml': text, jsonl or csv\n"},
-                      UsageCase{{".", "--format"}, 2, "", "varnlink-cli: --format needs a FORMAT"},
-                      UsageCase{{"--csv-excel", "--format=jsonl", "."}, 2, "",
-                                "varnlink-cli: --csv-excel goes with --format csv only\n"},
-                      UsageCase{{"--", "--exe"}, 1, "", "varnlink-cli: --exe: cannot open folder"}));
+    ::testing::Values(
+        UsageCase{{"--help"}, 0, "usage: varnlink-cli [OPTIONS] FOLDER [NAME...]\n", ""},
+        UsageCase{{"--version"}, 0, "varnlink-cli 1.0", ""},
+        UsageCase{{}, 2, "", "varnlink-cli: no FOLDER given\n"},
+        UsageCase{{"--recursive", "."}, 2, "", "varnlink-cli: unknown option --recursive\n"},
+        UsageCase{{"--exe", "--non-exe", "."},
+                  2,
+                  "",
+                  "varnlink-cli: --exe and --non-exe exclude each other\n"},
+        UsageCase{{""}, 2, "", "varnlink-cli: FOLDER is empty\n"},
+        UsageCase{{"--format", "xml", "."},
+                  2,
+                  "",
+                  "varnlink-cli: unknown format 'xml': text, jsonl or csv\n"},
+        UsageCase{{".", "--format"}, 2, "", "varnlink-cli: --format needs a FORMAT"},
+        UsageCase{{"--csv-excel", "--format=jsonl", "."},
+                  2,
+                  "",
+                  "varnlink-cli: --csv-excel goes with --format csv only\n"},
+        UsageCase{{"--", "--exe"}, 1, "", "varnlink-cli: --exe: cannot open folder"}));
 
 TEST(Cli, AuditsTheExamples) {
   const Outcome run = RunCli({"--warn-duplicates", "--warn-duplicate-arguments", "examples"},

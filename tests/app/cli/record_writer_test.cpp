@@ -25,14 +25,18 @@ std::string RecordOf(RecordFormat format, const std::optional<std::string>& argu
   return out;
 }
 
-std::string JsonWithArguments(const std::string& value, const std::string& target_created = "null") {
+std::string JsonWithArguments(const std::string& value,
+                              const std::string& target_created = "null") {
   return R"({"path":"C:\\L\\x.lnk","name":"x","genuine":false,"target":null,"target_source":"none",)"
-         R"("arguments":)" + value +
+         R"("arguments":)" +
+         value +
          R"(,"start_in":null,"icon_location":null,"description":null,"hot_key":null,"run":null,)"
          R"("size":0,"read_only":false,"hidden":false,"archive":false,"created":null,"modified":null,)"
-         R"("accessed":null,"target_created":)" + target_created +
+         R"("accessed":null,"target_created":)" +
+         target_created +
          R"(,"target_modified":null,"target_accessed":null,"duplicate_target_of":null,)"
-         R"("duplicate_arguments_of":null,"error":null})" "\n";
+         R"("duplicate_arguments_of":null,"error":null})"
+         "\n";
 }
 
 std::string CsvWithArguments(const std::string& value) {
@@ -101,20 +105,23 @@ TEST(RecordTimes, AreIsoUtcFromTheFirstToTheLastTick) {
 }
 
 TEST(RecordWriter, AShortcutThatCouldNotBeAuditedHoldsOnlyItsPathNameAndError) {
-  const audit::FailedShortcut failed{"C:\\L\\a,b.lnk", "a,b", "not a shortcut: the file is only 10 bytes long"};
+  const audit::FailedShortcut failed{"C:\\L\\a,b.lnk", "a,b",
+                                     "not a shortcut: the file is only 10 bytes long"};
   std::string json_expected = "{";
   std::string csv_expected;
   std::string header = "\xEF\xBB\xBF";
   for (const RecordField& field : RecordFields()) {
     const std::string name(field.name);
-    const std::string json_value = name == "path"    ? R"("C:\\L\\a,b.lnk")"
-                                   : name == "name"  ? R"("a,b")"
-                                   : name == "error" ? R"("not a shortcut: the file is only 10 bytes long")"
-                                                     : "null";
-    const std::string csv_value = name == "path"    ? R"("C:\L\a,b.lnk")"
-                                  : name == "name"  ? R"("a,b")"
-                                  : name == "error" ? "not a shortcut: the file is only 10 bytes long"
-                                                    : "";
+    const std::string json_value = name == "path"   ? R"("C:\\L\\a,b.lnk")"
+                                   : name == "name" ? R"("a,b")"
+                                   : name == "error"
+                                       ? R"("not a shortcut: the file is only 10 bytes long")"
+                                       : "null";
+    const std::string csv_value = name == "path"   ? R"("C:\L\a,b.lnk")"
+                                  : name == "name" ? R"("a,b")"
+                                  : name == "error"
+                                      ? "not a shortcut: the file is only 10 bytes long"
+                                      : "";
     const bool first = &field == RecordFields().data();
     json_expected += (first ? "\"" : ",\"") + name + "\":" + json_value;
     csv_expected += (first ? "" : ",") + csv_value;
