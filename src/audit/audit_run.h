@@ -59,9 +59,10 @@ class RunTooLarge : public platform::Error {
 // One audit run: takes the selected shortcuts of the chosen folder, or walks
 // it (and its sub-folders when the options say so), audits each shortcut in
 // order and hands each entry to the sink as soon as it is made. Duplicate
-// warnings go to the message service the moment they happen. Folders that
-// could not be searched, and walked shortcuts that vanished before they were
-// read, are passed over and named in one message at the end of the run, or
+// warnings go to the message service the moment they happen (unless the
+// request says otherwise). Folders that could not be searched, and walked
+// shortcuts that vanished before they were read (in a run that does not keep
+// going), are passed over and named in one message at the end of the run, or
 // before the failure that ends it. It knows nothing of windows.
 class AuditRun {
  public:

@@ -36,6 +36,10 @@ FieldValue Time(const std::optional<platform::FileTime>& time) {
   return time ? FieldValue{*time} : FieldValue{};
 }
 
+FieldValue Attribute(const ReportEntry& e, platform::Attribute bit) {
+  return FieldValue{(e.facts.attributes & bit) != 0};
+}
+
 FieldValue FileTimeOf(const ReportEntry& e, platform::FileTime platform::FileTimes::*which) {
   return e.facts.times ? FieldValue{(*e.facts.times).*which} : FieldValue{};
 }
@@ -72,17 +76,9 @@ const std::array kFields = {
                 }},
     RecordField{"size", [](const ReportEntry& e) -> FieldValue { return e.facts.size; }},
     RecordField{"read_only",
-                [](const ReportEntry& e) -> FieldValue {
-                  return (e.facts.attributes & platform::kReadOnly) != 0;
-                }},
-    RecordField{"hidden",
-                [](const ReportEntry& e) -> FieldValue {
-                  return (e.facts.attributes & platform::kHidden) != 0;
-                }},
-    RecordField{"archive",
-                [](const ReportEntry& e) -> FieldValue {
-                  return (e.facts.attributes & platform::kArchive) != 0;
-                }},
+                [](const ReportEntry& e) { return Attribute(e, platform::kReadOnly); }},
+    RecordField{"hidden", [](const ReportEntry& e) { return Attribute(e, platform::kHidden); }},
+    RecordField{"archive", [](const ReportEntry& e) { return Attribute(e, platform::kArchive); }},
     RecordField{"created",
                 [](const ReportEntry& e) { return FileTimeOf(e, &platform::FileTimes::created); }},
     RecordField{"modified",

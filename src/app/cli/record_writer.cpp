@@ -65,9 +65,7 @@ void AppendJsonString(std::string& out, std::string_view text) {
   out += '"';
 }
 
-// A field of RFC 4180: quoted when it holds a quote, comma or line end, its
-// quotes doubled. For Excel, a value that begins like a formula gets a "'"
-// before it, which Excel shows as text.
+// Whether a CSV field holds a quote, comma or line end.
 bool NeedsQuotes(std::string_view text) {
   for (std::size_t i = platform::PlainRunEnd(text, 0, '"', ','); i < text.size();
        i = platform::PlainRunEnd(text, i + 1, '"', ',')) {
@@ -77,6 +75,9 @@ bool NeedsQuotes(std::string_view text) {
   return false;
 }
 
+// A field of RFC 4180: quoted when it must be, its quotes doubled. For Excel,
+// a value that begins like a formula gets a "'" before it, which Excel shows
+// as text.
 void AppendCsvText(std::string& out, std::string_view text, bool for_excel) {
   const bool quoted = NeedsQuotes(text);
   if (quoted) out += '"';
