@@ -104,39 +104,5 @@ TEST(RecordTimes, AreIsoUtcFromTheFirstToTheLastTick) {
   }
 }
 
-TEST(RecordWriter, AShortcutThatCouldNotBeAuditedHoldsOnlyItsPathNameAndError) {
-  const audit::FailedShortcut failed{"C:\\L\\a,b.lnk", "a,b",
-                                     "not a shortcut: the file is only 10 bytes long"};
-  std::string json_expected = "{";
-  std::string csv_expected;
-  std::string header = "\xEF\xBB\xBF";
-  for (const RecordField& field : RecordFields()) {
-    const std::string name(field.name);
-    const std::string json_value = name == "path"   ? R"("C:\\L\\a,b.lnk")"
-                                   : name == "name" ? R"("a,b")"
-                                   : name == "error"
-                                       ? R"("not a shortcut: the file is only 10 bytes long")"
-                                       : "null";
-    const std::string csv_value = name == "path"   ? R"("C:\L\a,b.lnk")"
-                                  : name == "name" ? R"("a,b")"
-                                  : name == "error"
-                                      ? "not a shortcut: the file is only 10 bytes long"
-                                      : "";
-    const bool first = &field == RecordFields().data();
-    json_expected += (first ? "\"" : ",\"") + name + "\":" + json_value;
-    csv_expected += (first ? "" : ",") + csv_value;
-    header += (first ? "" : ",") + name;
-  }
-  std::string json;
-  RecordWriter(RecordFormat::kJsonLines).AppendRecord(json, {nullptr, &failed});
-  EXPECT_EQ(json, json_expected + "}\n");
-  std::string csv;
-  RecordWriter(RecordFormat::kCsvForExcel).AppendRecord(csv, {nullptr, &failed});
-  EXPECT_EQ(csv, csv_expected + "\r\n");
-  std::string start;
-  RecordWriter(RecordFormat::kCsvForExcel).AppendStart(start);
-  EXPECT_EQ(start, header + "\r\n");
-}
-
 }  // namespace
 }  // namespace varnlink::app::cli
