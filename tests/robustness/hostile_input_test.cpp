@@ -582,7 +582,9 @@ TEST_P(HostileInput, GivesACorrectReportOrAnErrorNamingTheFile) {
       report = window.model.report;
       messages = window.messages.shown;
     } else {
-      platform::LinuxFileServices files;
+      // As the command line reads files (the window, above, reads them by
+      // their whole paths): looked up by name in their folder, kept open.
+      platform::LinuxFileServices files(/*keep_folder_open=*/true);
       RecordingMessageDialog dialog;
       const SelectionAudit audit = AuditSelection(files, dialog, {subject.path});
       error = audit.error;
