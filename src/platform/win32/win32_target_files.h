@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/target_files.h"
+
+namespace varnlink::platform {
+
+// The missing-target check's view of the running Windows system: its
+// environment, its drives (GetDriveTypeW) and its file system, asked
+// directly with long-path support. No call brings up the system's "insert a
+// disk" box: an empty drive simply fails (SEM_FAILCRITICALERRORS).
+class Win32TargetFiles final : public TargetFiles {
+ public:
+  [[nodiscard]] bool LiveWindows() const override { return true; }
+  [[nodiscard]] char Separator() const override { return '\\'; }
+  // Something Windows will not let us look at (access denied, in use) is there.
+  [[nodiscard]] TargetProbe Look(const std::string& path) const override;
+  [[nodiscard]] std::vector<std::string> Names(const std::string& folder) const override;
+  // By GetFullPathNameW.
+  [[nodiscard]] std::string FullPath(const std::string& path) const override;
+  [[nodiscard]] std::optional<std::string> Variable(const std::string& name) const override;
+  // A removable or optical drive whose medium cannot be read is kNoMedium.
+  [[nodiscard]] DriveKind Drive(char letter) const override;
+  [[nodiscard]] std::optional<std::string> WindowsVolumeOf(const std::string&) const override {
+    return std::nullopt;
+  }
+};
+
+}  // namespace varnlink::platform
