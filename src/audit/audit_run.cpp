@@ -34,20 +34,25 @@ std::string ResultLine(std::size_t count) {
 
 AuditRun::AuditRun(const platform::FileServices& files, const platform::FolderListing& folders,
                    platform::MessageDialog& messages)
-    : files_(files), folders_(folders), messages_(messages) {}
+    : AuditRun(files, folders, messages, platform::SystemTargetFiles()) {}
+
+AuditRun::AuditRun(const platform::FileServices& files, const platform::FolderListing& folders,
+                   platform::MessageDialog& messages, const platform::TargetFiles& targets)
+    : files_(files), folders_(folders), messages_(messages), targets_(targets) {}
 
 AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
   not_searched_.clear();
   vanished_.clear();
+  target_check_.reset();
   AuditResult result;
   try {
     AuditAll(request, PathsToAudit(request), sink, result);
   } catch (...) {
     // What was passed over so far is told before the failure that ends the run.
-    ReportPassedOver();
+    ReportRunEnd();
     throw;
   }
-  ReportPassedOver();
+  ReportRunEnd();
   return result;
 }
 
@@ -80,6 +85,9 @@ void AuditRun::AuditAll(const AuditRequest& request, const std::vector<std::stri
   const auditor::ShortcutAuditor auditor(files_);
   auditor::DuplicateWarnings duplicates;
   const bool walked = request.selected_names.empty();
+  if (request.options.check_targets) {
+    target_check_.emplace(targets_, request.target_check, request.folder);
+  }
   sink.Expect(paths.size());
   for (const std::string& path : paths) {
     std::optional<auditor::ReportEntry> entry;
@@ -95,13 +103,14 @@ void AuditRun::AuditAll(const AuditRequest& request, const std::vector<std::stri
     }
     if (!entry) continue;
     ++result.count;
+    if (target_check_) entry->target_status = target_check_->Check(entry->info, path);
     duplicates.Check(*entry, request.options, messages_);
     sink.Add(*entry);
     duplicates.Add(*entry);
   }
 }
 
-void AuditRun::ReportPassedOver() {
+void AuditRun::ReportRunEnd() {
   if (!not_searched_.empty()) {
     std::vector<std::string> named;
     for (const auto& folder : not_searched_) named.push_back(folder.folder + " (" + folder.reason + ")");
@@ -120,6 +129,10 @@ void AuditRun::ReportPassedOver() {
                    " shortcuts vanished before they could be audited and were passed over: ") +
         NamedList(vanished_)));
     vanished_.clear();
+  }
+  if (target_check_) {
+    messages_.Show(target_check_->Summary());
+    target_check_.reset();
   }
 }
 

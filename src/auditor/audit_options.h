@@ -12,6 +12,7 @@ struct AuditOptions {
   bool search_subfolders = true;           // walk the sub-folders too (no selection)
   bool warn_duplicate_targets = false;     // a target that begins an earlier TARGET line
   bool warn_duplicate_arguments = false;   // the target with its arguments likewise
+  bool check_targets = false;              // look for each reported shortcut's target
 };
 
 }  // namespace varnlink::auditor

@@ -24,7 +24,7 @@ class AuditRunTest : public test_support::AuditTest {
   }
   AuditResult Walk(std::size_t limit = kMaxShortcutsPerRun) {
     sink = test_support::CollectingSink{};
-    return AuditRun(files, folders, messages).Run({"C:\\R", {}, options, limit}, sink);
+    return AuditRun(files, folders, messages).Run({"C:\\R", {}, options, limit, {}}, sink);
   }
 };
 
@@ -57,7 +57,7 @@ TEST_F(AuditRunTest, RefusesMoreThanItsLimitBeforeAuditingAny) {
   options.search_subfolders = false;
   sink = test_support::CollectingSink{};
   try {
-    AuditRun(files, folders, messages).Run({"C:\\R", {"a.lnk", "b.lnk", "c.lnk"}, options, 2}, sink);
+    AuditRun(files, folders, messages).Run({"C:\\R", {"a.lnk", "b.lnk", "c.lnk"}, options, 2, {}}, sink);
     FAIL() << "three selected shortcuts should be refused with a limit of two";
   } catch (const platform::Error& e) {
     EXPECT_EQ(std::string(e.what()).rfind("C:\\R\\: 3 shortcuts selected, more than one run can audit", 0), 0u)
