@@ -49,8 +49,14 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
     if (!folders.IsFolder(folder)) {
       throw platform::Error(folder + ": cannot open folder: it does not exist or is not a folder");
     }
+    for (const auto& [drive, mapped] : command.target_check.drives) {
+      if (!folders.IsFolder(mapped)) {
+        throw platform::Error(mapped + ": cannot look for drive " + drive +
+                              ": in it: it does not exist or is not a folder");
+      }
+    }
     const audit::AuditRequest request{folder, command.names, command.options,
-                                      audit::kMaxShortcutsPerRun};
+                                      audit::kMaxShortcutsPerRun, command.target_check};
     const audit::AuditResult result = audit::AuditRun(files, folders, messages).Run(request, writer);
     out << std::flush;
     if (!out) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "audit/target_check.h"
 #include "auditor/audit_options.h"
 
 namespace varnlink::app::cli {
@@ -17,6 +18,7 @@ struct CommandLine {
   std::string folder;
   std::vector<std::string> names;  // the selection; empty = walk the folder
   auditor::AuditOptions options;
+  audit::TargetCheckSettings target_check;  // --map and --env
 
   // The command line, or the reason it is not one (bad usage).
   struct Parsed;
