@@ -1,6 +1,8 @@
 // Writes a tree of shortcuts for the whole-run benchmark when the real corpus
 // is not at hand: COUNT genuine links in sub-folders of 500, a mix of ANSI and
-// Unicode links, with and without arguments, some sharing targets.
+// Unicode links, with and without arguments, some sharing targets. With
+// TARGETS, it also makes the targets as empty files below that folder (the
+// folder C: maps to), all but those of every fifth shortcut, which are missing.
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,8 +14,8 @@
 namespace ts = varnlink::test_support;
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: varnlink_make_tree FOLDER COUNT\n");
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: varnlink_make_tree FOLDER COUNT [TARGETS]\n");
     return 2;
   }
   const std::filesystem::path root = argv[1];
@@ -21,8 +23,14 @@ int main(int argc, char** argv) {
   for (long i = 0; i < count; ++i) {
     const std::filesystem::path folder = root / ("part" + std::to_string(i / 500));
     std::filesystem::create_directories(folder);
-    ts::ShellLink link = ts::LocalLink("C:\\Program Files\\App" + std::to_string(i % 997) +
-                                       "\\bin\\app" + std::to_string(i % 13) + ".exe");
+    const std::string app = "App" + std::to_string(i % 997);
+    const std::string program = "app" + std::to_string(i % 13) + ".exe";
+    if (argc == 4 && i % 5 != 0) {
+      const std::filesystem::path bin = std::filesystem::path(argv[3]) / "Program Files" / app / "bin";
+      std::filesystem::create_directories(bin);
+      ts::WriteFileBytes(bin / program, {});
+    }
+    ts::ShellLink link = ts::LocalLink("C:\\Program Files\\" + app + "\\bin\\" + program);
     link.unicode = (i % 2) == 0;
     link.working_dir = ts::Text("C:\\Program Files\\App" + std::to_string(i % 997));
     if (i % 3 == 0) link.arguments = ts::Text("/profile " + std::to_string(i % 7));

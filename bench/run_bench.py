@@ -9,6 +9,12 @@ the floor (stat and read every file) and
 and prints the medians, their ratio, the CLI's peak memory against the
 report's size, and how the time scales from 3,277 to 32,767 shortcuts.
 
+The missing-target check's cost: on a tree of 32,767 link-writer shortcuts
+whose targets are made as files in a folder (one shortcut in five points at
+a missing one), `varnlink-cli TREE` against `varnlink-cli --map C:=TARGETS
+TREE`, alternating, and how many looks at paths and folder listings the
+check made for how many distinct target paths.
+
     bench/run_bench.py [--runs N] [--work DIR] [--micro] [--gui]
 """
 import argparse
@@ -83,6 +89,38 @@ def measure(tree, runs):
     return statistics.median(floor_times), statistics.median(cli_times), max(peaks), report_size(cli)
 
 
+def make_check_tree(path, targets, count):
+    if os.path.isdir(path) and os.path.isdir(targets) and len(os.listdir(path)) == (count + 499) // 500:
+        return
+    shutil.rmtree(path, ignore_errors=True)
+    shutil.rmtree(targets, ignore_errors=True)
+    os.makedirs(path)
+    subprocess.run([os.path.join(BUILD, "bench", "varnlink_make_tree"), path, str(count), targets], check=True)
+
+
+def measure_check(work, runs):
+    count = 32767
+    tree = os.path.join(work, "check-tree-%d" % count)
+    targets = os.path.join(work, "check-targets")
+    make_check_tree(tree, targets, count)
+    cli = os.path.join(BUILD, "src", "app", "cli", "varnlink-cli")
+    plain, checked = [cli, tree], [cli, "--map", "C:=" + targets, tree]
+    run(plain), run(checked)  # warm the page cache
+    plain_times, checked_times, peaks = [], [], []
+    for _ in range(runs):
+        plain_times.append(run(plain)[0])
+        elapsed, peak = run(checked)
+        checked_times.append(elapsed)
+        peaks.append(peak)
+    plain_s, checked_s = statistics.median(plain_times), statistics.median(checked_times)
+    print("%6d shortcuts, targets mapped to a folder of files, median of %d runs:" % (count, runs))
+    print("   varnlink-cli             %8.3f s" % plain_s)
+    print("   with --map C:=TARGETS    %8.3f s   = +%.3f s for the check (%.2f x)"
+          % (checked_s, checked_s - plain_s, checked_s / plain_s))
+    print("   peak memory with check   %8.1f MiB" % (max(peaks) / 2**20))
+    subprocess.run([os.path.join(BUILD, "bench", "varnlink_target_check_bench"), tree, targets], check=True)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=5)
@@ -91,7 +129,8 @@ def main():
     parser.add_argument("--gui", action="store_true", help="also time the Qt window (offscreen)")
     args = parser.parse_args()
 
-    targets = ["varnlink-cli", "varnlink_floor", "varnlink_make_tree", "varnlink_microbench"]
+    targets = ["varnlink-cli", "varnlink_floor", "varnlink_make_tree", "varnlink_microbench",
+               "varnlink_target_check_bench"]
     gui = os.path.join(BUILD, "bench", "varnlink_gui_bench")
     if args.gui:
         targets.append("varnlink_gui_bench")
@@ -110,6 +149,7 @@ def main():
               % (peak / 2**20, report / 2**20, (3 * report + 32 * 2**20) / 2**20))
     print("scaling: 32767 / 3277 shortcuts took %.2f x the time (limit 12 x)"
           % (results[32767][1] / results[3277][1]))
+    measure_check(args.work, args.runs)
     if args.gui:
         tree = os.path.join(args.work, "tree-32767")
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
