@@ -76,6 +76,15 @@ bool IsProfileVariable(const std::string& name) {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
+// Whether Windows could hold a file of this name: no control characters and
+// none of < > : " / \ | ? *. Such a name is never looked for (a NUL would
+// cut the path short and find another file).
+bool IsPossibleName(std::string_view name) {
+  return std::none_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
+  });
+}
+
 }  // namespace
 
 TargetCheck::TargetCheck(const platform::TargetFiles& files, const TargetCheckSettings& settings,
@@ -126,6 +135,9 @@ TargetStatus TargetCheck::Classify(const auditor::ShortcutInfo& info, const std:
   if (!root.folder) return NotChecked(root.reason);
   std::string checked = *root.folder;
   for (const std::string& name : path.names) checked = Join(checked, name);
+  if (!std::all_of(path.names.begin(), path.names.end(), IsPossibleName)) {
+    return {TargetOutcome::kMissing, std::nullopt, std::move(checked)};
+  }
   switch (Resolve(*root.folder, path.names).kind) {
     case Place::Kind::kFile:
     case Place::Kind::kFolder: return {TargetOutcome::kFound, std::nullopt, std::move(checked)};

@@ -103,6 +103,8 @@ INSTANTIATE_TEST_SUITE_P(Targets, TargetCheckTable, ::testing::Values(
               {}, "/disk/Windows/notepad.exe"},
     CheckCase{"TrailingDotsAndBlanks", "C:\\Windows. \\notepad.exe.", kLink, kFound, {},
               "/disk/Windows/notepad.exe"},
+    CheckCase{"NulCannotCutTheNameShort", std::string("C:\\Windows\\notepad.exe\0x", 24), kLink, kMissing, {},
+              std::string("/disk/Windows/notepad.exe\0x", 27)},
     CheckCase{"ShortName", "C:\\PROGRA~1\\App\\app.exe", kLink, kNotChecked, NotCheckedReason::kShortName,
               "/disk/PROGRA~1/App/app.exe"},
     CheckCase{"LinkInsideTheDisk", "C:\\link\\App\\app.exe", kLink, kFound, {}, "/disk/link/App/app.exe"},
