@@ -28,7 +28,8 @@ class FakeTargetFiles : public platform::TargetFiles {
   [[nodiscard]] char Separator() const override { return live_ ? '\\' : '/'; }
   [[nodiscard]] platform::TargetProbe Look(const std::string& path) const override {
     ++looks[path];
-    const auto found = entries_.find(path);
+    // As the system's calls take C strings, a NUL ends the path.
+    const auto found = entries_.find(std::string(path.c_str()));
     return found == entries_.end() ? platform::TargetProbe{} : found->second;
   }
   [[nodiscard]] std::vector<std::string> Names(const std::string& folder) const override {
