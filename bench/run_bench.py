@@ -75,18 +75,23 @@ def report_size(command):
                               check=True).stdout)
 
 
+def alternate(base, measured, runs):
+    """Median times of `base` and `measured`, run in turn, and `measured`'s peak memory."""
+    run(base), run(measured)  # warm the page cache
+    base_times, measured_times, peaks = [], [], []
+    for _ in range(runs):
+        base_times.append(run(base)[0])
+        elapsed, peak = run(measured)
+        measured_times.append(elapsed)
+        peaks.append(peak)
+    return statistics.median(base_times), statistics.median(measured_times), max(peaks)
+
+
 def measure(tree, runs):
     cli = [os.path.join(BUILD, "src", "app", "cli", "varnlink-cli"),
            "--warn-duplicates", "--warn-duplicate-arguments", tree]
     floor = [os.path.join(BUILD, "bench", "varnlink_floor"), tree]
-    run(floor), run(cli)  # warm the page cache
-    floor_times, cli_times, peaks = [], [], []
-    for _ in range(runs):
-        floor_times.append(run(floor)[0])
-        elapsed, peak = run(cli)
-        cli_times.append(elapsed)
-        peaks.append(peak)
-    return statistics.median(floor_times), statistics.median(cli_times), max(peaks), report_size(cli)
+    return alternate(floor, cli, runs) + (report_size(cli),)
 
 
 def make_check_tree(path, targets, count):
@@ -104,20 +109,12 @@ def measure_check(work, runs):
     targets = os.path.join(work, "check-targets")
     make_check_tree(tree, targets, count)
     cli = os.path.join(BUILD, "src", "app", "cli", "varnlink-cli")
-    plain, checked = [cli, tree], [cli, "--map", "C:=" + targets, tree]
-    run(plain), run(checked)  # warm the page cache
-    plain_times, checked_times, peaks = [], [], []
-    for _ in range(runs):
-        plain_times.append(run(plain)[0])
-        elapsed, peak = run(checked)
-        checked_times.append(elapsed)
-        peaks.append(peak)
-    plain_s, checked_s = statistics.median(plain_times), statistics.median(checked_times)
+    plain_s, checked_s, peak = alternate([cli, tree], [cli, "--map", "C:=" + targets, tree], runs)
     print("%6d shortcuts, targets mapped to a folder of files, median of %d runs:" % (count, runs))
     print("   varnlink-cli             %8.3f s" % plain_s)
     print("   with --map C:=TARGETS    %8.3f s   = +%.3f s for the check (%.2f x)"
           % (checked_s, checked_s - plain_s, checked_s / plain_s))
-    print("   peak memory with check   %8.1f MiB" % (max(peaks) / 2**20))
+    print("   peak memory with check   %8.1f MiB" % (peak / 2**20))
     subprocess.run([os.path.join(BUILD, "bench", "varnlink_target_check_bench"), tree, targets], check=True)
 
 

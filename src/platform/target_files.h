@@ -40,7 +40,8 @@ class TargetFiles {
   [[nodiscard]] virtual TargetProbe Look(const std::string& path) const = 0;
 
   // Every name in `folder` (no trailing separator) but "." and "..",
-  // hidden ones included; empty when it cannot be listed.
+  // hidden ones included; empty when it cannot be listed. Not asked when
+  // LiveWindows.
   [[nodiscard]] virtual std::vector<std::string> Names(const std::string& folder) const = 0;
 
   // `path` made absolute with links resolved where the system can (else as

@@ -22,20 +22,6 @@ class NoCriticalErrorBoxes {
   DWORD previous_ = 0;
 };
 
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE handle) : handle_(handle) {}
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  ~FindHandle() {
-    if (handle_ != INVALID_HANDLE_VALUE) FindClose(handle_);
-  }
-  [[nodiscard]] HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
 }  // namespace
 
 TargetProbe Win32TargetFiles::Look(const std::string& path) const {
@@ -52,20 +38,6 @@ TargetProbe Win32TargetFiles::Look(const std::string& path) const {
     case ERROR_SHARING_VIOLATION: return {TargetProbe::Kind::kFile, {}};
     default: return {};
   }
-}
-
-std::vector<std::string> Win32TargetFiles::Names(const std::string& folder) const {
-  const NoCriticalErrorBoxes quiet;
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW found{};
-  const std::string pattern = folder + (folder.ends_with('\\') ? "*" : "\\*");
-  const FindHandle find(FindFirstFileW(ApiPath(pattern).c_str(), &found));
-  if (find.get() == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = WideToUtf8(found.cFileName);
-    if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileW(find.get(), &found));
-  return names;
 }
 
 std::string Win32TargetFiles::FullPath(const std::string& path) const {

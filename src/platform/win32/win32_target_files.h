@@ -14,7 +14,8 @@ class Win32TargetFiles final : public TargetFiles {
   [[nodiscard]] char Separator() const override { return '\\'; }
   // Something Windows will not let us look at (access denied, in use) is there.
   [[nodiscard]] TargetProbe Look(const std::string& path) const override;
-  [[nodiscard]] std::vector<std::string> Names(const std::string& folder) const override;
+  // The system matches names itself, so the check never lists a folder here.
+  [[nodiscard]] std::vector<std::string> Names(const std::string&) const override { return {}; }
   // By GetFullPathNameW.
   [[nodiscard]] std::string FullPath(const std::string& path) const override;
   [[nodiscard]] std::optional<std::string> Variable(const std::string& name) const override;
