@@ -182,29 +182,23 @@ TEST(TargetCheck, LooksAtEachDistinctPathOnceAndListsEachFolderOnce) {
 }
 
 // Through the audit run: markers after the duplicate's, masked, and the
-// count as the run's last message; without the option, nothing of it.
-class TargetCheckRun : public test_support::AuditTest {
- protected:
-  void Run() {
-    FakeTargetFiles disk;
-    AddMountedDisks(disk);
-    AuditRequest request;
-    request.folder = "C:\\L\\";
-    request.selected_names = {"a.lnk", "b.lnk", "c.lnk"};
-    request.options = options;
-    request.target_check.drives.emplace_back('C', "/disk");
-    sink = test_support::CollectingSink{};
-    (void)AuditRun(files, folders, messages, disk).Run(request, sink);
-  }
-};
+// count as the run's last message.
+using TargetCheckRun = test_support::AuditTest;
 
 TEST_F(TargetCheckRun, MarksAMissingTargetBelowTheDuplicateMarkersAndCountsAtTheEnd) {
   AddLink("C:\\L\\a.lnk", test_support::LocalLink("C:\\Gone\\a\tb.exe"));
   AddLink("C:\\L\\b.lnk", test_support::LocalLink("C:\\Gone\\a\tb.exe"));
   AddLink("C:\\L\\c.lnk", test_support::LocalLink("\\\\server\\share\\x.doc"));
-  options.warn_duplicate_targets = true;
-  options.check_targets = true;
-  Run();
+  FakeTargetFiles disk;
+  AddMountedDisks(disk);
+  AuditRequest request;
+  request.folder = "C:\\L\\";
+  request.selected_names = {"a.lnk", "b.lnk", "c.lnk"};
+  request.options.warn_duplicate_targets = true;
+  request.options.check_targets = true;
+  request.target_check.drives.emplace_back('C', "/disk");
+  (void)AuditRun(files, folders, messages, disk).Run(request, sink);
+
   const std::vector<std::string> lines = test_support::LinesOf(Report());
   ASSERT_GE(lines.size(), 22u);
   EXPECT_EQ(lines[0], "*** MISSING TARGET IN SHORTCUT BELOW***");
@@ -215,16 +209,6 @@ TEST_F(TargetCheckRun, MarksAMissingTargetBelowTheDuplicateMarkersAndCountsAtThe
   EXPECT_EQ(lines[15], "SHORTCUT NAME:   b");
   ASSERT_FALSE(messages.shown.empty());
   EXPECT_EQ(messages.shown.back(), "Targets not found: 2; not checked: 1");
-}
-
-TEST_F(TargetCheckRun, WithoutTheOptionChangesNothing) {
-  AddLink("C:\\L\\a.lnk", test_support::LocalLink("C:\\Gone\\a.exe"));
-  AddLink("C:\\L\\b.lnk", test_support::LocalLink("C:\\Windows\\notepad.exe"));
-  AddLink("C:\\L\\c.lnk", test_support::LocalLink("C:\\Gone\\c.exe"));
-  Run();
-  EXPECT_EQ(Report().find("MISSING"), std::string::npos);
-  EXPECT_TRUE(messages.shown.empty());
-  for (const auto& entry : sink.entries) EXPECT_FALSE(entry.target_status);
 }
 
 }  // namespace

@@ -65,51 +65,42 @@ class Win32TargetCheck : public testing::Test {
   std::string long_folder;
 };
 
-TEST_F(Win32TargetCheck, FindsRealFilesWhateverTheirCaseAndLength) {
-  for (const std::string& target : {folder + "\\App\\present.exe", Upper(folder + "\\App\\present.exe"),
-                                    folder + "\\App", long_folder + "\\deep.txt"}) {
-    const auditor::TargetStatus status = Check(target, TargetSource::kLinkInfo);
-    EXPECT_EQ(status.outcome, TargetOutcome::kFound) << target;
-    EXPECT_EQ(status.checked_path, target);
-  }
-}
-
-TEST_F(Win32TargetCheck, SaysWhatItLookedForWhenAFileIsMissing) {
-  const std::string target = folder + "\\App\\absent.exe";
-  const auditor::TargetStatus status = Check(target, TargetSource::kLinkInfo);
-  EXPECT_EQ(status.outcome, TargetOutcome::kMissing);
-  EXPECT_EQ(status.checked_path, target);
-}
-
-TEST_F(Win32TargetCheck, ExpandsTheSystemsOwnVariables) {
+TEST_F(Win32TargetCheck, FindsRealFilesAndSaysWhatItLookedFor) {
   const std::string windir = Environment(L"windir");
   ASSERT_FALSE(windir.empty()) << "the system has no %windir%";
-  const auditor::TargetStatus present = Check("%windir%\\system32", TargetSource::kEnvironment);
-  EXPECT_EQ(present.outcome, TargetOutcome::kFound);
-  EXPECT_EQ(present.checked_path, windir + "\\system32");
-  const auditor::TargetStatus absent = Check("%WINDIR%\\no-such-program.exe", TargetSource::kEnvironment);
-  EXPECT_EQ(absent.outcome, TargetOutcome::kMissing);
-  EXPECT_EQ(absent.checked_path, windir + "\\no-such-program.exe");
+  struct Row {
+    std::string target;
+    TargetSource source;
+    TargetOutcome outcome;
+    std::string checked;
+  };
+  const std::string present = folder + "\\App\\present.exe";
+  for (const Row& row : std::initializer_list<Row>{
+           {present, TargetSource::kLinkInfo, TargetOutcome::kFound, present},
+           {Upper(present), TargetSource::kLinkInfo, TargetOutcome::kFound, Upper(present)},
+           {long_folder + "\\deep.txt", TargetSource::kLinkInfo, TargetOutcome::kFound, long_folder + "\\deep.txt"},
+           {folder + "\\App\\absent.exe", TargetSource::kLinkInfo, TargetOutcome::kMissing,
+            folder + "\\App\\absent.exe"},
+           // The system's own environment.
+           {"%windir%\\system32", TargetSource::kEnvironment, TargetOutcome::kFound, windir + "\\system32"},
+           {"%WINDIR%\\no-such.exe", TargetSource::kEnvironment, TargetOutcome::kMissing,
+            windir + "\\no-such.exe"}}) {
+    const auditor::TargetStatus status = Check(row.target, row.source);
+    EXPECT_EQ(status.outcome, row.outcome) << row.target;
+    EXPECT_EQ(status.checked_path, row.checked) << row.target;
+  }
   EXPECT_EQ(Check("%VARNLINK_NO_SUCH_VARIABLE%\\x", TargetSource::kEnvironment).reason,
             NotCheckedReason::kUnknownVariable);
 }
 
-TEST_F(Win32TargetCheck, PassesOverADriveTheSystemDoesNotHave) {
+TEST_F(Win32TargetCheck, PassesOverADriveTheSystemDoesNotHaveUnlessItIsMapped) {
   const char drive = AbsentDrive();
   if (drive == 0) GTEST_SKIP() << "every drive letter from Q: to Y: is in use";
-  EXPECT_EQ(Check(std::string{drive} + ":\\x.exe", TargetSource::kLinkInfo).reason,
-            NotCheckedReason::kUnmappedDrive);
-}
-
-TEST_F(Win32TargetCheck, LooksForAMappedDriveInItsFolder) {
-  const char drive = AbsentDrive();
-  if (drive == 0) GTEST_SKIP() << "every drive letter from Q: to Y: is in use";
-  TargetCheckSettings settings;
-  settings.drives.emplace_back(drive, folder);
-  const auditor::TargetStatus status =
-      Check(std::string{drive} + ":\\APP\\present.exe", TargetSource::kLinkInfo, settings);
-  EXPECT_EQ(status.outcome, TargetOutcome::kFound);
-  EXPECT_EQ(status.checked_path, folder + "\\APP\\present.exe");
+  const std::string target = std::string{drive} + ":\\APP\\present.exe";
+  EXPECT_EQ(Check(target, TargetSource::kLinkInfo).reason, NotCheckedReason::kUnmappedDrive);
+  const auditor::TargetStatus mapped = Check(target, TargetSource::kLinkInfo, {{{drive, folder}}, {}});
+  EXPECT_EQ(mapped.outcome, TargetOutcome::kFound);
+  EXPECT_EQ(mapped.checked_path, folder + "\\APP\\present.exe");
 }
 
 }  // namespace
