@@ -43,16 +43,17 @@ AuditRun::AuditRun(const platform::FileServices& files, const platform::FolderLi
 AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
   not_searched_.clear();
   vanished_.clear();
-  target_check_.reset();
   AuditResult result;
   try {
     AuditAll(request, PathsToAudit(request), sink, result);
   } catch (...) {
     // What was passed over so far is told before the failure that ends the run.
-    ReportRunEnd();
+    ReportPassedOver();
+    ReportTargetCount();
     throw;
   }
-  ReportRunEnd();
+  ReportPassedOver();
+  ReportTargetCount();
   return result;
 }
 
@@ -110,7 +111,7 @@ void AuditRun::AuditAll(const AuditRequest& request, const std::vector<std::stri
   }
 }
 
-void AuditRun::ReportRunEnd() {
+void AuditRun::ReportPassedOver() {
   if (!not_searched_.empty()) {
     std::vector<std::string> named;
     for (const auto& folder : not_searched_) named.push_back(folder.folder + " (" + folder.reason + ")");
@@ -130,10 +131,12 @@ void AuditRun::ReportRunEnd() {
         NamedList(vanished_)));
     vanished_.clear();
   }
-  if (target_check_) {
-    messages_.Show(target_check_->Summary());
-    target_check_.reset();
-  }
+}
+
+void AuditRun::ReportTargetCount() {
+  if (!target_check_) return;
+  messages_.Show(target_check_->Summary());
+  target_check_.reset();
 }
 
 }  // namespace varnlink::audit

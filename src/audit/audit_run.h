@@ -58,7 +58,8 @@ class AuditRun {
   [[nodiscard]] std::vector<std::string> PathsToAudit(const AuditRequest& request);
   void AuditAll(const AuditRequest& request, const std::vector<std::string>& paths,
                 EntrySink& sink, AuditResult& result);
-  void ReportRunEnd();
+  void ReportPassedOver();
+  void ReportTargetCount();
 
   const platform::FileServices& files_;
   const platform::FolderListing& folders_;
