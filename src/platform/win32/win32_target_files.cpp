@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <utility>
 #include <vector>
 
 #include "platform/win32/wide_text.h"
@@ -24,15 +25,25 @@ class NoCriticalErrorBoxes {
 
 }  // namespace
 
+Win32TargetFiles::Win32TargetFiles() {
+  BOOL wow64 = FALSE;
+  wow64_ = IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
 TargetProbe Win32TargetFiles::Look(const std::string& path) const {
   const NoCriticalErrorBoxes quiet;
+  // A 32-bit build on 64-bit Windows would be shown SysWOW64 for System32.
+  PVOID redirection = nullptr;
+  const bool unredirected = wow64_ && Wow64DisableWow64FsRedirection(&redirection);
   const DWORD attributes = GetFileAttributesW(ApiPath(path).c_str());
+  const DWORD error = GetLastError();
+  if (unredirected) Wow64RevertWow64FsRedirection(redirection);
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     return {(attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? TargetProbe::Kind::kFolder
                                                          : TargetProbe::Kind::kFile,
             {}};
   }
-  switch (GetLastError()) {
+  switch (error) {
     case ERROR_NOT_READY: return {TargetProbe::Kind::kNotReady, {}};
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION: return {TargetProbe::Kind::kFile, {}};
@@ -54,6 +65,17 @@ std::string Win32TargetFiles::FullPath(const std::string& path) const {
 }
 
 std::optional<std::string> Win32TargetFiles::Variable(const std::string& name) const {
+  // A 32-bit build on 64-bit Windows is told the 32-bit Program Files; a
+  // shortcut means the one its system's programs see.
+  if (wow64_) {
+    for (const auto& [own, native] : {std::pair{"ProgramFiles", "ProgramW6432"},
+                                      std::pair{"CommonProgramFiles", "CommonProgramW6432"}}) {
+      if (CompareStringOrdinal(Utf8ToWide(name).c_str(), -1, Utf8ToWide(own).c_str(), -1, TRUE) ==
+          CSTR_EQUAL) {
+        if (auto value = Variable(native)) return value;
+      }
+    }
+  }
   const std::wstring wide = Utf8ToWide(name);
   std::vector<wchar_t> value(256);
   for (;;) {
