@@ -2,7 +2,8 @@
 // is not at hand: COUNT genuine links in sub-folders of 500, a mix of ANSI and
 // Unicode links, with and without arguments, some sharing targets. With
 // TARGETS, it also makes the targets as empty files below that folder (the
-// folder C: maps to), all but those of every fifth shortcut, which are missing.
+// folder C: maps to), all but those of every fifth program folder, which are
+// missing; every seventh shortcut spells "Program Files" in capitals.
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,12 +26,14 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(folder);
     const std::string app = "App" + std::to_string(i % 997);
     const std::string program = "app" + std::to_string(i % 13) + ".exe";
-    if (argc == 4 && i % 5 != 0) {
-      const std::filesystem::path bin = std::filesystem::path(argv[3]) / "Program Files" / app / "bin";
+    if (argc == 4 && (i % 997) % 5 != 0) {
+      const auto bin = std::filesystem::path(argv[3]) / "Program Files" / app / "bin";
       std::filesystem::create_directories(bin);
       ts::WriteFileBytes(bin / program, {});
     }
-    ts::ShellLink link = ts::LocalLink("C:\\Program Files\\" + app + "\\bin\\" + program);
+    const std::string program_files = i % 7 == 0 ? "PROGRAM FILES" : "Program Files";
+    ts::ShellLink link =
+        ts::LocalLink("C:\\" + program_files + "\\" + app + "\\bin\\" + program);
     link.unicode = (i % 2) == 0;
     link.working_dir = ts::Text("C:\\Program Files\\App" + std::to_string(i % 997));
     if (i % 3 == 0) link.arguments = ts::Text("/profile " + std::to_string(i % 7));

@@ -10,10 +10,10 @@ and prints the medians, their ratio, the CLI's peak memory against the
 report's size, and how the time scales from 3,277 to 32,767 shortcuts.
 
 The missing-target check's cost: on a tree of 32,767 link-writer shortcuts
-whose targets are made as files in a folder (one shortcut in five points at
-a missing one), `varnlink-cli TREE` against `varnlink-cli --map C:=TARGETS
-TREE`, alternating, and how many looks at paths and folder listings the
-check made for how many distinct target paths.
+whose targets are made as files in a folder (a fifth of them missing, a
+seventh spelled in other case), `varnlink-cli TREE` against `varnlink-cli
+--map C:=TARGETS TREE`, alternating, and how many looks at paths and folder
+listings the check made for how many distinct target paths.
 
     bench/run_bench.py [--runs N] [--work DIR] [--micro] [--gui]
 """

@@ -30,11 +30,15 @@ class CountingTargetFiles : public platform::TargetFiles {
     ++listings;
     return system_.Names(folder);
   }
-  [[nodiscard]] std::string FullPath(const std::string& path) const override { return system_.FullPath(path); }
+  [[nodiscard]] std::string FullPath(const std::string& path) const override {
+    return system_.FullPath(path);
+  }
   [[nodiscard]] std::optional<std::string> Variable(const std::string& name) const override {
     return system_.Variable(name);
   }
-  [[nodiscard]] platform::DriveKind Drive(char letter) const override { return system_.Drive(letter); }
+  [[nodiscard]] platform::DriveKind Drive(char letter) const override {
+    return system_.Drive(letter);
+  }
   [[nodiscard]] std::optional<std::string> WindowsVolumeOf(const std::string& path) const override {
     return system_.WindowsVolumeOf(path);
   }
@@ -49,7 +53,8 @@ class CountingTargetFiles : public platform::TargetFiles {
 class CheckedPaths : public audit::EntrySink {
  public:
   void Add(const auditor::ReportEntry& entry) override {
-    if (entry.target_status && entry.target_status->checked_path) paths.insert(*entry.target_status->checked_path);
+    if (entry.target_status && entry.target_status->checked_path)
+      paths.insert(*entry.target_status->checked_path);
   }
   std::set<std::string> paths;
 };
@@ -77,7 +82,8 @@ int main(int argc, char** argv) {
   request.options.check_targets = true;
   request.target_check.drives.emplace_back('C', argv[2]);
   const auto start = std::chrono::steady_clock::now();
-  const audit::AuditResult result = audit::AuditRun(files, folders, messages, targets).Run(request, sink);
+  const audit::AuditResult result =
+      audit::AuditRun(files, folders, messages, targets).Run(request, sink);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   std::size_t looks = 0;
   std::size_t looked_twice = 0;
@@ -85,9 +91,10 @@ int main(int argc, char** argv) {
     looks += static_cast<std::size_t>(times);
     if (times > 1) ++looked_twice;
   }
-  std::printf("target check: %zu shortcuts, %zu distinct target paths; %zu looks at %zu paths "
-              "(%zu looked at more than once), %zu folder listings; %.3f s in-process; %s\n",
-              result.count, sink.paths.size(), looks, targets.looks.size(), looked_twice,
-              targets.listings, elapsed.count(), messages.last.c_str());
+  std::printf(
+      "target check: %zu shortcuts, %zu distinct target paths; %zu looks at %zu paths "
+      "(%zu looked at more than once), %zu folder listings; %.3f s in-process; %s\n",
+      result.count, sink.paths.size(), looks, targets.looks.size(), looked_twice, targets.listings,
+      elapsed.count(), messages.last.c_str());
   return looked_twice == 0 ? 0 : 1;
 }

@@ -54,10 +54,11 @@ void CheckEntry(std::string_view text) {
   VARNLINK_FUZZ_CHECK(markers <= 3, "at most two duplicate markers and a missing target's");
   for (std::size_t m = 0; m < markers; ++m) {
     const bool missing = lines[2 * m].starts_with("*** MISSING TARGET ");
-    VARNLINK_FUZZ_CHECK(missing == (m + 1 == markers && missing), "the missing target's marker last");
-    VARNLINK_FUZZ_CHECK(missing || lines[2 * m].starts_with("*** DUPLICATE TARGET "), "marker line 1");
-    VARNLINK_FUZZ_CHECK(lines[2 * m + 1].starts_with(missing ? "(looked for " : "(duplicate located at ") &&
-                            lines[2 * m + 1].ends_with(")"),
+    VARNLINK_FUZZ_CHECK(!missing || m + 1 == markers, "the missing target's marker last");
+    VARNLINK_FUZZ_CHECK(missing || lines[2 * m].starts_with("*** DUPLICATE TARGET "),
+                        "marker line 1");
+    const std::string_view lead = missing ? "(looked for " : "(duplicate located at ";
+    VARNLINK_FUZZ_CHECK(lines[2 * m + 1].starts_with(lead) && lines[2 * m + 1].ends_with(")"),
                         "marker line 2");
   }
   static constexpr std::string_view kStarts[9] = {
@@ -105,10 +106,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   targets.windows_volume = "/disk";
   RecordingMessageDialog messages;
   CheckingSink sink;
-  varnlink::audit::AuditRequest request{folder, names, input.Options(), varnlink::audit::kMaxShortcutsPerRun, {}};
+  varnlink::audit::AuditRequest request{folder, names, input.Options(),
+                                        varnlink::audit::kMaxShortcutsPerRun, {}};
   if (!input.LiveWindows()) request.target_check.drives.emplace_back('C', "/disk");
   try {
-    const auto result = varnlink::audit::AuditRun(files, folders, messages, targets).Run(request, sink);
+    const auto result =
+        varnlink::audit::AuditRun(files, folders, messages, targets).Run(request, sink);
     VARNLINK_FUZZ_CHECK(result.count == sink.entries, "every shortcut counted is reported once");
   } catch (const std::exception& error) {
     VARNLINK_FUZZ_CHECK(std::string_view(error.what()).starts_with(folder + "x.lnk"),
@@ -117,8 +120,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::size_t duplicate_messages = messages.shown.size();
   if (request.options.check_targets) {
-    VARNLINK_FUZZ_CHECK(!messages.shown.empty() && messages.shown.back().starts_with("Targets not found: "),
-                        "a run with the target check ends with its count");
+    VARNLINK_FUZZ_CHECK(
+        !messages.shown.empty() && messages.shown.back().starts_with("Targets not found: "),
+        "a run with the target check ends with its count");
     --duplicate_messages;
   }
   VARNLINK_FUZZ_CHECK(duplicate_messages <= 2 * (sink.entries > 1 ? 1u : 0u),

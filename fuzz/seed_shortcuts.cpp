@@ -73,7 +73,8 @@ std::vector<Seed> Links() {
   add("environment", environment);
 
   ShellLink loop;
-  loop.environment = EnvironmentBlock{"%SystemRoot%\\..\\LOOP\\x.exe", "%SystemRoot%\\..\\LOOP\\x.exe"};
+  const std::string through_loop = "%SystemRoot%\\..\\LOOP\\x.exe";
+  loop.environment = EnvironmentBlock{through_loop, through_loop};
   add("environment-loop", loop);
 
   ShellLink forced = Full(false);

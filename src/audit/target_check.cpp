@@ -68,7 +68,8 @@ constexpr std::array<FixedDefault, 7> kFixedDefaults{{
 
 // The variables that name places inside the user's own profile.
 bool IsProfileVariable(const std::string& name) {
-  for (const std::string_view known : {"USERPROFILE", "HOMEPATH", "APPDATA", "LOCALAPPDATA", "TEMP", "TMP"}) {
+  for (const std::string_view known :
+       {"USERPROFILE", "HOMEPATH", "APPDATA", "LOCALAPPDATA", "TEMP", "TMP"}) {
     if (SameName(name, known)) return true;
   }
   return false;
@@ -81,7 +82,8 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 // cut the path short and find another file).
 bool IsPossibleName(std::string_view name) {
   return std::none_of(name.begin(), name.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
+    return static_cast<unsigned char>(c) < 0x20 ||
+           std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
   });
 }
 
@@ -90,7 +92,8 @@ bool IsPossibleName(std::string_view name) {
 TargetCheck::TargetCheck(const platform::TargetFiles& files, const TargetCheckSettings& settings,
                          const std::string& audited_folder)
     : files_(files), separator_(files.Separator()), variables_(settings.variables) {
-  for (const auto& [letter, folder] : settings.drives) mapped_[Upper(letter)] = files.FullPath(folder);
+  for (const auto& [letter, folder] : settings.drives)
+    mapped_[Upper(letter)] = files.FullPath(folder);
   if (settings.drives.empty() && !files.LiveWindows()) {
     if (auto volume = files.WindowsVolumeOf(audited_folder)) mapped_['C'] = std::move(*volume);
   }
@@ -118,18 +121,22 @@ TargetStatus TargetCheck::Classify(const auditor::ShortcutInfo& info, const std:
   // Only the environment block holds variables; elsewhere "%" is part of a name.
   if (info.target_source == auditor::TargetSource::kEnvironment) {
     const std::optional<Profile>& profile = ProfileOf(location);
-    auto expanded = ExpandVariables(
-        text, [&](const std::string& name) { return VariableFor(name, profile); });
+    auto expanded =
+        ExpandVariables(text, [&](const std::string& name) { return VariableFor(name, profile); });
     if (!expanded) return NotChecked(NotCheckedReason::kUnknownVariable);
     text = std::move(*expanded);
     if (const auto reason = NonPathTarget(text)) return NotChecked(*reason);
   }
   const WindowsPath path = ParseWindowsPath(text);
   switch (path.kind) {
-    case WindowsPath::Kind::kNetwork: return NotChecked(NotCheckedReason::kNetworkPath);
-    case WindowsPath::Kind::kDevice: return NotChecked(NotCheckedReason::kUnmappedDrive);
-    case WindowsPath::Kind::kRelative: return NotChecked(NotCheckedReason::kRelativePath);
-    case WindowsPath::Kind::kDrive: break;
+    case WindowsPath::Kind::kNetwork:
+      return NotChecked(NotCheckedReason::kNetworkPath);
+    case WindowsPath::Kind::kDevice:
+      return NotChecked(NotCheckedReason::kUnmappedDrive);
+    case WindowsPath::Kind::kRelative:
+      return NotChecked(NotCheckedReason::kRelativePath);
+    case WindowsPath::Kind::kDrive:
+      break;
   }
   const Root root = RootOf(path.drive);
   if (!root.folder) return NotChecked(root.reason);
@@ -140,10 +147,14 @@ TargetStatus TargetCheck::Classify(const auditor::ShortcutInfo& info, const std:
   }
   switch (Resolve(*root.folder, path.names).kind) {
     case Place::Kind::kFile:
-    case Place::Kind::kFolder: return {TargetOutcome::kFound, std::nullopt, std::move(checked)};
-    case Place::Kind::kShortName: return NotChecked(NotCheckedReason::kShortName, std::move(checked));
-    case Place::Kind::kNoMedium: return NotChecked(NotCheckedReason::kNoMedium);
-    case Place::Kind::kNothing: break;
+    case Place::Kind::kFolder:
+      return {TargetOutcome::kFound, std::nullopt, std::move(checked)};
+    case Place::Kind::kShortName:
+      return NotChecked(NotCheckedReason::kShortName, std::move(checked));
+    case Place::Kind::kNoMedium:
+      return NotChecked(NotCheckedReason::kNoMedium);
+    case Place::Kind::kNothing:
+      break;
   }
   return {TargetOutcome::kMissing, std::nullopt, std::move(checked)};
 }
@@ -154,10 +165,14 @@ TargetCheck::Root TargetCheck::RootOf(char drive) {
   auto [known, added] = live_drives_.try_emplace(drive);
   if (added) known->second = files_.Drive(drive);
   switch (known->second) {
-    case platform::DriveKind::kLocal: return {std::string{drive, ':', '\\'}};
-    case platform::DriveKind::kNetwork: return {std::nullopt, NotCheckedReason::kNetworkPath};
-    case platform::DriveKind::kNoMedium: return {std::nullopt, NotCheckedReason::kNoMedium};
-    case platform::DriveKind::kAbsent: break;
+    case platform::DriveKind::kLocal:
+      return {std::string{drive, ':', '\\'}};
+    case platform::DriveKind::kNetwork:
+      return {std::nullopt, NotCheckedReason::kNetworkPath};
+    case platform::DriveKind::kNoMedium:
+      return {std::nullopt, NotCheckedReason::kNoMedium};
+    case platform::DriveKind::kAbsent:
+      break;
   }
   return {std::nullopt, NotCheckedReason::kUnmappedDrive};
 }
@@ -183,7 +198,8 @@ std::optional<std::string> TargetCheck::DefaultOf(const std::string& name,
   }
   if (SameName(name, "SystemRoot") || SameName(name, "windir")) {
     if (!system_root_) {
-      system_root_ = !IsFolder('C', {"Windows"}) && IsFolder('C', {"WINNT"}) ? "C:\\WINNT" : "C:\\Windows";
+      system_root_ =
+          !IsFolder('C', {"Windows"}) && IsFolder('C', {"WINNT"}) ? "C:\\WINNT" : "C:\\Windows";
     }
     return system_root_;
   }
@@ -196,10 +212,12 @@ std::optional<std::string> TargetCheck::DefaultOf(const std::string& name,
   }
   if (!profile) return std::nullopt;
   const std::string& home = profile->path;
-  const std::string local = home + (profile->xp ? "\\Local Settings\\Application Data" : "\\AppData\\Local");
+  const std::string local =
+      home + (profile->xp ? "\\Local Settings\\Application Data" : "\\AppData\\Local");
   if (SameName(name, "USERPROFILE")) return home;
   if (SameName(name, "HOMEPATH")) return home.substr(2);
-  if (SameName(name, "APPDATA")) return home + (profile->xp ? "\\Application Data" : "\\AppData\\Roaming");
+  if (SameName(name, "APPDATA"))
+    return home + (profile->xp ? "\\Application Data" : "\\AppData\\Roaming");
   if (SameName(name, "LOCALAPPDATA")) return local;
   if (SameName(name, "TEMP") || SameName(name, "TMP")) return local + "\\Temp";
   return std::nullopt;
@@ -207,7 +225,8 @@ std::optional<std::string> TargetCheck::DefaultOf(const std::string& name,
 
 const std::optional<TargetCheck::Profile>& TargetCheck::ProfileOf(const std::string& location) {
   const auto cut = std::find_if(location.rbegin(), location.rend(), IsSeparator);
-  const std::string folder(location.begin(), cut == location.rend() ? location.begin() : cut.base() - 1);
+  const std::string folder(location.begin(),
+                           cut == location.rend() ? location.begin() : cut.base() - 1);
   auto [known, added] = profiles_.try_emplace(folder);
   if (!added) return known->second;
 
@@ -216,9 +235,9 @@ const std::optional<TargetCheck::Profile>& TargetCheck::ProfileOf(const std::str
   char drive = 0;
   std::string below;
   for (const auto& [letter, root] : mapped_) {
-    const bool within = full.starts_with(root) &&
-                        (full.size() == root.size() || root.back() == separator_ ||
-                         full[root.size()] == separator_);
+    const bool within =
+        full.starts_with(root) && (full.size() == root.size() || root.back() == separator_ ||
+                                   full[root.size()] == separator_);
     if (within) {
       drive = letter;
       below = full.substr(root.size());
@@ -242,7 +261,7 @@ const std::optional<TargetCheck::Profile>& TargetCheck::ProfileOf(const std::str
   return known->second;
 }
 
-bool TargetCheck::IsFolder(char drive, std::vector<std::string> names) {
+bool TargetCheck::IsFolder(char drive, const std::vector<std::string>& names) {
   const Root root = RootOf(drive);
   return root.folder && Resolve(*root.folder, names).kind == Place::Kind::kFolder;
 }
@@ -255,52 +274,67 @@ TargetCheck::Place TargetCheck::Resolve(const std::string& root,
     for (const std::string& name : names) path = Join(path, name);
     auto [known, added] = places_.try_emplace(path);
     if (!added) return known->second;
-    ++resolved_paths_;
     switch (files_.Look(path).kind) {
-      case platform::TargetProbe::Kind::kFile: known->second = {Place::Kind::kFile, path}; break;
-      case platform::TargetProbe::Kind::kFolder: known->second = {Place::Kind::kFolder, path}; break;
-      case platform::TargetProbe::Kind::kNotReady: known->second = {Place::Kind::kNoMedium, {}}; break;
-      default: break;
+      case platform::TargetProbe::Kind::kFile:
+        known->second = {Place::Kind::kFile, path};
+        break;
+      case platform::TargetProbe::Kind::kFolder:
+        known->second = {Place::Kind::kFolder, path};
+        break;
+      case platform::TargetProbe::Kind::kNotReady:
+        known->second = {Place::Kind::kNoMedium, {}};
+        break;
+      default:
+        break;
     }
     return known->second;
   }
-  // One name at a time, each prefix remembered: targets share their folders.
+  // One name at a time; each path looked at is remembered, so targets that
+  // share folders share their looks.
   Place place{Place::Kind::kFolder, root};
-  std::string spelled = root;
-  for (std::size_t i = 0; i < names.size(); ++i) {
+  for (const std::string& name : names) {
     if (place.kind != Place::Kind::kFolder) {
       return place.kind == Place::Kind::kShortName ? place : Place{};
     }
-    spelled = Join(spelled, names[i]);
-    auto [known, added] = places_.try_emplace(spelled);
-    if (added) {
-      if (i + 1 == names.size()) ++resolved_paths_;
-      int links_left = kMaxLinks;
-      known->second = Step(place, names[i], root, links_left);
-    }
-    place = known->second;
+    int links_left = kMaxLinks;
+    place = Step(place, name, root, links_left);
   }
   return place;
 }
 
 TargetCheck::Place TargetCheck::Step(const Place& folder, const std::string& name,
                                      const std::string& root, int& links_left) {
-  std::string path = Join(folder.real, name);
-  platform::TargetProbe probe = files_.Look(path);
-  if (probe.kind == platform::TargetProbe::Kind::kNothing) {
-    const auto listed = FoldedName(folder.real, name);
-    if (!listed) return {IsShortName(name) ? Place::Kind::kShortName : Place::Kind::kNothing, {}};
-    path = Join(folder.real, *listed);
-    probe = files_.Look(path);
-  }
+  const std::string path = Join(folder.real, name);
+  auto [known, added] = places_.try_emplace(path);
+  // The map's elements stay where they are while it grows, so `place` can be
+  // filled after the steps below have added theirs.
+  Place& place = known->second;
+  if (!added) return place;
+  const platform::TargetProbe probe = files_.Look(path);
   switch (probe.kind) {
-    case platform::TargetProbe::Kind::kLink: return Follow(folder.real, probe.link_text, root, links_left);
-    case platform::TargetProbe::Kind::kFolder: return {Place::Kind::kFolder, path};
-    case platform::TargetProbe::Kind::kFile: return {Place::Kind::kFile, path};
-    case platform::TargetProbe::Kind::kNotReady: return {Place::Kind::kNoMedium, {}};
-    case platform::TargetProbe::Kind::kNothing: break;
+    case platform::TargetProbe::Kind::kNothing: {
+      const auto listed = FoldedName(folder.real, name);
+      if (listed && *listed != name) {
+        place = Step(folder, *listed, root, links_left);
+      } else {
+        place.kind = IsShortName(name) ? Place::Kind::kShortName : Place::Kind::kNothing;
+      }
+      break;
+    }
+    case platform::TargetProbe::Kind::kLink:
+      place = Follow(folder.real, probe.link_text, root, links_left);
+      break;
+    case platform::TargetProbe::Kind::kFolder:
+      place = {Place::Kind::kFolder, path};
+      break;
+    case platform::TargetProbe::Kind::kFile:
+      place = {Place::Kind::kFile, path};
+      break;
+    case platform::TargetProbe::Kind::kNotReady:
+      place.kind = Place::Kind::kNoMedium;
+      break;
   }
-  return {};
+  return place;
 }
 
 TargetCheck::Place TargetCheck::Follow(const std::string& folder, const std::string& link,
@@ -311,8 +345,8 @@ TargetCheck::Place TargetCheck::Follow(const std::string& folder, const std::str
   if (link.starts_with('/')) {
     // An absolute link counts only where it names a place inside the drive.
     const std::string target = Normalised(link);
-    const bool within = target == root || root == "/" ||
-                        (target.starts_with(root) && target[root.size()] == '/');
+    const bool within =
+        target == root || root == "/" || (target.starts_with(root) && target[root.size()] == '/');
     if (!within) return {};
     place.real = root;
     rest = target.substr(std::min(root.size(), target.size()));

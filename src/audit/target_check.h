@@ -53,9 +53,6 @@ class TargetCheck {
   // "Targets not found: N; not checked: K", counting every Check so far.
   [[nodiscard]] std::string Summary() const;
 
-  // How many distinct local paths were looked for so far.
-  [[nodiscard]] std::size_t PathsResolved() const { return resolved_paths_; }
-
  private:
   struct Place {
     enum class Kind { kNothing, kFile, kFolder, kShortName, kNoMedium };
@@ -79,7 +76,7 @@ class TargetCheck {
   [[nodiscard]] std::optional<std::string> DefaultOf(const std::string& name,
                                                      const std::optional<Profile>& profile);
   [[nodiscard]] const std::optional<Profile>& ProfileOf(const std::string& location);
-  [[nodiscard]] bool IsFolder(char drive, std::vector<std::string> names);
+  [[nodiscard]] bool IsFolder(char drive, const std::vector<std::string>& names);
 
   [[nodiscard]] Place Resolve(const std::string& root, const std::vector<std::string>& names);
   [[nodiscard]] Place Step(const Place& folder, const std::string& name, const std::string& root,
@@ -92,10 +89,10 @@ class TargetCheck {
 
   const platform::TargetFiles& files_;
   char separator_;
-  std::map<char, std::string> mapped_;                  // drive letter -> folder
+  std::map<char, std::string> mapped_;  // drive letter -> folder
   std::vector<std::pair<std::string, std::string>> variables_;
   std::map<char, platform::DriveKind> live_drives_;
-  std::unordered_map<std::string, Place> places_;  // by local path as the target spells it
+  std::unordered_map<std::string, Place> places_;  // by the local path looked at
   // Each folder's names by their upper-cased form, sorted.
   std::unordered_map<std::string, std::vector<std::pair<std::u16string, std::string>>> listings_;
   std::unordered_map<std::string, std::optional<Profile>> profiles_;  // by the shortcut's folder
@@ -103,7 +100,6 @@ class TargetCheck {
   std::optional<bool> xp_disk_;
   std::size_t not_found_ = 0;
   std::size_t not_checked_ = 0;
-  std::size_t resolved_paths_ = 0;
 };
 
 }  // namespace varnlink::audit

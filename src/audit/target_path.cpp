@@ -113,7 +113,8 @@ bool IsShortName(std::string_view name) {
   const std::string_view base = name.substr(0, dot);
   if (dot != std::string_view::npos) {
     const std::string_view extension = name.substr(dot + 1);
-    if (extension.empty() || extension.size() > 3 || extension.find('.') != std::string_view::npos) {
+    if (extension.empty() || extension.size() > 3 ||
+        extension.find('.') != std::string_view::npos) {
       return false;
     }
   }

@@ -95,7 +95,8 @@ void AppendEntry(std::string& out, const ReportEntry& entry) {
   if (entry.duplicate_arguments_of) {
     AppendMarker(out, kDuplicateArgumentsMarker, kDuplicateAt, *entry.duplicate_arguments_of);
   }
-  if (const auto& status = entry.target_status; status && status->outcome == TargetOutcome::kMissing) {
+  const auto& status = entry.target_status;
+  if (status && status->outcome == TargetOutcome::kMissing) {
     AppendMarker(out, kMissingTargetMarker, "looked for ", status->checked_path.value_or(""));
   }
 

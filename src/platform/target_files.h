@@ -9,8 +9,8 @@ namespace varnlink::platform {
 // What one look at a path found, a final symbolic link not followed.
 struct TargetProbe {
   enum class Kind {
-    kNothing,   // nothing by that name (or a path through a file)
-    kFile,      // anything that is not a folder: file, device, ...
+    kNothing,  // nothing by that name (or a path through a file)
+    kFile,     // anything that is not a folder: file, device, ...
     kFolder,
     kLink,      // a symbolic link, not followed: `link_text` is what it holds
     kNotReady,  // the drive holds no medium
@@ -58,7 +58,8 @@ class TargetFiles {
   // The mount point of the file system holding `path` when its type is one
   // Windows writes (NTFS, FAT, exFAT, or a FUSE block device such as
   // ntfs-3g); nullopt otherwise and on Windows.
-  [[nodiscard]] virtual std::optional<std::string> WindowsVolumeOf(const std::string& path) const = 0;
+  [[nodiscard]] virtual std::optional<std::string> WindowsVolumeOf(
+      const std::string& path) const = 0;
 };
 
 // The running system's target files (Linux or Windows, as built).

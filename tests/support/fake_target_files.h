@@ -58,11 +58,11 @@ class FakeTargetFiles : public platform::TargetFiles {
                : std::nullopt;
   }
 
-  std::map<std::string, std::string> variables;        // the live environment
-  std::map<char, platform::DriveKind> drives;           // the live drives
-  std::string windows_volume;                           // a mounted Windows volume
-  mutable std::map<std::string, int> looks;             // path -> times looked at
-  mutable std::map<std::string, int> listings;          // folder -> times listed
+  std::map<std::string, std::string> variables;  // the live environment
+  std::map<char, platform::DriveKind> drives;    // the live drives
+  std::string windows_volume;                    // a mounted Windows volume
+  mutable std::map<std::string, int> looks;      // path -> times looked at
+  mutable std::map<std::string, int> listings;   // folder -> times listed
 
  private:
   void Add(const std::string& path, platform::TargetProbe probe) {

@@ -49,7 +49,9 @@ class Win32TargetCheck : public testing::Test {
     }
     EXPECT_TRUE(MakeFile(long_folder + "\\deep.txt"));
   }
-  ~Win32TargetCheck() override { DeleteFileW(platform::ApiPath(long_folder + "\\deep.txt").c_str()); }
+  ~Win32TargetCheck() override {
+    DeleteFileW(platform::ApiPath(long_folder + "\\deep.txt").c_str());
+  }
 
   auditor::TargetStatus Check(const std::string& target, TargetSource source,
                               const TargetCheckSettings& settings = {}) {
@@ -78,11 +80,13 @@ TEST_F(Win32TargetCheck, FindsRealFilesAndSaysWhatItLookedFor) {
   for (const Row& row : std::initializer_list<Row>{
            {present, TargetSource::kLinkInfo, TargetOutcome::kFound, present},
            {Upper(present), TargetSource::kLinkInfo, TargetOutcome::kFound, Upper(present)},
-           {long_folder + "\\deep.txt", TargetSource::kLinkInfo, TargetOutcome::kFound, long_folder + "\\deep.txt"},
+           {long_folder + "\\deep.txt", TargetSource::kLinkInfo, TargetOutcome::kFound,
+            long_folder + "\\deep.txt"},
            {folder + "\\App\\absent.exe", TargetSource::kLinkInfo, TargetOutcome::kMissing,
             folder + "\\App\\absent.exe"},
            // The system's own environment.
-           {"%windir%\\system32", TargetSource::kEnvironment, TargetOutcome::kFound, windir + "\\system32"},
+           {"%windir%\\system32", TargetSource::kEnvironment, TargetOutcome::kFound,
+            windir + "\\system32"},
            {"%WINDIR%\\no-such.exe", TargetSource::kEnvironment, TargetOutcome::kMissing,
             windir + "\\no-such.exe"}}) {
     const auditor::TargetStatus status = Check(row.target, row.source);
@@ -98,7 +102,8 @@ TEST_F(Win32TargetCheck, PassesOverADriveTheSystemDoesNotHaveUnlessItIsMapped) {
   if (drive == 0) GTEST_SKIP() << "every drive letter from Q: to Y: is in use";
   const std::string target = std::string{drive} + ":\\APP\\present.exe";
   EXPECT_EQ(Check(target, TargetSource::kLinkInfo).reason, NotCheckedReason::kUnmappedDrive);
-  const auditor::TargetStatus mapped = Check(target, TargetSource::kLinkInfo, {{{drive, folder}}, {}});
+  const auditor::TargetStatus mapped =
+      Check(target, TargetSource::kLinkInfo, {{{drive, folder}}, {}});
   EXPECT_EQ(mapped.outcome, TargetOutcome::kFound);
   EXPECT_EQ(mapped.checked_path, folder + "\\APP\\present.exe");
 }

@@ -11,15 +11,16 @@ std::string AddDriveMapping(const std::string& value, audit::TargetCheckSettings
       value.compare(1, 2, ":=") != 0) {
     return "--map needs DRIVE:=FOLDER, such as C:=/mnt/windows, not \"" + value + "\"";
   }
-  settings.drives.emplace_back(static_cast<char>(std::toupper(static_cast<unsigned char>(value[0]))),
-                               value.substr(3));
+  const auto drive = static_cast<char>(std::toupper(static_cast<unsigned char>(value[0])));
+  settings.drives.emplace_back(drive, value.substr(3));
   return {};
 }
 
 // "NAME=VALUE" of --env; an error text when it is not one.
 std::string AddVariable(const std::string& value, audit::TargetCheckSettings& settings) {
   const std::size_t equals = value.find('=');
-  if (equals == 0 || equals == std::string::npos || value.substr(0, equals).find('%') != std::string::npos) {
+  if (equals == 0 || equals == std::string::npos ||
+      value.substr(0, equals).find('%') != std::string::npos) {
     return "--env needs NAME=VALUE, such as USERPROFILE=C:\\Users\\ann, not \"" + value + "\"";
   }
   settings.variables.emplace_back(value.substr(0, equals), value.substr(equals + 1));

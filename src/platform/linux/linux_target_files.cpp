@@ -51,7 +51,8 @@ std::string ReadLink(const std::string& path, std::size_t size) {
 
 }  // namespace
 
-LinuxTargetFiles::LinuxTargetFiles(std::string mounts_file) : mounts_file_(std::move(mounts_file)) {}
+LinuxTargetFiles::LinuxTargetFiles(std::string mounts_file)
+    : mounts_file_(std::move(mounts_file)) {}
 
 TargetProbe LinuxTargetFiles::Look(const std::string& path) const {
   // Whatever stops the look (no such name, a file in the middle of the
@@ -86,7 +87,8 @@ std::optional<std::string> LinuxTargetFiles::WindowsVolumeOf(const std::string& 
   const Mount* nearest = nullptr;
   for (const Mount& mount : mounts) {
     // ">=": a later mount at the same point hides the earlier one.
-    if (Holds(mount.point, full) && (nearest == nullptr || mount.point.size() >= nearest->point.size())) {
+    if (Holds(mount.point, full) &&
+        (nearest == nullptr || mount.point.size() >= nearest->point.size())) {
       nearest = &mount;
     }
   }

@@ -14,7 +14,9 @@ namespace {
 // the user to insert one.
 class NoCriticalErrorBoxes {
  public:
-  NoCriticalErrorBoxes() { SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous_); }
+  NoCriticalErrorBoxes() {
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous_);
+  }
   ~NoCriticalErrorBoxes() { SetThreadErrorMode(previous_, nullptr); }
   NoCriticalErrorBoxes(const NoCriticalErrorBoxes&) = delete;
   NoCriticalErrorBoxes& operator=(const NoCriticalErrorBoxes&) = delete;
@@ -44,10 +46,13 @@ TargetProbe Win32TargetFiles::Look(const std::string& path) const {
             {}};
   }
   switch (error) {
-    case ERROR_NOT_READY: return {TargetProbe::Kind::kNotReady, {}};
+    case ERROR_NOT_READY:
+      return {TargetProbe::Kind::kNotReady, {}};
     case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION: return {TargetProbe::Kind::kFile, {}};
-    default: return {};
+    case ERROR_SHARING_VIOLATION:
+      return {TargetProbe::Kind::kFile, {}};
+    default:
+      return {};
   }
 }
 
@@ -80,7 +85,8 @@ std::optional<std::string> Win32TargetFiles::Variable(const std::string& name) c
   std::vector<wchar_t> value(256);
   for (;;) {
     SetLastError(ERROR_SUCCESS);
-    const DWORD got = GetEnvironmentVariableW(wide.c_str(), value.data(), static_cast<DWORD>(value.size()));
+    const DWORD got =
+        GetEnvironmentVariableW(wide.c_str(), value.data(), static_cast<DWORD>(value.size()));
     if (got == 0) {
       if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
       return std::string();
@@ -95,15 +101,18 @@ DriveKind Win32TargetFiles::Drive(char letter) const {
   const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
   switch (GetDriveTypeW(root)) {
     case DRIVE_NO_ROOT_DIR:
-    case DRIVE_UNKNOWN: return DriveKind::kAbsent;
-    case DRIVE_REMOTE: return DriveKind::kNetwork;
+    case DRIVE_UNKNOWN:
+      return DriveKind::kAbsent;
+    case DRIVE_REMOTE:
+      return DriveKind::kNetwork;
     case DRIVE_REMOVABLE:
     case DRIVE_CDROM:
       if (!GetVolumeInformationW(root, nullptr, 0, nullptr, nullptr, nullptr, nullptr, 0)) {
         return DriveKind::kNoMedium;
       }
       return DriveKind::kLocal;
-    default: return DriveKind::kLocal;
+    default:
+      return DriveKind::kLocal;
   }
 }
 
