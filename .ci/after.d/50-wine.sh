@@ -26,7 +26,7 @@ for n in $(seq 90 120); do
   if [[ ! -e /tmp/.X$n-lock && ! -e /tmp/.X11-unix/X$n ]]; then display=$n; break; fi
 done
 [[ -n $display ]] || { echo "50-wine: no free X display number between 90 and 120" >&2; exit 1; }
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >"$build/xvfb.log" 2>&1 &
+Xvfb ":$display" -screen 0 1920x1200x24 -nolisten tcp >"$build/xvfb.log" 2>&1 &
 xvfb_pid=$!
 export DISPLAY=":$display"
 
@@ -114,13 +114,19 @@ cli_check() {
 cli_check
 
 # The native window: started under Wine, every control checked against the
-# layout table, "Audit" and "Copy" pressed by window message, the report read
-# back from the report control and the clipboard, and a screenshot taken.
+# layout table, maximised and resized, the shortcut list's names, "Audit" and
+# "Copy" pressed by window message, the report read back from the report
+# control and the clipboard, and a screenshot taken. It runs on a copy of the
+# examples with a shortcut whose name holds a right-to-left override.
 smoke=$build/tests/win32/varnlink_smoke_test.exe
 if [[ -f $smoke ]]; then
   echo "50-wine: window smoke test"
+  smoke_folder=$build/smoke-examples
+  rm -rf "$smoke_folder"
+  cp -r "$root/examples" "$smoke_folder"
+  cp "$smoke_folder/Notepad.lnk" "$smoke_folder/rtl"$'\xe2\x80\xae'"gpj.exe.lnk"
   set +e
-  (cd "$root/examples" && timeout 300 "$wine" "$smoke" "$build/src/app/win32/varnlink.exe" \
+  (cd "$smoke_folder" && timeout 300 "$wine" "$smoke" "$build/src/app/win32/varnlink.exe" \
     "$build/win32-window.bmp") >"$build/smoke.log" 2>&1
   status=$?
   set -e

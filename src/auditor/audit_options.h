@@ -9,10 +9,11 @@ enum class TargetFilter { kAll, kExe, kNonExe };
 // The user's choices for one audit.
 struct AuditOptions {
   TargetFilter target_filter = TargetFilter::kAll;
-  bool search_subfolders = true;           // walk the sub-folders too (no selection)
-  bool warn_duplicate_targets = false;     // a target that begins an earlier TARGET line
-  bool warn_duplicate_arguments = false;   // the target with its arguments likewise
-  bool check_targets = false;              // look for each reported shortcut's target
+  bool search_subfolders = true;          // walk the sub-folders too (no selection)
+  bool warn_duplicate_targets = false;    // a target that begins an earlier TARGET line
+  bool warn_duplicate_arguments = false;  // the target with its arguments likewise
+  bool check_targets = false;             // look for each reported shortcut's target
+  bool warn_suspicious = false;           // warn of shortcuts that deceive (not acted on yet)
 };
 
 }  // namespace varnlink::auditor

@@ -34,11 +34,9 @@ void ShortcutList::SetPath(const std::string& path) {
       names.push_back(entry.name);
     }
   }
-  if (names.size() > kMaxListCount) {
-    throw platform::Error(folder + ": cannot open folder: it holds more than " +
-                          std::to_string(kMaxListCount) + " shortcuts");
-  }
   platform::SortAsListed(names);
+  folder_count_ = names.size();
+  if (names.size() > kMaxListCount) names.resize(kMaxListCount);
   path_ = std::move(folder);
   names_ = std::move(names);
   selected_.assign(names_.size(), false);

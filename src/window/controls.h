@@ -21,20 +21,23 @@ inline constexpr std::size_t kMaxListCount = 32767;
 
 // The shortcut list: a folder's "*.lnk" names (case ignored; hidden and
 // system files left out; in the order Windows lists them) with one selected
-// flag per name. It does not read the files themselves.
+// flag per name. A folder of more than kMaxListCount shortcuts shows the first
+// kMaxListCount of them. It does not read the files themselves.
 class ShortcutList {
  public:
   ShortcutList(const platform::FolderListing& folders, char separator)
       : folders_(&folders), separator_(separator) {}
 
   // Reloads the names from `path` and clears every selected flag. Throws when
-  // the folder cannot be read or holds more than kMaxListCount shortcuts; the
-  // list then keeps its previous folder.
+  // the folder cannot be read; the list then keeps its previous folder.
   void SetPath(const std::string& path);
   // The folder's full path, without a trailing separator except at a root.
   [[nodiscard]] const std::string& Path() const { return path_; }
   [[nodiscard]] const std::vector<std::string>& Names() const { return names_; }
   [[nodiscard]] std::size_t Count() const { return names_.size(); }
+  // How many shortcuts the folder holds: more than Count() when the list
+  // could not take them all.
+  [[nodiscard]] std::size_t FolderCount() const { return folder_count_; }
   // Throws std::out_of_range for an index past the list.
   [[nodiscard]] bool Selected(std::size_t index) const;
   void SetSelected(std::size_t index, bool selected);
@@ -45,6 +48,7 @@ class ShortcutList {
   char separator_;
   std::string path_;
   std::vector<std::string> names_;
+  std::size_t folder_count_ = 0;
   std::vector<bool> selected_;
 };
 

@@ -49,6 +49,14 @@ bool StartsWithFolder(const std::string& path, const std::string& root, char sep
   });
 }
 
+// The result line while the shortcut list cannot show the whole folder; empty
+// when it shows every shortcut.
+std::string ShowingLine(const ShortcutList& list) {
+  if (list.FolderCount() <= list.Count()) return {};
+  return "Showing " + std::to_string(list.Count()) + " of " + std::to_string(list.FolderCount()) +
+         " shortcuts";
+}
+
 }  // namespace
 
 MainWindowModel::MainWindowModel(const Platform& platform)
@@ -72,7 +80,9 @@ void MainWindowModel::Load() {
       }
     }
     folder_list.path = audit::WithoutTrailingSeparator(current, separator);
+    const std::string line_before = ShowingLine(shortcut_list);
     shortcut_list.SetPath(folder_list.path);
+    ShortcutFolderChanged(line_before);
   } catch (const std::runtime_error&) {
   }
 
@@ -96,13 +106,19 @@ CheckBox* MainWindowModel::CheckBoxOf(ControlId id) {
     case ControlId::kSearchSubfolders: return &search_subfolders;
     case ControlId::kWarnDuplicateTargets: return &warn_duplicate_targets;
     case ControlId::kWarnDuplicateArguments: return &warn_duplicate_arguments;
+    case ControlId::kWarnMissingTargets: return &warn_missing_targets;
+    case ControlId::kWarnSuspiciousShortcuts: return &warn_suspicious_shortcuts;
     default: return nullptr;
   }
 }
 
 auditor::AuditOptions MainWindowModel::Options() const {
-  return {target_filter, search_subfolders.ticked, warn_duplicate_targets.ticked,
-          warn_duplicate_arguments.ticked, false};
+  return {target_filter,
+          search_subfolders.ticked,
+          warn_duplicate_targets.ticked,
+          warn_duplicate_arguments.ticked,
+          warn_missing_targets.ticked,
+          warn_suspicious_shortcuts.ticked};
 }
 
 void MainWindowModel::Audit() {
@@ -134,11 +150,13 @@ void MainWindowModel::ChangeDrive(const std::string& drive) {
 void MainWindowModel::OpenFolder(const std::string& path) {
   const std::string folder = audit::WithoutTrailingSeparator(path, platform_.files.PathSeparator());
   if (folder == folder_list.path) return;
+  const std::string line_before = ShowingLine(shortcut_list);
   shortcut_list.SetPath(folder);  // throws, changing nothing, when it cannot be listed
   folder_list.path = folder;
   chosen_folder = shortcut_list.Path();
   selected_names.clear();
   SelectedNamesChanged();
+  ShortcutFolderChanged(line_before);
 }
 
 void MainWindowModel::HighlightFolder(const std::string& path) {
@@ -155,6 +173,15 @@ void MainWindowModel::SelectionChanged() {
     if (shortcut_list.Selected(i)) selected_names.push_back(shortcut_list.Names()[i]);
   }
   SelectedNamesChanged();
+}
+
+void MainWindowModel::ShortcutFolderChanged(const std::string& line_before) {
+  const std::string line = ShowingLine(shortcut_list);
+  if (!line.empty()) {
+    result_text = line;
+  } else if (!line_before.empty() && result_text == line_before) {
+    result_text.clear();
+  }
 }
 
 void MainWindowModel::SelectedNamesChanged() {

@@ -49,10 +49,14 @@ class MainWindowModel {
   ShortcutList shortcut_list;
   std::vector<std::string> selected_names;  // "Shortcuts Selected", in list order
   std::string chosen_folder;                // "Directory Selected"
-  std::string result_text;                  // beside the buttons: "12 Shortcuts Found"
+  // Beside the buttons: "12 Shortcuts Found" after an audit; "Showing 32767 of
+  // 40000 shortcuts" when a folder holds more than the shortcut list shows.
+  std::string result_text;
   CheckBox search_subfolders;
   CheckBox warn_duplicate_targets;
   CheckBox warn_duplicate_arguments;
+  CheckBox warn_missing_targets;
+  CheckBox warn_suspicious_shortcuts;
   auditor::TargetFilter target_filter = auditor::TargetFilter::kAll;
   std::string report;  // the results pane's text, CR LF line ends
   MousePointer pointer = MousePointer::kDefault;
@@ -71,7 +75,8 @@ class MainWindowModel {
   // folder list keeps its folder (the drive stays chosen) and this throws.
   void ChangeDrive(const std::string& drive);
   // The user opened a folder (double-click or Enter): its shortcuts are
-  // listed, none selected. When it cannot be read, everything stays as it was.
+  // listed, none selected; the result line says so when the list cannot show
+  // them all. When it cannot be read, everything stays as it was.
   void OpenFolder(const std::string& path);
   // The user highlighted a folder in the folder list: the selection empties
   // and the open folder becomes the chosen one.
@@ -90,6 +95,9 @@ class MainWindowModel {
   // "Search Sub Directories" does not apply to a selection: it is unticked
   // and disabled while shortcuts are selected, enabled again when none are.
   void SelectedNamesChanged();
+  // After shortcut_list changed folder: the result line tells how much of the
+  // folder it shows, or drops `line_before`, the previous folder's such line.
+  void ShortcutFolderChanged(const std::string& line_before);
 
   Platform platform_;
 };

@@ -24,7 +24,7 @@ namespace varnlink::test_support {
 
 class NoPrinter : public platform::Printer {
  public:
-  void PrintText(const std::string&) override {}
+  int PrintText(const std::string&) override { return 0; }
 };
 
 class NoClipboard : public platform::Clipboard {

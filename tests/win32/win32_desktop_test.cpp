@@ -148,8 +148,10 @@ TEST(Win32Printer, PrintsOneDocumentWithAPageForEveryPageful) {
   for (int i = 0; i < 200; ++i) report += "LINE " + std::to_string(i) + "\r\n";  // over 2 pages
   const std::string one_page = folder.PathOf("one.out");
   const std::string long_report = folder.PathOf("long.out");
-  Win32Printer(one_page).PrintText("SHORT REPORT\r\n");
-  Win32Printer(long_report).PrintText(report);
+  const int first_job = Win32Printer(one_page).PrintText("SHORT REPORT\r\n");
+  const int second_job = Win32Printer(long_report).PrintText(report);
+  EXPECT_GT(first_job, 0) << "the spooler's job id";
+  EXPECT_NE(second_job, first_job);
   const std::string first = ReadAll(one_page);
   const std::string second = ReadAll(long_report);
   ASSERT_FALSE(first.empty()) << "the driver wrote nothing to " << one_page;

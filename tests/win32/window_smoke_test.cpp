@@ -1,19 +1,25 @@
 // Smoke test of varnlink.exe: starts it in the current folder and checks what
-// the user sees. Every control of the layout table stands at its place with
-// its caption, and Tab visits them in the table's order; a click on the open
-// folder in the folder list chooses it, "Audit" (pressed by window message)
-// fills the report and the result line, "Copy" puts the report on the
-// clipboard; a screenshot of the window is saved.
+// the user sees. Every control of the layout table stands at its place for
+// the window's size and DPI with its caption, maximised and resized to
+// 1600 x 1000 (scaled by the DPI), and Tab visits them in the table's order;
+// the shortcut list shows the folder's names as the report shows them; a
+// click on the open folder in the folder list chooses it, "Audit" (pressed by
+// window message) fills the report and the result line, "Copy" puts the
+// report on the clipboard; once the maximised window is drawn, a screenshot
+// of it is saved.
 //   varnlink_smoke_test VARNLINK_EXE [SCREENSHOT.bmp]
 // Exit 0 when all of that holds.
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/win32/main_window.h"
+#include "auditor/report_text.h"
+#include "platform/win32/win32_dpi.h"
 #include "tests/win32/clipboard_text.h"
 #include "window/layout.h"
 
@@ -76,9 +82,18 @@ std::string NameOf(int id) {
   return "control " + std::to_string(id);
 }
 
-// Each control of the layout table at its place in the client area, with its
-// caption; "" when all are, else what is wrong.
+varnlink::window::PixelSize ClientSize(HWND window) {
+  RECT area{};
+  GetClientRect(window, &area);
+  return {area.right - area.left, area.bottom - area.top};
+}
+
+// Each control of the layout table at its place in the client area for its
+// size and the window's DPI, with its caption; "" when all are, else what is
+// wrong.
 std::string LayoutFault(HWND window) {
+  const varnlink::window::PixelSize client = ClientSize(window);
+  const int dpi = varnlink::platform::WindowDpi(window);
   for (const varnlink::window::Control& control : varnlink::window::Controls()) {
     const std::string name(control.name);
     const HWND item = GetDlgItem(window, ControlNumber(control.id));
@@ -86,8 +101,7 @@ std::string LayoutFault(HWND window) {
     RECT shown{};
     GetWindowRect(item, &shown);
     MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&shown), 2);
-    const varnlink::window::PixelRect want =
-        varnlink::window::ToPixels(varnlink::window::WindowRect(control));
+    const varnlink::window::PixelRect want = varnlink::window::PlaceInWindow(control, client, dpi);
     RECT expected{want.left, want.top, want.left + want.width, want.top + want.height};
     // A closed drop-down list is as tall as its font makes it.
     if (control.kind == varnlink::window::ControlKind::kDropDownList)
@@ -126,6 +140,62 @@ std::string TabOrderFault(HWND window) {
   std::string order;
   for (const std::string& name : visited) order += " " + name;
   return "Tab visits" + order;
+}
+
+// The rows of the shortcut list against the ".lnk" files of the current
+// folder, each name as the report shows it; "" when they match.
+std::string ShortcutListFault(HWND list) {
+  std::vector<std::wstring> expected;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = FindFirstFileW(L"*.lnk", &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)))
+        expected.push_back(Widen(varnlink::auditor::ShownText(Narrow(found.cFileName))));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  std::vector<std::wstring> rows;
+  const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::vector<wchar_t> row(
+        static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1);
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(row.data()));
+    rows.emplace_back(row.data());
+  }
+  std::sort(expected.begin(), expected.end());
+  std::sort(rows.begin(), rows.end());
+  if (rows == expected) return "";
+  std::string shown;
+  for (const std::wstring& row : rows) shown += " [" + Narrow(row) + "]";
+  return "the shortcut list shows" + shown;
+}
+
+// Sets the client area's size, the window restored from maximised.
+void ResizeClient(HWND window, int width, int height) {
+  SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+  RECT frame{0, 0, width, height};
+  varnlink::platform::AdjustWindowRectForDpi(&frame, WS_OVERLAPPEDWINDOW, 0,
+                                             varnlink::platform::WindowDpi(window));
+  SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Waits until the window and every control in it have painted what they
+// were asked to (no update region left); false after 30 seconds.
+bool WaitUntilDrawn(HWND window) {
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  for (int i = 0; i < 600; ++i) {
+    bool pending = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr && !pending;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+      pending = GetUpdateRect(child, nullptr, FALSE) != FALSE;
+    }
+    if (!pending) return true;
+    Sleep(50);
+  }
+  return false;
 }
 
 bool SaveScreenshot(HWND window, const std::wstring& path) {
@@ -173,6 +243,7 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return Fail("usage: varnlink_smoke_test VARNLINK_EXE [SCREENSHOT.bmp]");
+  varnlink::platform::UsePerMonitorDpi();  // to see the window's own pixels
   std::wstring command = L"\"" + std::wstring(argv[1]) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -206,7 +277,15 @@ int wmain(int argc, wchar_t** argv) {
   if (!IsZoomed(window)) return finish(Fail("the window did not open maximised"));
   if (const std::string fault = LayoutFault(window); !fault.empty()) return finish(Fail(fault));
   if (const std::string fault = TabOrderFault(window); !fault.empty()) return finish(Fail(fault));
-  std::printf("smoke test: every control at its place with its caption, in tab order\n");
+  const varnlink::window::PixelSize maximised = ClientSize(window);
+  const int dpi = varnlink::platform::WindowDpi(window);
+  std::printf(
+      "smoke test: every control at its place with its caption, in tab order (%dx%d at %d dpi)\n",
+      maximised.width, maximised.height, dpi);
+  if (const std::string fault = ShortcutListFault(control(ControlId::kShortcutList));
+      !fault.empty()) {
+    return finish(Fail(fault));
+  }
 
   // A click on the highlighted (open) folder makes it the chosen folder.
   const HWND folders = control(ControlId::kFolderList);
@@ -252,8 +331,24 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("smoke test: Copy put the %zu-character report on the clipboard as plain text\n",
               copied.size());
 
+  // Resized to 1600 x 1000 (at 96 dpi; scaled with the DPI), the report takes the room.
+  ResizeClient(window, MulDiv(1600, dpi, 96), MulDiv(1000, dpi, 96));
+  if (const std::string fault = LayoutFault(window); !fault.empty()) {
+    return finish(Fail("resized: " + fault));
+  }
+  RECT pane{};
+  GetWindowRect(control(ControlId::kReport), &pane);
+  const varnlink::window::PixelSize client = ClientSize(window);
+  std::printf("smoke test: resized to %dx%d, every control at its place; report pane %ldx%ld\n",
+              client.width, client.height, pane.right - pane.left, pane.bottom - pane.top);
+  if (pane.right - pane.left < MulDiv(1200, dpi, 96) ||
+      pane.bottom - pane.top < MulDiv(450, dpi, 96)) {
+    return finish(Fail("the report pane is only " + Describe(pane)));
+  }
+
   if (argc > 2) {
-    Sleep(500);  // let the window finish painting
+    SendMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    if (!WaitUntilDrawn(window)) return finish(Fail("the window was not drawn within 30 seconds"));
     if (!SaveScreenshot(window, argv[2])) return finish(Fail("cannot save " + Narrow(argv[2])));
   }
   return finish(0);

@@ -18,7 +18,10 @@ using Paths = std::vector<std::string>;
 
 class RecordingPrinter : public platform::Printer {
  public:
-  void PrintText(const std::string& text) override { jobs.push_back(text); }
+  int PrintText(const std::string& text) override {
+    jobs.push_back(text);
+    return static_cast<int>(jobs.size());
+  }
   std::vector<std::string> jobs;
 };
 
@@ -288,6 +291,57 @@ TEST(MainWindowModel, RefusesAWalkOfMoreThan32767ShortcutsBeforeAuditingAny) {
   }
   EXPECT_TRUE(w.files.read_limits.empty()) << "nothing was audited";
   EXPECT_EQ(w.model.result_text, "");
+}
+
+// A folder of more shortcuts than the list holds lists the first of them in
+// listing order; the result line says so until an audit or another folder
+// replaces it, and a walk of the whole folder is still refused.
+TEST(MainWindowModel, ABigFolderListsItsFirst32767ShortcutsAndSaysSo) {
+  Window w;
+  w.AddShortcut("C:\\Small\\", "one.lnk");
+  for (std::size_t i = kMaxListCount + 1; i > 0; --i)  // "9999.lnk" is listed last
+    w.folders.AddFile("C:\\Big\\", std::to_string(i) + ".lnk");
+  w.model.Load();
+  w.model.result_text = "1 Shortcut Found";
+  w.model.OpenFolder("C:\\Big");
+  EXPECT_EQ(w.model.shortcut_list.Names().front(), "1.lnk");
+  EXPECT_EQ(w.model.shortcut_list.Names().back(), "9998.lnk");
+  EXPECT_EQ(w.model.result_text, "Showing 32767 of 32768 shortcuts");
+  EXPECT_THROW(w.model.Audit(), platform::Error);
+  EXPECT_EQ(w.model.result_text, "");
+
+  w.model.result_text = "1 Shortcut Found";
+  w.model.OpenFolder("C:\\Small");
+  EXPECT_EQ(w.model.result_text, "1 Shortcut Found") << "an audit's line stays";
+  w.model.OpenFolder("C:\\Big");
+  w.model.OpenFolder("C:\\Small");
+  EXPECT_EQ(w.model.result_text, "") << "the big folder's line goes with it";
+}
+
+TEST(MainWindowModel, TheMissingAndSuspiciousCheckBoxesReachTheAuditOptions) {
+  Window w;
+  w.model.Load();
+  EXPECT_FALSE(w.model.Options().check_targets || w.model.Options().warn_suspicious);
+  w.model.CheckBoxOf(ControlId::kWarnMissingTargets)->ticked = true;
+  EXPECT_TRUE(w.model.Options().check_targets && !w.model.Options().warn_suspicious);
+  w.model.CheckBoxOf(ControlId::kWarnMissingTargets)->ticked = false;
+  w.model.CheckBoxOf(ControlId::kWarnSuspiciousShortcuts)->ticked = true;
+  EXPECT_TRUE(!w.model.Options().check_targets && w.model.Options().warn_suspicious);
+}
+
+TEST(MainWindowModel, WarnOfMissingTargetsCountsTheTargetsInOneMessageAtTheEnd) {
+  Window w;
+  w.AddShortcut("C:\\R\\", "a.lnk", "\\\\server\\share\\a.doc");
+  w.AddShortcut("C:\\R\\", "b.lnk", "b.exe");
+  w.model.Load();
+  w.model.chosen_folder = "C:\\R";
+  w.model.warn_missing_targets.ticked = true;
+  w.model.Audit();
+  EXPECT_EQ(w.messages.shown, Paths{"Targets not found: 0; not checked: 2"});
+  w.messages.shown.clear();
+  w.model.warn_missing_targets.ticked = false;
+  w.model.Audit();
+  EXPECT_TRUE(w.messages.shown.empty());
 }
 
 class MainWindowModelSubfolders : public ::testing::TestWithParam<std::pair<bool, Paths>> {};

@@ -49,7 +49,7 @@ class Destination {
 
 }  // namespace
 
-void CupsPrinter::PrintText(const std::string& text) {
+int CupsPrinter::PrintText(const std::string& text) {
   const QPrinterInfo info = QPrinterInfo::defaultPrinter();
   if (info.isNull()) ThrowNoDefaultPrinter();
 
@@ -80,6 +80,7 @@ void CupsPrinter::PrintText(const std::string& text) {
   if (cupsFinishDocument(CUPS_HTTP_DEFAULT, queue.c_str()) != IPP_STATUS_OK) {
     ThrowSpoolerError(queue, "the print job was refused");
   }
+  return job;
 }
 
 }  // namespace varnlink::app::qt

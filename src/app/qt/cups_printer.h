@@ -12,7 +12,7 @@ namespace varnlink::app::qt {
 // swallowed.
 class CupsPrinter : public platform::Printer {
  public:
-  void PrintText(const std::string& text) override;
+  int PrintText(const std::string& text) override;
 };
 
 }  // namespace varnlink::app::qt

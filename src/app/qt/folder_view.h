@@ -12,8 +12,9 @@ namespace varnlink::app::qt {
 
 // The folder list as Windows draws one: the current drive's root, each
 // folder down to the current one (open), then the current folder's sub-folders
-// (closed), indented by depth. It only draws what it is told and reports the
-// user's moves; which folder is current is the window model's business.
+// (closed), indented by depth, names as the report shows them. It only draws
+// what it is told and reports the user's moves (with each folder's real path);
+// which folder is current is the window model's business.
 class FolderView : public QTreeWidget {
  public:
   FolderView(const platform::FolderListing& folders, char separator, QWidget* parent = nullptr);

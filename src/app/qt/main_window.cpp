@@ -19,6 +19,7 @@
 #include "app/qt/control_font.h"
 #include "app/qt/folder_view.h"
 #include "app/qt/report_view.h"
+#include "auditor/report_text.h"
 #include "platform/folder_listing.h"
 #include "platform/message_dialog.h"
 #include "window/main_window_model.h"
@@ -44,15 +45,22 @@ QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QRect ToQRect(const window::TwipsRect& twips) {
-  const window::PixelRect pixels = window::ToPixels(twips);
+// A name or message as the report shows it: control, layout and
+// bidirectional characters as "?".
+QString Shown(const std::string& text) { return QString::fromStdString(auditor::ShownText(text)); }
+
+QRect ToQRect(const window::PixelRect& pixels) {
   return {pixels.left, pixels.top, pixels.width, pixels.height};
 }
 
+window::PixelSize DesignSize() { return window::ToPixels(window::DesignClientSize()); }
+
+// Labels show their text as it is: a folder named "<b>x</b>" is not markup.
 QLabel* MakeLabel(QWidget* parent) {
   auto* label = new QLabel(parent);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setWordWrap(true);
+  label->setTextFormat(Qt::PlainText);
   return label;
 }
 
@@ -108,43 +116,42 @@ QWidget* MakeWidget(const window::Control& control, QWidget* parent,
 }
 
 void SetText(QLabel* label, const std::string& text) {
-  const QString shown = QString::fromStdString(text);
+  const QString shown = Shown(text);
   if (label->text() != shown) label->setText(shown);
+}
+
+QStringList ShownTexts(const std::vector<std::string>& texts) {
+  QStringList shown;
+  shown.reserve(static_cast<qsizetype>(texts.size()));
+  for (const std::string& text : texts) shown.append(Shown(text));
+  return shown;
 }
 
 // Shows `texts` in `list` unless it shows them already.
 void SetTexts(QListWidget* list, const std::vector<std::string>& texts) {
-  bool same = static_cast<std::size_t>(list->count()) == texts.size();
-  for (std::size_t i = 0; same && i < texts.size(); ++i)
-    same = list->item(static_cast<int>(i))->text() == QString::fromStdString(texts[i]);
+  const QStringList items = ShownTexts(texts);
+  bool same = list->count() == items.size();
+  for (int i = 0; same && i < items.size(); ++i) same = list->item(i)->text() == items[i];
   if (same) return;
-  QStringList items;
-  items.reserve(static_cast<qsizetype>(texts.size()));
-  for (const std::string& text : texts) items.append(QString::fromStdString(text));
   list->clear();
   list->addItems(items);
 }
 
+// The drives in the model's order, so that a row's index is its drive's; the
+// current drive is added after them when it is none of them.
 void SetDrives(QComboBox* box, const window::DriveList& drives) {
   const QSignalBlocker blocker(box);
-  bool same = static_cast<std::size_t>(box->count()) == drives.drives.size();
-  for (std::size_t i = 0; same && i < drives.drives.size(); ++i)
-    same = box->itemText(static_cast<int>(i)) == QString::fromStdString(drives.drives[i]);
+  QStringList items = ShownTexts(drives.drives);
+  const auto listed = std::find(drives.drives.begin(), drives.drives.end(), drives.drive);
+  int index = drives.drive.empty() ? -1 : static_cast<int>(listed - drives.drives.begin());
+  if (listed == drives.drives.end() && index >= 0) items.append(Shown(drives.drive));
+  bool same = box->count() == items.size();
+  for (int i = 0; same && i < items.size(); ++i) same = box->itemText(i) == items[i];
   if (!same) {
-    QStringList items;
-    for (const std::string& drive : drives.drives) items.append(QString::fromStdString(drive));
     box->clear();
     box->addItems(items);
   }
-  const QString drive = QString::fromStdString(drives.drive);
-  if (box->currentText() != drive) {
-    int index = box->findText(drive);
-    if (index < 0) {
-      box->addItem(drive);
-      index = box->count() - 1;
-    }
-    box->setCurrentIndex(index);
-  }
+  if (box->currentIndex() != index) box->setCurrentIndex(index);
 }
 
 // The selection in one change for the whole list, not one per name.
@@ -169,8 +176,9 @@ MainWindow::MainWindow(window::MainWindowModel& model, const platform::FolderLis
     : model_(model), folders_(folders), separator_(separator), messages_(messages) {
   setFont(ControlFont());
   setWindowIcon(QIcon(QPixmap(varnlink_icon_xpm)));
-  const window::PixelSize client = window::ToPixels(window::DesignClientSize());
-  resize(client.width, client.height);
+  const window::PixelSize design = DesignSize();
+  setMinimumSize(design.width, design.height);
+  resize(design.width, design.height);
   CreateControls();
   ConnectControls();
 }
@@ -189,7 +197,8 @@ void MainWindow::CreateControls() {
     QWidget* parent = control.parent ? WidgetOf<QWidget>(*control.parent) : this;
     QWidget* widget = MakeWidget(control, parent, folders_, separator_);
     widget->setObjectName(ToQString(control.name));
-    widget->setGeometry(ToQRect(control.rect));
+    widget->setAccessibleName(ToQString(window::AccessibleName(control)));
+    widget->setGeometry(ToQRect(window::Place(control, DesignSize())));
     widgets_.emplace_back(control.id, widget);
 
     // Tall option buttons and check boxes show their captions on several lines.
@@ -229,7 +238,10 @@ void MainWindow::ConnectControls() {
           [this] { Run("Copy", [this] { model_.Copy(); }); });
 
   connect(drive_list_, &QComboBox::activated, this, [this](int index) {
-    const std::string drive = drive_list_->itemText(index).toStdString();
+    // Rows past the model's drives show the current drive only.
+    const std::vector<std::string>& drives = model_.drive_list.drives;
+    if (index < 0 || static_cast<std::size_t>(index) >= drives.size()) return;
+    const std::string drive = drives[static_cast<std::size_t>(index)];
     if (drive == model_.drive_list.drive) return;
     Run(
         "Choosing the drive", [this, drive] { model_.ChangeDrive(drive); }, true);
@@ -286,6 +298,14 @@ void MainWindow::Run(const char* action, Handler&& handler, bool busy) {
   if (!failure.empty()) messages_.Show(failure);
 }
 
+void MainWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  const window::PixelSize client{width(), height()};
+  for (const auto& [id, widget] : widgets_) {
+    widget->setGeometry(ToQRect(window::Place(window::ControlOf(id), client)));
+  }
+}
+
 void MainWindow::Load() {
   model_.Load();
   Sync();
@@ -308,7 +328,7 @@ void MainWindow::OpenFolder(const std::string& folder) {
 }
 
 void MainWindow::Sync() {
-  const QString caption = QString::fromStdString(model_.caption);
+  const QString caption = ToQString(model_.caption);
   if (windowTitle() != caption) setWindowTitle(caption);
   SetText(result_text_, model_.result_text);
   SetText(chosen_folder_, model_.chosen_folder);

@@ -26,11 +26,12 @@ class FolderView;
 class ReportView;
 
 // The window model on screen with Qt widgets. It places one widget per control
-// of the layout table at its design place (no layout follows the window's
-// size), turns each user action into the model's handler and then copies the
-// model into the widgets in Sync. It keeps no state of the model's, shows
-// every error that escapes a handler in a message box naming the action, and
-// decides nothing about auditing.
+// of the layout table where the table says for the window's size (never
+// smaller than the table's), names each for screen readers as the table does,
+// turns each user action into the model's handler and then copies the model
+// into the widgets in Sync, names as the report shows them. It keeps no state
+// of the model's, shows every error that escapes a handler in a message box
+// naming the action, and decides nothing about auditing.
 class MainWindow : public QWidget {
  public:
   MainWindow(window::MainWindowModel& model, const platform::FolderListing& folders, char separator,
@@ -45,6 +46,9 @@ class MainWindow : public QWidget {
 
   // Copies the whole model into the widgets. Unchanged lists are not redrawn.
   void Sync();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void CreateControls();

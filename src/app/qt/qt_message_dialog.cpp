@@ -3,11 +3,15 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "auditor/report_text.h"
+
 namespace varnlink::app::qt {
 
 void QtMessageDialog::Show(const std::string& text) {
   QMessageBox box(QMessageBox::Information, QStringLiteral("Varnlink"),
-                  QString::fromStdString(text), QMessageBox::Ok, parent_.data());
+                  QString::fromStdString(auditor::ShownText(text)), QMessageBox::Ok,
+                  parent_.data());
+  box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   // A box raised during an audit run waits for the user: it gets the normal
   // pointer while the rest of the window keeps the hourglass.

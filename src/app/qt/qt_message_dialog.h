@@ -8,7 +8,8 @@
 namespace varnlink::app::qt {
 
 // Message boxes as Qt shows them: modal over the main window, information
-// icon, one OK button, titled "Varnlink". It does not decide what to say.
+// icon, one OK button, titled "Varnlink", the text plain and shown as the
+// report shows text. It does not decide what to say.
 class QtMessageDialog : public platform::MessageDialog {
  public:
   // Boxes are centred on `parent` once it is set (nullptr: on the screen).

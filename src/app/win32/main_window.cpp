@@ -7,11 +7,18 @@
 #include <exception>
 #include <optional>
 
+#include "auditor/report_text.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_dpi.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace varnlink::app::win32 {
 namespace {
 
+using auditor::ShownText;
 using platform::Utf8ToWide;
 using platform::WideToUtf8;
 using window::ControlId;
@@ -95,20 +102,22 @@ void SetText(HWND control, const std::string& text) {
   SetWindowTextW(control, Utf8ToWide(text).c_str());
 }
 
-// Sets a short text only when it changed, so the control does not repaint.
+// Sets a short text, as the report shows text, only when it changed, so the
+// control does not repaint.
 void ShowText(HWND control, const std::string& text) {
-  const std::wstring wanted = Utf8ToWide(text);
+  const std::wstring wanted = Utf8ToWide(ShownText(text));
   std::wstring shown(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
   shown.resize(static_cast<std::size_t>(
       GetWindowTextW(control, shown.data(), static_cast<int>(shown.size()))));
   if (shown != wanted) SetWindowTextW(control, wanted.c_str());
 }
 
+// Fills a list with `items` as the report shows text; row i is items[i].
 void SetItems(HWND list, UINT reset, UINT add, const std::vector<std::string>& items) {
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, reset, 0, 0);
   for (const std::string& item : items) {
-    SendMessageW(list, add, 0, reinterpret_cast<LPARAM>(Utf8ToWide(item).c_str()));
+    SendMessageW(list, add, 0, reinterpret_cast<LPARAM>(Utf8ToWide(ShownText(item)).c_str()));
   }
   SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
@@ -151,6 +160,14 @@ std::size_t FolderRows(const platform::FolderListing& folders, const std::string
   return current;
 }
 
+// The main window's outer size for the design's client area at `dpi`.
+RECT DesignFrame(int dpi) {
+  const window::PixelSize client = window::ToPixels(window::DesignClientSize(), dpi);
+  RECT frame{0, 0, client.width, client.height};
+  platform::AdjustWindowRectForDpi(&frame, WS_OVERLAPPEDWINDOW, 0, dpi);
+  return frame;
+}
+
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
@@ -179,19 +196,27 @@ bool MainWindow::Create(void* instance, int show) {
   kind.lpszClassName = kWindowClass;
   if (RegisterClassExW(&kind) == 0) return false;
 
-  // The design's client area before the window is maximised.
-  const window::PixelSize client = window::ToPixels(window::DesignClientSize());
-  RECT frame{0, 0, client.width, client.height};
+  // The design's client area before the window is maximised, at the system's
+  // DPI until the window knows its monitor's.
+  dpi_ = platform::WindowDpi(nullptr);
   // No WS_CLIPCHILDREN: the group box paints only its frame, and the window
   // must paint the area inside it.
   const DWORD style = WS_OVERLAPPEDWINDOW;
-  AdjustWindowRect(&frame, style, FALSE);
+  const RECT frame = DesignFrame(dpi_);
   const HWND window = CreateWindowExW(0, kWindowClass, Utf8ToWide(model_.caption).c_str(), style,
                                       CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                                       frame.bottom - frame.top, nullptr, nullptr, module, this);
   if (window == nullptr) return false;
   window_ = window;
+  if (const int dpi = platform::WindowDpi(window); dpi != dpi_) {
+    dpi_ = dpi;
+    const RECT scaled = DesignFrame(dpi_);
+    SetWindowPos(window, nullptr, 0, 0, scaled.right - scaled.left, scaled.bottom - scaled.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   MakeControls();
+  UseFonts();
+  PlaceControls();
   Run([this] { model_.Load(); });
   ShowWindow(window, model_.maximized ? SW_SHOWMAXIMIZED : show);
   UpdateWindow(window);
@@ -202,13 +227,6 @@ bool MainWindow::Create(void* instance, int show) {
 void MainWindow::MakeControls() {
   const HWND window = AsWindow(window_);
   const auto module = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
-  const auto gui_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  const HDC screen = GetDC(window);
-  // "MS Sans Serif", 8.5 points.
-  font_ = CreateFontW(-MulDiv(85, GetDeviceCaps(screen, LOGPIXELSY), 720), 0, 0, 0, FW_NORMAL,
-                      FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
-  ReleaseDC(window, screen);
   white_ = CreateSolidBrush(RGB(255, 255, 255));
   const wchar_t* rich_edit = RichEditClass();
 
@@ -224,27 +242,67 @@ void MainWindow::MakeControls() {
       if (option && !in_option_group) native.style |= WS_TABSTOP;
       in_option_group = option;
     }
-
-    window::TwipsRect place = window::WindowRect(control);
-    if (control.kind == ControlKind::kDropDownList) place.height = window::DroppedDriveListHeight();
-    const window::PixelRect pixels = window::ToPixels(place);
     const std::wstring caption = Utf8ToWide(std::string(control.caption));
     const HWND made = CreateWindowExW(
         native.ex_style, native.window_class != nullptr ? native.window_class : rich_edit,
-        caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | native.style, pixels.left,
-        pixels.top, pixels.width, pixels.height, window,
+        caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | native.style, 0, 0, 0, 0, window,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlNumber(control.id))), module, nullptr);
     if (made == nullptr) continue;
-    const bool report = control.kind == ControlKind::kReportPane;
-    SendMessageW(
-        made, WM_SETFONT,
-        reinterpret_cast<WPARAM>(report && font_ != nullptr ? static_cast<HFONT>(font_) : gui_font),
-        FALSE);
-    if (report) {
+    if (control.kind == ControlKind::kReportPane) {
       SendMessageW(made, EM_EXLIMITTEXT, 0, 0x7FFFFFFF);
       SendMessageW(made, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
     }
   }
+}
+
+void MainWindow::UseFonts() {
+  const HWND window = AsWindow(window_);
+  const auto font = [this](int tenths_of_points, const wchar_t* face) {
+    return CreateFontW(-MulDiv(tenths_of_points, dpi_, 720), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                       FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+  };
+  // The dialog font, 8 points, and the report's "MS Sans Serif", 8.5 points,
+  // both at the window's DPI.
+  const HFONT controls = font(80, L"MS Shell Dlg");
+  const HFONT report = font(85, L"MS Sans Serif");
+  for (const window::Control& control : window::Controls()) {
+    const HFONT chosen = control.kind == ControlKind::kReportPane ? report : controls;
+    SendMessageW(Item(window, control.id), WM_SETFONT, reinterpret_cast<WPARAM>(chosen), TRUE);
+  }
+  DeleteFonts();
+  control_font_ = controls;
+  report_font_ = report;
+}
+
+void MainWindow::DeleteFonts() {
+  if (control_font_ != nullptr) DeleteObject(static_cast<HFONT>(control_font_));
+  if (report_font_ != nullptr) DeleteObject(static_cast<HFONT>(report_font_));
+  control_font_ = report_font_ = nullptr;
+}
+
+void MainWindow::PlaceControls() {
+  const HWND window = AsWindow(window_);
+  if (Item(window, ControlId::kAudit) == nullptr) return;  // sized while being made
+  RECT area{};
+  GetClientRect(window, &area);
+  const window::PixelSize client{area.right - area.left, area.bottom - area.top};
+  HDWP moves = BeginDeferWindowPos(static_cast<int>(window::Controls().size()));
+  for (const window::Control& control : window::Controls()) {
+    window::PixelRect place = window::PlaceInWindow(control, client, dpi_);
+    if (control.kind == ControlKind::kDropDownList)
+      place.height = window::TwipsToPixels(window::DroppedDriveListHeight(), dpi_);
+    const HWND item = Item(window, control.id);
+    if (moves != nullptr) {
+      moves = DeferWindowPos(moves, item, nullptr, place.left, place.top, place.width, place.height,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+    } else {
+      SetWindowPos(item, nullptr, place.left, place.top, place.width, place.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+  }
+  if (moves != nullptr) EndDeferWindowPos(moves);
+  InvalidateRect(window, nullptr, TRUE);
 }
 
 void MainWindow::OpenFolder(const std::string& folder) {
@@ -261,7 +319,8 @@ void MainWindow::Run(Handler handler) {
   } catch (const std::exception& e) {
     Sync();
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    MessageBoxW(AsWindow(window_), Utf8ToWide(e.what()).c_str(), L"Varnlink", MB_OK | MB_ICONERROR);
+    MessageBoxW(AsWindow(window_), Utf8ToWide(ShownText(e.what())).c_str(), L"Varnlink",
+                MB_OK | MB_ICONERROR);
   }
   Sync();
 }
@@ -427,8 +486,29 @@ std::intptr_t MainWindow::Handle(void* handle, unsigned message, std::uintptr_t 
         return reinterpret_cast<std::intptr_t>(white_);
       }
       break;
+    case WM_SIZE:
+      PlaceControls();
+      return 0;
+    case WM_GETMINMAXINFO: {
+      // The layout table's size is the smallest the client area gets.
+      const RECT frame = DesignFrame(dpi_);
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lparam);
+      limits->ptMinTrackSize = {frame.right - frame.left, frame.bottom - frame.top};
+      return 0;
+    }
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another scale: the text and every place follow.
+      dpi_ = static_cast<int>(HIWORD(wparam));
+      UseFonts();
+      const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+      SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                   suggested->right - suggested->left, suggested->bottom - suggested->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      PlaceControls();
+      return 0;
+    }
     case WM_DESTROY:
-      if (font_ != nullptr) DeleteObject(static_cast<HFONT>(font_));
+      DeleteFonts();
       if (white_ != nullptr) DeleteObject(static_cast<HBRUSH>(white_));
       PostQuitMessage(0);
       return 0;

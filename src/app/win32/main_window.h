@@ -1,11 +1,13 @@
 #pragma once
 
 // The native Windows window: the layout table's controls as standard Win32
-// controls, each with its table id as its control id, every user action
+// controls, each with its table id as its control id, placed where the table
+// says for the window's size and its monitor's DPI (per-monitor aware: text
+// and places follow a move to a monitor of another scale), every user action
 // turned into the model's handler, and one Sync that copies the model into
-// the controls. It keeps no state of the model's; the only view state is what
-// the controls were last given (the folder list's rows and their paths among
-// it).
+// the controls, names as the report shows them. It keeps no state of the
+// model's; the only view state is what the controls were last given (the
+// folder list's rows and their paths among it) and the DPI.
 
 #include <cstdint>
 #include <string>
@@ -43,6 +45,11 @@ class MainWindow {
 
  private:
   void MakeControls();
+  // Gives the controls fonts for the window's DPI, deleting the previous ones.
+  void UseFonts();
+  void DeleteFonts();
+  // Places every control for the client area's size and the DPI.
+  void PlaceControls();
   void OnCommand(int id, int code);
   // Runs one handler; an error that escapes it is shown in a message box.
   // The controls show the model afterwards either way.
@@ -54,9 +61,11 @@ class MainWindow {
 
   window::MainWindowModel& model_;
   const platform::FolderListing& folders_;
-  void* window_ = nullptr;  // HWND
-  void* font_ = nullptr;    // HFONT of the report
-  void* white_ = nullptr;   // HBRUSH behind the chosen folder
+  void* window_ = nullptr;        // HWND
+  int dpi_ = 96;                  // of the monitor the window is on
+  void* control_font_ = nullptr;  // HFONT of every control but the report
+  void* report_font_ = nullptr;   // HFONT of the report
+  void* white_ = nullptr;         // HBRUSH behind the chosen folder
   std::string shown_report_;
   std::string shown_folder_;
   std::vector<std::string> folder_paths_;  // full path of each folder-list row

@@ -10,7 +10,9 @@
 #include <string>
 
 #include "app/win32/main_window.h"
+#include "auditor/report_text.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_file_services.h"
 #include "platform/win32/win32_folder_listing.h"
@@ -19,6 +21,7 @@
 #include "window/main_window_model.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+  varnlink::platform::UsePerMonitorDpi();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   try {
@@ -51,8 +54,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     }
     return static_cast<int>(message.wParam);
   } catch (const std::exception& e) {
-    MessageBoxW(nullptr, varnlink::platform::Utf8ToWide(e.what()).c_str(), L"Varnlink",
-                MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr,
+                varnlink::platform::Utf8ToWide(varnlink::auditor::ShownText(e.what())).c_str(),
+                L"Varnlink", MB_OK | MB_ICONERROR);
     return 1;
   }
 }

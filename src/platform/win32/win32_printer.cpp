@@ -84,7 +84,7 @@ Area PrintableArea(HDC dc) {
 
 }  // namespace
 
-void Win32Printer::PrintText(const std::string& text) {
+int Win32Printer::PrintText(const std::string& text) {
   const std::wstring name = DefaultPrinterName();
   const std::string subject = "printer \"" + WideToUtf8(name) + "\"";
   PrinterContext printer(name, subject);
@@ -104,9 +104,8 @@ void Win32Printer::PrintText(const std::string& text) {
   document.cbSize = sizeof(document);
   document.lpszDocName = L"Varnlink report";
   document.lpszOutput = output.empty() ? nullptr : output.c_str();
-  if (StartDocW(dc, &document) <= 0) {
-    throw WindowsError(GetLastError(), subject, "cannot start the document");
-  }
+  const int job = StartDocW(dc, &document);
+  if (job <= 0) throw WindowsError(GetLastError(), subject, "cannot start the document");
   for (const PrintedPage& page : pages) {
     if (StartPage(dc) <= 0) {
       const DWORD code = GetLastError();
@@ -125,6 +124,7 @@ void Win32Printer::PrintText(const std::string& text) {
     }
   }
   if (EndDoc(dc) <= 0) throw WindowsError(GetLastError(), subject, "cannot end the document");
+  return job;
 }
 
 }  // namespace varnlink::platform

@@ -14,7 +14,7 @@ namespace varnlink::platform {
 class Win32Printer final : public Printer {
  public:
   explicit Win32Printer(std::string output_file = {}) : output_file_(std::move(output_file)) {}
-  void PrintText(const std::string& text) override;
+  int PrintText(const std::string& text) override;
 
  private:
   std::string output_file_;

@@ -91,7 +91,7 @@ class CopyingClipboard : public platform::Clipboard {
 
 class NoPrinter : public platform::Printer {
  public:
-  void PrintText(const std::string&) override {}
+  int PrintText(const std::string&) override { return 0; }
 };
 
 // What the window's Copy puts on the clipboard after auditing `names` (or

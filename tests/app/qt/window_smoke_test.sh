@@ -1,21 +1,45 @@
 #!/usr/bin/env bash
-# Starts the real varnlink under a virtual X server, finds its window by its
-# title and takes a screenshot of the screen.
+# The real varnlink as a user starts it. Without a display it says so in one
+# line and exits 1, while --help and --version still work; under a virtual X
+# server its window appears (found by its title) and, once it is drawn, a
+# screenshot of the screen is saved.
 #   window_smoke_test.sh VARNLINK FOLDER SCREENSHOT.png
 # Exit 77 (skipped) when the X tools are not installed.
 set -euo pipefail
 varnlink=$1 folder=$2 shot=$3
 
-for tool in xvfb-run xwininfo import identify; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "window_smoke_test: $tool is not installed (Debian: xvfb, x11-utils, imagemagick); skipped" >&2
-    exit 77
-  fi
-done
+fail() { echo "window_smoke_test: $*" >&2; exit 1; }
 
 if [[ -z ${VARNLINK_SMOKE_INSIDE_X:-} ]]; then
+  no_display="varnlink: cannot open a window: no display (set DISPLAY, or use varnlink-cli for the same audit without a window)"
+  silent=""  # a display number no server answers on
+  for n in $(seq 200 300); do
+    if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then silent=":$n"; break; fi
+  done
+  for display in "" "$silent"; do
+    set +e
+    said=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY="$display" "$varnlink" "$folder" 2>&1 >/dev/null)
+    status=$?
+    set -e
+    [[ $status -eq 1 && $said == "$no_display" ]] ||
+      fail "with DISPLAY='$display' varnlink exited $status saying: $said"
+  done
+  help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$varnlink" --help) || fail "--help failed without a display"
+  [[ $(head -1 <<<"$help") == "varnlink - "* && $help == *"Usage: varnlink [FOLDER]"* ]] ||
+    fail "--help says: $help"
+  version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$varnlink" --version) ||
+    fail "--version failed without a display"
+  [[ $version =~ ^varnlink\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version says: $version"
+  echo "window_smoke_test: without a display: status 1 and the message; --help and --version work"
+
+  for tool in xvfb-run xwininfo import identify compare; do
+    if ! command -v "$tool" >/dev/null; then
+      echo "window_smoke_test: $tool is not installed (Debian: xvfb, x11-utils, imagemagick); skipped" >&2
+      exit 77
+    fi
+  done
   export VARNLINK_SMOKE_INSIDE_X=1
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1920x1200x24" "$0" "$@"
 fi
 
 export QT_QPA_PLATFORM=xcb
@@ -25,19 +49,24 @@ trap 'kill $pid 2>/dev/null || true' EXIT
 
 for _ in $(seq 1 100); do
   if xwininfo -name "Varnlink V1.0" 2>/dev/null | grep -q "Map State: IsViewable"; then break; fi
-  if ! kill -0 $pid 2>/dev/null; then echo "window_smoke_test: varnlink exited early" >&2; exit 1; fi
+  kill -0 $pid 2>/dev/null || fail "varnlink exited early"
   sleep 0.1
 done
-info=$(xwininfo -name "Varnlink V1.0") || { echo "window_smoke_test: no window titled 'Varnlink V1.0'" >&2; exit 1; }
-# (qt_main_window_test checks the window's size against the layout table.)
+info=$(xwininfo -name "Varnlink V1.0") || fail "no window titled 'Varnlink V1.0'"
 width=$(awk '/Width:/ {print $2}' <<<"$info")
 height=$(awk '/Height:/ {print $2}' <<<"$info")
-sleep 0.5  # let the first paint finish
-import -window root "$shot"
-# A screenshot of a drawn window is not one flat colour.
-colours=$(identify -format "%k" "$shot")
-if ((colours < 8)); then
-  echo "window_smoke_test: screenshot $shot has only $colours colours" >&2
-  exit 1
-fi
-echo "window_smoke_test: ${width}x${height} window, screenshot $shot ($colours colours)"
+
+# Drawn: two screenshots in a row are alike and not one flat colour.
+previous=$shot.previous.png
+import -window root "$previous"
+for _ in $(seq 1 50); do
+  import -window root "$shot"
+  colours=$(identify -format "%k" "$shot")
+  if ((colours >= 8)) && compare -metric AE "$previous" "$shot" null: 2>/dev/null; then
+    rm -f "$previous"
+    echo "window_smoke_test: ${width}x${height} window, screenshot $shot ($colours colours)"
+    exit 0
+  fi
+  mv "$shot" "$previous"
+done
+fail "the screen did not settle into a drawn window (last screenshot $previous)"
