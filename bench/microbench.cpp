@@ -1,11 +1,14 @@
-// Microbenchmarks: decoding one shortcut, and one duplicate check (a miss and
-// a hit with its earlier path) after many entries, indexed and by a plain
-// search of the report.
+// Microbenchmarks: decoding one shortcut; one duplicate check (a miss and a
+// hit with its earlier path) after many entries, indexed and by a plain
+// search of the report; and writing one shortcut's JSON Lines record, by the
+// command line's writer and, for comparison, through nlohmann-json.
 
 #include <benchmark/benchmark.h>
 
+#include <nlohmann/json.hpp>
 #include <string>
 
+#include "app/cli/record_writer.h"
 #include "auditor/duplicate_warnings.h"
 #include "auditor/report_format.h"
 #include "auditor/shortcut_decoder.h"
@@ -77,8 +80,8 @@ void DuplicateCheckIndexed(benchmark::State& state) {
   ReportEntry hit = Query("C:\\Program Files\\App" + std::to_string(state.range(0) - 1));
   ts::RecordingMessageDialog messages;
   for (auto _ : state) {
-    duplicates.Check(miss, options, messages);
-    duplicates.Check(hit, options, messages);
+    duplicates.Check(miss, options, &messages);
+    duplicates.Check(hit, options, &messages);
     benchmark::DoNotOptimize(hit.duplicate_target_of);
     messages.shown.clear();
   }
@@ -96,6 +99,77 @@ void DuplicateCheckLiteral(benchmark::State& state) {
   }
 }
 BENCHMARK(DuplicateCheckLiteral)->Arg(3277)->Arg(32767);
+
+// A shortcut's entry as the real corpus has many: Windows paths, arguments,
+// a description, times.
+ReportEntry SampleEntry() {
+  ReportEntry entry;
+  entry.facts.path = "/data/part012/00065 08 - Power Options.lnk";
+  entry.facts.name = "00065 08 - Power Options";
+  entry.facts.size = 1234;
+  entry.facts.attributes = 32;
+  const varnlink::platform::FileTime t{varnlink::platform::kTicksTo1970 +
+                                       1'796'733'240ULL * 10'000'000ULL};
+  entry.facts.times = varnlink::platform::FileTimes{t, t, t};
+  entry.info.genuine = true;
+  entry.info.target = "C:\\Windows\\System32\\control.exe";
+  entry.info.target_source = varnlink::auditor::TargetSource::kLinkInfo;
+  entry.info.arguments = "/name Microsoft.PowerOptions";
+  entry.info.start_in = "C:\\Windows\\system32";
+  entry.info.icon_location = "%SystemRoot%\\system32\\powercpl.dll";
+  entry.info.description =
+      "Conserve energy or maximize performance by choosing how your computer manages power.";
+  entry.info.run = varnlink::auditor::RunMode::kNormal;
+  entry.info.target_created = entry.info.target_modified = entry.info.target_accessed = t;
+  entry.duplicate_target_of = "/data/part000/00001 Control Panel.lnk";
+  return entry;
+}
+
+void WriteOneRecord(benchmark::State& state) {
+  const ReportEntry entry = SampleEntry();
+  const varnlink::app::cli::RecordWriter writer(varnlink::app::cli::RecordFormat::kJsonLines);
+  std::string out;
+  for (auto _ : state) {
+    out.clear();
+    writer.AppendRecord(out, {&entry, nullptr});
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.counters["bytes"] = static_cast<double>(out.size());
+}
+BENCHMARK(WriteOneRecord);
+
+// The same record through nlohmann-json: an ordered object of its values, dumped
+// with invalid UTF-8 replaced, as the writer does.
+void WriteOneRecordThroughNlohmannJson(benchmark::State& state) {
+  const ReportEntry entry = SampleEntry();
+  const varnlink::app::cli::Record record{&entry, nullptr};
+  std::string out;
+  for (auto _ : state) {
+    nlohmann::ordered_json object = nlohmann::ordered_json::object();
+    for (const auto& field : varnlink::app::cli::RecordFields()) {
+      auto& value = object[std::string(field.name)];
+      std::visit(
+          [&value](const auto& v) {
+            using V = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<V, std::monostate>) {
+              value = nullptr;
+            } else if constexpr (std::is_same_v<V, varnlink::platform::FileTime>) {
+              value = varnlink::platform::IsoUtcText(v);
+            } else if constexpr (std::is_same_v<V, std::string_view>) {
+              value = std::string(v);
+            } else {
+              value = v;
+            }
+          },
+          varnlink::app::cli::ValueOf(field, record));
+    }
+    out = object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+    out += '\n';
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.counters["bytes"] = static_cast<double>(out.size());
+}
+BENCHMARK(WriteOneRecordThroughNlohmannJson);
 
 }  // namespace
 

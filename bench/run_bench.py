@@ -1,15 +1,21 @@
 #!/usr/bin/env python3
-"""Whole-run benchmark: an audit of 32,767 shortcuts against the floor.
+"""Whole-run benchmark: audits of 32,767 shortcuts against the floor, and the
+memory of record runs over a folder of 40,000.
 
-Builds the release preset, makes a tree of 32,767 shortcuts (the real corpus
-replicated into sub-folders of 500 when ../shared/corpus exists, else files
-from the link writer) and one of 3,277, then times, alternating in one run,
-the floor (stat and read every file) and
+Builds the release preset and makes, under --work:
+  tree-32767, tree-3277   the real corpus replicated into sub-folders of 500
+                          (../shared/corpus), else link-writer shortcuts
+  flat-40000              40,000 shortcuts in one folder, made the same way
+  distinct-10000/-40000   link-writer shortcuts in one folder, each with a
+                          target of its own
+Then it times, alternating in one run, the floor (stat and read every file),
     varnlink-cli --warn-duplicates --warn-duplicate-arguments TREE
-and prints the medians, their ratio, the CLI's peak memory against the
-report's size, and how the time scales from 3,277 to 32,767 shortcuts.
-
-The missing-target check's cost: on a tree of 32,767 link-writer shortcuts
+    varnlink-cli --format jsonl --warn-duplicates --warn-duplicate-arguments TREE
+with their output discarded, and prints the medians of wall time and of CPU
+time (user + system), the ratios to the floor, each run's peak memory (as GNU
+time reports it), and how the time scales from 3,277 to 32,767 shortcuts.
+Last, the peak memory of --format jsonl over the folders of one level, without
+and with both warnings. Then the missing-target check's cost: on a tree of 32,767 link-writer shortcuts
 whose targets are made as files in a folder (a fifth of them missing, a
 seventh spelled in other case), `varnlink-cli TREE` against `varnlink-cli
 --map C:=TARGETS TREE`, alternating, and how many looks at paths and folder
@@ -23,11 +29,17 @@ import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(ROOT, "build", "release")
 CORPUS = os.path.join(ROOT, "..", "shared", "corpus")
+CLI = os.path.join(BUILD, "src", "app", "cli", "varnlink-cli")
+MAKE_TREE = os.path.join(BUILD, "bench", "varnlink_make_tree")
+WARNINGS = ["--warn-duplicates", "--warn-duplicate-arguments"]
+MIB = 2 ** 20
+GNU_TIME = "/usr/bin/time"  # Debian package "time"
 
 
 def build(targets):
@@ -42,80 +54,99 @@ def corpus_files():
     return sorted(found)
 
 
-def make_tree(path, count):
-    if os.path.isdir(path) and len(os.listdir(path)) == (count + 499) // 500:
+def make_tree(path, count, flat=False, distinct=False):
+    """`count` shortcuts under `path`: in sub-folders of 500, or all in `path`."""
+    expected = count if flat else (count + 499) // 500
+    if os.path.isdir(path) and len(os.listdir(path)) == expected:
         return
     shutil.rmtree(path, ignore_errors=True)
     os.makedirs(path)
-    sources = corpus_files() if os.path.isdir(CORPUS) else []
+    sources = corpus_files() if os.path.isdir(CORPUS) and not distinct else []
     if not sources:
-        subprocess.run([os.path.join(BUILD, "bench", "varnlink_make_tree"), path, str(count)], check=True)
+        options = (["--flat"] if flat else []) + (["--distinct"] if distinct else [])
+        subprocess.run([MAKE_TREE, *options, path, str(count)], check=True)
         return
     for i in range(count):
-        folder = os.path.join(path, "part%03d" % (i // 500))
+        folder = path if flat else os.path.join(path, "part%03d" % (i // 500))
         os.makedirs(folder, exist_ok=True)
         source = sources[i % len(sources)]
         shutil.copyfile(source, os.path.join(folder, "%05d %s" % (i, os.path.basename(source))))
 
 
 def run(command):
-    """Wall time in seconds and peak resident memory in bytes; output discarded."""
-    start = time.perf_counter()
-    with open(os.devnull, "wb") as sink:
-        process = subprocess.Popen(command, stdout=sink, stderr=sink)
+    """Wall time, CPU time (user + system) in seconds and peak resident memory
+    in bytes; output discarded. GNU time starts the program and reports its
+    peak: a child forked from this Python would count Python's own memory."""
+    with tempfile.NamedTemporaryFile(mode="r") as peak, open(os.devnull, "wb") as sink:
+        start = time.perf_counter()
+        process = subprocess.Popen([GNU_TIME, "-f", "%M", "-o", peak.name, *command],
+                                   stdout=sink, stderr=sink)
         _, status, usage = os.wait4(process.pid, 0)
-    elapsed = time.perf_counter() - start
-    if os.waitstatus_to_exitcode(status) != 0:
-        sys.exit("failed: %s" % " ".join(command))
-    return elapsed, usage.ru_maxrss * 1024
+        elapsed = time.perf_counter() - start
+        if os.waitstatus_to_exitcode(status) != 0:
+            sys.exit("failed: %s" % " ".join(command))
+        return elapsed, usage.ru_utime + usage.ru_stime, int(peak.read().split()[-1]) * 1024
 
 
-def report_size(command):
+def output_size(command):
     return len(subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
                               check=True).stdout)
 
 
-def alternate(base, measured, runs):
-    """Median times of `base` and `measured`, run in turn, and `measured`'s peak memory."""
-    run(base), run(measured)  # warm the page cache
-    base_times, measured_times, peaks = [], [], []
-    for _ in range(runs):
-        base_times.append(run(base)[0])
-        elapsed, peak = run(measured)
-        measured_times.append(elapsed)
-        peaks.append(peak)
-    return statistics.median(base_times), statistics.median(measured_times), max(peaks)
-
-
 def measure(tree, runs):
-    cli = [os.path.join(BUILD, "src", "app", "cli", "varnlink-cli"),
-           "--warn-duplicates", "--warn-duplicate-arguments", tree]
-    floor = [os.path.join(BUILD, "bench", "varnlink_floor"), tree]
-    return alternate(floor, cli, runs) + (report_size(cli),)
-
-
-def make_check_tree(path, targets, count):
-    if os.path.isdir(path) and os.path.isdir(targets) and len(os.listdir(path)) == (count + 499) // 500:
-        return
-    shutil.rmtree(path, ignore_errors=True)
-    shutil.rmtree(targets, ignore_errors=True)
-    os.makedirs(path)
-    subprocess.run([os.path.join(BUILD, "bench", "varnlink_make_tree"), path, str(count), targets], check=True)
+    """For the floor, text and jsonl: the median wall and CPU times, the
+    largest peak memory and the output's size."""
+    commands = {
+        "floor": [os.path.join(BUILD, "bench", "varnlink_floor"), tree],
+        "text": [CLI, *WARNINGS, tree],
+        "jsonl": [CLI, "--format", "jsonl", *WARNINGS, tree],
+    }
+    for command in commands.values():
+        run(command)  # warm the page cache
+    samples = {name: [] for name in commands}
+    for _ in range(runs):
+        for name, command in commands.items():
+            samples[name].append(run(command))
+    results = {}
+    for name, taken in samples.items():
+        results[name] = {
+            "wall": statistics.median(s[0] for s in taken),
+            "cpu": statistics.median(s[1] for s in taken),
+            "peak": max(s[2] for s in taken),
+            "output": output_size(commands[name]) if name != "floor" else 0,
+        }
+    return results
 
 
 def measure_check(work, runs):
     count = 32767
     tree = os.path.join(work, "check-tree-%d" % count)
     targets = os.path.join(work, "check-targets")
-    make_check_tree(tree, targets, count)
-    cli = os.path.join(BUILD, "src", "app", "cli", "varnlink-cli")
-    plain_s, checked_s, peak = alternate([cli, tree], [cli, "--map", "C:=" + targets, tree], runs)
+    if not (os.path.isdir(tree) and os.path.isdir(targets)
+            and len(os.listdir(tree)) == (count + 499) // 500):
+        shutil.rmtree(tree, ignore_errors=True)
+        shutil.rmtree(targets, ignore_errors=True)
+        os.makedirs(tree)
+        subprocess.run([os.path.join(BUILD, "bench", "varnlink_make_tree"), tree, str(count), targets],
+                       check=True)
+    plain, checked = [CLI, tree], [CLI, "--map", "C:=" + targets, tree]
+    run(plain), run(checked)  # warm the page cache
+    samples = {"plain": [], "checked": []}
+    for _ in range(runs):
+        samples["plain"].append(run(plain))
+        samples["checked"].append(run(checked))
+    plain_s = statistics.median(s[0] for s in samples["plain"])
+    checked_s = statistics.median(s[0] for s in samples["checked"])
     print("%6d shortcuts, targets mapped to a folder of files, median of %d runs:" % (count, runs))
     print("   varnlink-cli             %8.3f s" % plain_s)
     print("   with --map C:=TARGETS    %8.3f s   = +%.3f s for the check (%.2f x)"
           % (checked_s, checked_s - plain_s, checked_s / plain_s))
-    print("   peak memory with check   %8.1f MiB" % (peak / 2**20))
+    print("   peak memory with check   %8.1f MiB" % (max(s[2] for s in samples["checked"]) / MIB))
     subprocess.run([os.path.join(BUILD, "bench", "varnlink_target_check_bench"), tree, targets], check=True)
+
+
+def peak_of_records(folder, warnings):
+    return run([CLI, "--format", "jsonl", *(WARNINGS if warnings else []), folder])[2]
 
 
 def main():
@@ -125,6 +156,8 @@ def main():
     parser.add_argument("--micro", action="store_true", help="also run the microbenchmarks")
     parser.add_argument("--gui", action="store_true", help="also time the Qt window (offscreen)")
     args = parser.parse_args()
+    if not os.access(GNU_TIME, os.X_OK):
+        sys.exit("%s (GNU time, Debian package \"time\") is needed for the peak memory" % GNU_TIME)
 
     targets = ["varnlink-cli", "varnlink_floor", "varnlink_make_tree", "varnlink_microbench",
                "varnlink_target_check_bench"]
@@ -138,14 +171,30 @@ def main():
         tree = os.path.join(args.work, "tree-%d" % count)
         make_tree(tree, count)
         results[count] = measure(tree, args.runs)
-        floor_s, cli_s, peak, report = results[count]
-        print("%6d shortcuts (%s), median of %d runs:" % (count, source, args.runs))
-        print("   floor (stat + read)      %8.3f s" % floor_s)
-        print("   varnlink-cli, both warn  %8.3f s   = %.2f x the floor" % (cli_s, cli_s / floor_s))
-        print("   peak memory              %8.1f MiB  (report %.1f MiB; limit 3 x report + 32 MiB = %.1f MiB)"
-              % (peak / 2**20, report / 2**20, (3 * report + 32 * 2**20) / 2**20))
-    print("scaling: 32767 / 3277 shortcuts took %.2f x the time (limit 12 x)"
-          % (results[32767][1] / results[3277][1]))
+        floor = results[count]["floor"]
+        print("%6d shortcuts (%s), both warnings, median of %d runs:" % (count, source, args.runs))
+        print("   %-22s %7.3f s wall  %7.3f s CPU" % ("floor (stat + read)", floor["wall"], floor["cpu"]))
+        for name in ("text", "jsonl"):
+            r = results[count][name]
+            print("   %-22s %7.3f s wall  %7.3f s CPU  = %.2f x / %.2f x the floor (limit 1.5 x);"
+                  " peak %.1f MiB for %.1f MiB of output"
+                  % ("varnlink-cli, " + name, r["wall"], r["cpu"], r["wall"] / floor["wall"],
+                     r["cpu"] / floor["cpu"], r["peak"] / MIB, r["output"] / MIB))
+    print("scaling (text): 32767 / 3277 shortcuts took %.2f x the time (limit 12 x)"
+          % (results[32767]["text"]["wall"] / results[3277]["text"]["wall"]))
+
+    flat = os.path.join(args.work, "flat-40000")
+    make_tree(flat, 40000, flat=True)
+    print("40000 shortcuts in one folder (%s), --format jsonl:" % source)
+    print("   peak memory without warnings %6.1f MiB (limit 48 MiB)" % (peak_of_records(flat, False) / MIB))
+    print("   peak memory, both warnings   %6.1f MiB" % (peak_of_records(flat, True) / MIB))
+    print("shortcuts in one folder, each with a target of its own, --format jsonl, peak memory:")
+    for count in (10000, 40000):
+        folder = os.path.join(args.work, "distinct-%d" % count)
+        make_tree(folder, count, flat=True, distinct=True)
+        without, with_warnings = peak_of_records(folder, False), peak_of_records(folder, True)
+        print("   %5d: %6.1f MiB without warnings, %6.1f MiB with both: %.0f bytes per distinct target"
+              % (count, without / MIB, with_warnings / MIB, (with_warnings - without) / count))
     measure_check(args.work, args.runs)
     if args.gui:
         tree = os.path.join(args.work, "tree-32767")

@@ -3,15 +3,18 @@
 // twice under two paths. Besides the sanitizers' findings it checks what
 // every audit must keep: a failure names the file and ends the run; a success
 // writes only whole lines (marker lines, then one nine-line entry) free of
-// control characters, one entry per shortcut counted.
+// control characters, one entry per shortcut counted; and the entry's JSON
+// Lines record is one line that a strict JSON reader takes, with every field.
 
 #include <cstddef>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/cli/record_writer.h"
 #include "audit/audit_run.h"
 #include "auditor/report_format.h"
 #include "fuzz/audit_input.h"
@@ -70,12 +73,24 @@ void CheckEntry(std::string_view text) {
   }
 }
 
+// One JSON Lines record: a single line, valid UTF-8 and JSON, every field.
+void CheckRecord(const varnlink::auditor::ReportEntry& entry) {
+  std::string line;
+  varnlink::app::cli::RecordWriter(varnlink::app::cli::RecordFormat::kJsonLines)
+      .AppendRecord(line, {&entry, nullptr});
+  VARNLINK_FUZZ_CHECK(line.find('\n') == line.size() - 1, "a record is one line");
+  const auto record = nlohmann::json::parse(line, nullptr, /*allow_exceptions=*/false);
+  VARNLINK_FUZZ_CHECK(record.is_object(), "a record is a JSON object");
+  VARNLINK_FUZZ_CHECK(record.size() == varnlink::app::cli::RecordFields().size(), "every field");
+}
+
 class CheckingSink : public varnlink::audit::EntrySink {
  public:
   void Add(const varnlink::auditor::ReportEntry& entry) override {
     std::string text;
     varnlink::auditor::AppendEntry(text, entry);
     CheckEntry(text);
+    CheckRecord(entry);
     ++entries;
   }
   std::size_t entries = 0;

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     entry.info.arguments = text.arguments;
 
     varnlink::test_support::RecordingMessageDialog messages;
-    duplicates.Check(entry, options, messages);
+    duplicates.Check(entry, options, &messages);
     const bool takes_part = !text.target.empty();
     const auto expected_target =
         takes_part ? varnlink::test_support::EarlierTargetLiteral(

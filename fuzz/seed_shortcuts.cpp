@@ -23,6 +23,61 @@ ShellLink Full(bool unicode) {
   return link;
 }
 
+// A Unicode link whose target lies in `items` or, with `app_id`, in its
+// property store.
+ShellLink ItemsOnly(std::vector<Bytes> items, std::string_view app_id = {}) {
+  ShellLink link;
+  link.unicode = true;
+  link.id_list = std::move(items);
+  if (!app_id.empty()) link.extra_blocks.push_back(PropertyStoreBlock(app_id));
+  link.icon_location = "%SystemRoot%\\system32\\shell32.dll";
+  return link;
+}
+
+// One link of each kind of shell item and each shape of ID list that names a
+// target, as the real corpus holds them, and a packaged app's links.
+template <typename Add>
+void AddShellItemLinks(const Add& add) {
+  const Bytes computer = RootItem(kComputerClsid);
+  ShellLink path = ItemsOnly({computer, VolumeItem("C:\\"),
+                              FileEntryItem({"PROGRA~1", "Program Files", true, false, 3}),
+                              FileEntryItem({"Ünïcode", std::nullopt, true, true}),
+                              FileEntryItem({"MYAPP~1", "My App", true, false, 7}),
+                              FileEntryItem({"TOOLS~1", "Tools", true, false, 8}),
+                              FileEntryItem({"RUNFIL~1.EXE", "run file.exe", false, false, 9})});
+  path.arguments = "/k";
+  path.hot_key = 0x24;  // Home
+  path.hot_key_modifiers = kHotKeyCtrl | kHotKeyAlt;
+  add("fs-path", path);
+  ShellLink darwin = path;  // an advertised shortcut: an installer block beside the list
+  darwin.extra_blocks.push_back(ExtraBlock(0xA0000006, Filled(0x314 - 8, 'A')));
+  add("darwin", darwin);
+  add("volume", ItemsOnly({computer, VolumeItem("E:\\")}));
+  add("cpl-ansi-layout", ItemsOnly({computer, RegisteredFolderItem(kControlPanelClsid),
+                                    CplFileItem("C:\\WINDOWS\\System32\\imdisk.cpl", true)}));
+  add("cpl-unicode-layout", ItemsOnly({computer, RegisteredFolderItem(kControlPanelClsid),
+                                       CplFileItem("C:\\Windows\\System32\\x.cpl", false)}));
+  add("this-pc-folder",
+      ItemsOnly({computer, RegisteredFolderItem("{A8CDFF1C-4878-43BE-B5FD-F8091C1C60D0}")}));
+  add("users-known-folder", ItemsOnly({RootItem("{59031A47-3F72-44A7-89C5-5595FE6B30EE}"),
+                                       UsersViewItem("{FDD39AD0-238F-46AF-ADB4-6C85480369C7}")}));
+  add("control-panel",
+      ItemsOnly({RootItem("{26EE0668-A00A-44D7-9371-BEB064C98683}"), CategoryItem(5),
+                 ControlPanelItem("{BB06C0E4-D293-4F75-8A90-CB05B6477EEE}")}));
+  add("uri", ItemsOnly({RootItem("{871C5380-42A0-1069-A2EA-08002B30309D}"),
+                        UriItem("http://go.microsoft.com/fwlink/?LinkId=63049")}));
+  add("games", ItemsOnly({RootItem("{ED228FDF-9EA8-4870-83B1-96B02CFE0D52}"),
+                          GameItem("{205286E5-F5F2-4306-BDB1-864245E33227}")}));
+  add("apps-item", ItemsOnly({RootItem("{4234D49B-0245-4DF3-B780-3893943456E1}"),
+                              AppsItem("windows.immersivecontrolpanel_cw5n1h2txyewy!"
+                                       "microsoft.windows.immersivecontrolpanel")}));
+  add("root-clsid", ItemsOnly({RootItem("{2559A1F3-21D7-11D4-BDAF-00C04F60B9F0}")}));
+  add("app-id", ItemsOnly({computer}, "Microsoft.WindowsCalculator_8wekyb3d8bbwe!App"));
+  ShellLink app_only = ItemsOnly({}, "Microsoft.BingWeather_8wekyb3d8bbwe!App");
+  app_only.id_list.reset();
+  add("app-id-without-id-list", app_only);
+}
+
 std::vector<Seed> Links() {
   std::vector<Seed> seeds;
   auto add = [&](std::string name, const ShellLink& link) {
@@ -37,6 +92,8 @@ std::vector<Seed> Links() {
                                        Concat({BytesOf("\x2f"), BytesOf("C:\\"), Filled(19, 0)})};
   id_list.show_command = kShowMaximized;
   add("id-list", id_list);
+
+  AddShellItemLinks(add);
 
   ShellLink labelled = LocalLink("D:\\GAMES\\RUN.EXE");
   labelled.link_info->volume_id.label = "DISK1";

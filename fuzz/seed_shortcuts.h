@@ -2,8 +2,10 @@
 
 // Starting inputs for the fuzz targets: shortcuts built field by field with
 // the test-support link writer, covering every part of the format the decoder
-// reads (ID list, local and network link info, ANSI and Unicode strings, the
-// environment block, hot keys, show commands) and the byte-rule layouts.
+// reads (ID lists with shell items of every kind and each shape that names a
+// target, local and network link info, ANSI and Unicode strings, the
+// environment and property-store blocks, hot keys, show commands) and the
+// byte-rule layouts.
 
 #include <string>
 #include <utility>

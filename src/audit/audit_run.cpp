@@ -1,5 +1,7 @@
 #include "audit/audit_run.h"
 
+#include <string_view>
+
 #include "auditor/duplicate_warnings.h"
 #include "auditor/report_text.h"
 #include "auditor/shortcut_auditor.h"
@@ -26,7 +28,65 @@ std::string WithSeparator(const std::string& folder, char separator) {
   return !folder.empty() && folder.back() == separator ? folder : folder + separator;
 }
 
+// The cause in a failure's message, which names the path first ("<path>: <cause>").
+std::string CauseOf(std::string_view message, const std::string& path) {
+  if (message.size() > path.size() + 2 && message.starts_with(path) &&
+      message.substr(path.size(), 2) == ": ") {
+    message.remove_prefix(path.size() + 2);
+  }
+  return std::string(message);
+}
+
 }  // namespace
+
+// The shortcuts of one run, audited one at a time in the run's order.
+class AuditRun::Shortcuts {
+ public:
+  Shortcuts(AuditRun& run, const AuditRequest& request, EntrySink& sink)
+      : run_(run), request_(request), sink_(sink), auditor_(run.files_) {}
+
+  // `walked`: the walk found it, rather than the user naming it.
+  void Audit(const std::string& path, bool walked) {
+    std::optional<auditor::ReportEntry> entry;
+    try {
+      entry = auditor_.Audit(path, request_.options.target_filter);
+    } catch (const std::runtime_error& e) {
+      if (request_.keep_going) {
+        ++result.failed;
+        sink_.Fail({path, auditor::ShortcutNameOf(path, run_.files_.PathSeparator()),
+                    CauseOf(e.what(), path)});
+        return;
+      }
+      // A shortcut the walk found may be gone by the time it is read; it is
+      // passed over like a folder that could not be searched. A selected
+      // shortcut that is missing still ends the run.
+      if (!walked || !platform::IsNotFound(e)) throw;
+      run_.vanished_.push_back(path);
+      return;
+    }
+    if (!entry) return;
+    ++result.count;
+    if (run_.target_check_) entry->target_status = run_.target_check_->Check(entry->info, path);
+    const auditor::AuditOptions& options = request_.options;
+    // Without the checks there is nothing to remember: a run's memory then
+    // does not grow with the shortcuts it audits.
+    const bool checks = options.warn_duplicate_targets || options.warn_duplicate_arguments;
+    if (checks) {
+      duplicates_.Check(*entry, options, request_.announce_duplicates ? &run_.messages_ : nullptr);
+    }
+    sink_.Add(*entry);
+    if (checks) duplicates_.Add(*entry);
+  }
+
+  AuditResult result;
+
+ private:
+  AuditRun& run_;
+  const AuditRequest& request_;
+  EntrySink& sink_;
+  const auditor::ShortcutAuditor auditor_;
+  auditor::DuplicateWarnings duplicates_;
+};
 
 std::string ResultLine(std::size_t count) {
   return std::to_string(count) + " Shortcut" + (count == 1 ? "" : "s") + " Found";
@@ -41,86 +101,74 @@ AuditRun::AuditRun(const platform::FileServices& files, const platform::FolderLi
     : files_(files), folders_(folders), messages_(messages), targets_(targets) {}
 
 AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
-  not_searched_.clear();
   vanished_.clear();
-  AuditResult result;
-  try {
-    AuditAll(request, PathsToAudit(request), sink, result);
-  } catch (...) {
-    // What was passed over so far is told before the failure that ends the run.
-    ReportPassedOver();
-    ReportTargetCount();
-    throw;
-  }
-  ReportPassedOver();
-  ReportTargetCount();
-  return result;
-}
-
-std::vector<std::string> AuditRun::PathsToAudit(const AuditRequest& request) {
-  const std::string folder = WithSeparator(request.folder, files_.PathSeparator());
-  if (!request.selected_names.empty()) {
-    if (request.selected_names.size() > request.limit) {
-      throw platform::Error(folder + ": " + std::to_string(request.selected_names.size()) +
-                            " shortcuts selected, more than one run can audit (" +
-                            std::to_string(request.limit) + "); nothing was audited. Select fewer shortcuts.");
-    }
-    std::vector<std::string> paths;
-    paths.reserve(request.selected_names.size());
-    for (const std::string& name : request.selected_names) paths.push_back(folder + name);
-    return paths;
-  }
-  FolderWalk walk(folders_, files_.PathSeparator(), request.limit);
-  walk.Walk(folder, request.options.search_subfolders);
-  not_searched_ = walk.Skipped();
-  if (walk.LimitExceeded()) {
-    throw platform::Error(folder + ": more than " + std::to_string(request.limit) +
-                          " shortcuts found, more than one run can audit; nothing was audited. "
-                          "Choose a smaller folder or select the shortcuts to audit.");
-  }
-  return walk.Found();
-}
-
-void AuditRun::AuditAll(const AuditRequest& request, const std::vector<std::string>& paths,
-                        EntrySink& sink, AuditResult& result) {
-  const auditor::ShortcutAuditor auditor(files_);
-  auditor::DuplicateWarnings duplicates;
-  const bool walked = request.selected_names.empty();
+  target_check_.reset();
   if (request.options.check_targets) {
     target_check_.emplace(targets_, request.target_check, request.folder);
   }
-  sink.Expect(paths.size());
-  for (const std::string& path : paths) {
-    std::optional<auditor::ReportEntry> entry;
-    try {
-      entry = auditor.Audit(path, request.options.target_filter);
-    } catch (const std::exception& e) {
-      // A shortcut the walk found may be gone by the time it is read; it is
-      // passed over like a folder that could not be searched. A selected
-      // shortcut that is missing still ends the run.
-      if (!walked || !platform::IsNotFound(e)) throw;
-      vanished_.push_back(path);
-      continue;
+  Shortcuts shortcuts(*this, request, sink);
+  FolderWalk walk(folders_, files_.PathSeparator());
+  try {
+    const std::string folder = WithSeparator(request.folder, files_.PathSeparator());
+    if (!request.selected_names.empty()) {
+      if (request.limit && request.selected_names.size() > *request.limit) {
+        throw RunTooLarge(folder + ": " + std::to_string(request.selected_names.size()) +
+                              " shortcuts selected, more than one run can audit (" +
+                              std::to_string(*request.limit) + "); nothing was audited.",
+                          "Select fewer shortcuts");
+      }
+      sink.Expect(request.selected_names.size());
+      for (const std::string& name : request.selected_names) shortcuts.Audit(folder + name, false);
+    } else if (!request.limit) {
+      walk.Walk(folder, request.options.search_subfolders, [&](const std::string& path) {
+        shortcuts.Audit(path, true);
+        return true;
+      });
+    } else {
+      // Every shortcut is found before any is audited, so that a run too
+      // large is refused before it has begun.
+      std::vector<std::string> paths;
+      const bool whole =
+          walk.Walk(folder, request.options.search_subfolders, [&](const std::string& path) {
+            paths.push_back(path);
+            return paths.size() <= *request.limit;
+          });
+      if (!whole) {
+        throw RunTooLarge(folder + ": more than " + std::to_string(*request.limit) +
+                              " shortcuts found, more than one run can audit; nothing was audited.",
+                          "Choose a smaller folder or select the shortcuts to audit");
+      }
+      sink.Expect(paths.size());
+      for (const std::string& path : paths) shortcuts.Audit(path, true);
     }
-    if (!entry) continue;
-    ++result.count;
-    if (target_check_) entry->target_status = target_check_->Check(entry->info, path);
-    duplicates.Check(*entry, request.options, messages_);
-    sink.Add(*entry);
-    duplicates.Add(*entry);
+  } catch (...) {
+    // What was passed over so far is told before the failure that ends the run.
+    ReportPassedOver(walk.Skipped());
+    ReportTargetCount();
+    throw;
   }
+  ReportPassedOver(walk.Skipped());
+  ReportTargetCount();
+  return shortcuts.result;
 }
 
-void AuditRun::ReportPassedOver() {
-  if (!not_searched_.empty()) {
+void AuditRun::ReportTargetCount() {
+  if (!target_check_) return;
+  messages_.Show(target_check_->Summary());
+  target_check_.reset();
+}
+
+void AuditRun::ReportPassedOver(const std::vector<FolderWalk::NotSearched>& not_searched) {
+  if (!not_searched.empty()) {
     std::vector<std::string> named;
-    for (const auto& folder : not_searched_) named.push_back(folder.folder + " (" + folder.reason + ")");
+    for (const auto& folder : not_searched) {
+      named.push_back(folder.folder + " (" + folder.reason + ")");
+    }
     messages_.Show(auditor::ShownText(
         (named.size() == 1 ? "1 folder could not be searched and was passed over: "
                            : std::to_string(named.size()) +
                                  " folders could not be searched and were passed over: ") +
         NamedList(named)));
-    not_searched_.clear();
   }
   if (!vanished_.empty()) {
     messages_.Show(auditor::ShownText(
@@ -131,12 +179,6 @@ void AuditRun::ReportPassedOver() {
         NamedList(vanished_)));
     vanished_.clear();
   }
-}
-
-void AuditRun::ReportTargetCount() {
-  if (!target_check_) return;
-  messages_.Show(target_check_->Summary());
-  target_check_.reset();
 }
 
 }  // namespace varnlink::audit

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +9,7 @@
 #include "audit/folder_walk.h"
 #include "audit/target_check.h"
 #include "auditor/audit_options.h"
+#include "platform/error.h"
 #include "platform/file_services.h"
 #include "platform/folder_listing.h"
 #include "platform/message_dialog.h"
@@ -24,20 +25,48 @@ struct AuditRequest {
   std::string folder;                       // the chosen folder
   std::vector<std::string> selected_names;  // names inside it; empty: walk the folder
   auditor::AuditOptions options;
-  std::size_t limit = kMaxShortcutsPerRun;  // a run of more shortcuts is refused
-  TargetCheckSettings target_check;         // where targets are looked for (check_targets)
+  // A run of more shortcuts is refused before anything is audited. Without a
+  // limit a walk audits each shortcut as it finds it, so a run holds no list
+  // of what it will audit.
+  std::optional<std::size_t> limit = kMaxShortcutsPerRun;
+  // A shortcut that cannot be audited (unreadable, no shortcut, gone since
+  // the walk found it) goes to the sink's Fail and the run goes on, instead
+  // of ending the run.
+  bool keep_going = false;
+  // Duplicate warnings are shown as messages the moment they happen; either
+  // way they mark the entries.
+  bool announce_duplicates = true;
+  // Where the missing-target check looks for targets (options.check_targets).
+  TargetCheckSettings target_check{};
 };
 
 struct AuditResult {
-  std::size_t count = 0;  // shortcuts reported (the target filter's survivors)
+  std::size_t count = 0;   // shortcuts reported (the target filter's survivors)
+  std::size_t failed = 0;  // shortcuts handed to the sink's Fail
+};
+
+// The refusal of a run larger than its limit, before anything is audited.
+// Its message ends in advice to the window's user; `facts` is the message
+// without the advice, for a front end that has more to advise.
+class RunTooLarge : public platform::Error {
+ public:
+  RunTooLarge(const std::string& facts, const std::string& advice)
+      : platform::Error(facts + " " + advice + "."), facts_(facts), advice_(advice) {}
+  [[nodiscard]] const std::string& Facts() const { return facts_; }
+  [[nodiscard]] const std::string& Advice() const { return advice_; }  // without a full stop
+
+ private:
+  std::string facts_;
+  std::string advice_;
 };
 
 // One audit run: takes the selected shortcuts of the chosen folder, or walks
 // it (and its sub-folders when the options say so), audits each shortcut in
 // order and hands each entry to the sink as soon as it is made. Duplicate
-// warnings go to the message service the moment they happen. Folders that
-// could not be searched, and walked shortcuts that vanished before they were
-// read, are passed over and named in one message at the end of the run, or
+// warnings go to the message service the moment they happen (unless the
+// request says otherwise). Folders that could not be searched, and walked
+// shortcuts that vanished before they were read (in a run that does not keep
+// going), are passed over and named in one message at the end of the run, or
 // before the failure that ends it; with the missing-target check on, one
 // message after that counts the targets not found and not checked. It knows
 // nothing of windows.
@@ -50,24 +79,23 @@ class AuditRun {
            platform::MessageDialog& messages, const platform::TargetFiles& targets);
 
   // Throws (naming the file or folder) when the folder cannot be searched,
-  // the run would exceed the request's limit (before anything is audited), or
-  // a shortcut cannot be audited; entries already handed on stay handed on.
+  // the run would exceed the request's limit (RunTooLarge, before anything
+  // is audited), a shortcut cannot be audited and the run does not keep
+  // going, or the sink throws; entries already handed on stay handed on.
   AuditResult Run(const AuditRequest& request, EntrySink& sink);
 
  private:
-  [[nodiscard]] std::vector<std::string> PathsToAudit(const AuditRequest& request);
-  void AuditAll(const AuditRequest& request, const std::vector<std::string>& paths,
-                EntrySink& sink, AuditResult& result);
-  void ReportPassedOver();
+  class Shortcuts;
+
+  void ReportPassedOver(const std::vector<FolderWalk::NotSearched>& not_searched);
   void ReportTargetCount();
 
   const platform::FileServices& files_;
   const platform::FolderListing& folders_;
   platform::MessageDialog& messages_;
   const platform::TargetFiles& targets_;
-  std::optional<TargetCheck> target_check_;             // this run's, when asked for
-  std::vector<FolderWalk::NotSearched> not_searched_;  // this run's
-  std::vector<std::string> vanished_;                   // this run's
+  std::optional<TargetCheck> target_check_;  // this run's, when asked for
+  std::vector<std::string> vanished_;        // this run's
 };
 
 // "1 Shortcut Found", "12 Shortcuts Found".

@@ -25,25 +25,27 @@ std::string WithoutTrailingSeparator(std::string path, char separator) {
   return path;
 }
 
-FolderWalk::FolderWalk(const platform::FolderListing& folders, char separator, std::size_t limit)
-    : folders_(folders), separator_(separator), limit_(limit) {}
+FolderWalk::FolderWalk(const platform::FolderListing& folders, char separator)
+    : folders_(folders), separator_(separator) {}
 
-void FolderWalk::Walk(const std::string& folder, bool subfolders) {
+bool FolderWalk::Walk(const std::string& folder, bool subfolders, const Visitor& visit) {
   // A folder that does not exist would list as empty; for the folder the user
   // chose that would read as "no shortcuts", so it is an error instead.
   if (!folders_.IsFolder(folder)) {
     throw platform::Error(folder + ": cannot search folder: it does not exist or is not a folder");
   }
-  WalkFolder(folder, folders_.List(folder), subfolders);
+  return WalkFolder(folder, folders_.List(folder), subfolders, visit);
 }
 
-void FolderWalk::WalkFolder(const std::string& folder,
-                            const std::vector<platform::FolderEntry>& entries, bool subfolders) {
+bool FolderWalk::WalkFolder(const std::string& folder,
+                            const std::vector<platform::FolderEntry>& entries, bool subfolders,
+                            const Visitor& visit) {
+  std::string path;
   for (const platform::FolderEntry& entry : entries) {
-    if (LimitExceeded()) return;
     if (entry.name == "." || entry.name == "..") continue;
     if (entry.kind == platform::EntryKind::kRegularFile && IsShortcutName(entry.name)) {
-      found_.push_back(folder + entry.name);
+      path.assign(folder).append(entry.name);
+      if (!visit(path)) return false;
     } else if (entry.kind == platform::EntryKind::kFolder && subfolders) {
       const std::string below = folder + entry.name + separator_;
       std::vector<platform::FolderEntry> listed;
@@ -56,9 +58,10 @@ void FolderWalk::WalkFolder(const std::string& folder,
         skipped_.push_back({below, e.what()});
         continue;
       }
-      WalkFolder(below, listed, subfolders);
+      if (!WalkFolder(below, listed, subfolders, visit)) return false;
     }
   }
+  return true;
 }
 
 }  // namespace varnlink::audit

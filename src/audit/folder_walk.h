@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,37 +19,36 @@ namespace varnlink::audit {
 
 // Finds the shortcut files in a folder and, when asked, in all folders below
 // it: depth first, in listing order (each entry, then everything below it,
-// then the next entry). A shortcut is a regular file whose name ends in ".lnk"
-// without regard to case; hidden and system entries never reach the walk.
-// A sub-folder that cannot be listed is passed over and remembered; an error
-// on the starting folder itself ends the walk. It opens no file and stops as
-// soon as more than `limit` shortcuts have been found.
+// then the next entry), and hands each path on the moment it is found, so a
+// walk holds only the listings of the folders it is inside. A shortcut is a
+// regular file whose name ends in ".lnk" without regard to case; hidden and
+// system entries never reach the walk. A sub-folder that cannot be listed is
+// passed over and remembered; an error on the starting folder itself ends
+// the walk. It opens no file.
 class FolderWalk {
  public:
   struct NotSearched {
     std::string folder;  // ends with the separator
     std::string reason;  // the system's reason, e.g. "Permission denied"
   };
+  // Takes each shortcut's path as it is found; returning false stops the walk.
+  using Visitor = std::function<bool(const std::string& path)>;
 
-  FolderWalk(const platform::FolderListing& folders, char separator, std::size_t limit);
+  FolderWalk(const platform::FolderListing& folders, char separator);
 
-  // Walks `folder` (ending with the separator). Throws platform::Error when
-  // `folder` is not a folder, and whatever listing it throws.
-  void Walk(const std::string& folder, bool subfolders);
+  // Walks `folder` (ending with the separator); false when the visitor
+  // stopped it. Throws platform::Error when `folder` is not a folder, and
+  // whatever listing it or the visitor throws.
+  bool Walk(const std::string& folder, bool subfolders, const Visitor& visit);
 
-  [[nodiscard]] const std::vector<std::string>& Found() const { return found_; }
   [[nodiscard]] const std::vector<NotSearched>& Skipped() const { return skipped_; }
-  // True when more than `limit` shortcuts were found; the walk stopped there.
-  [[nodiscard]] bool LimitExceeded() const { return found_.size() > limit_; }
 
  private:
-  void WalkFolder(const std::string& folder, const std::vector<platform::FolderEntry>& entries,
-                  bool subfolders);
+  bool WalkFolder(const std::string& folder, const std::vector<platform::FolderEntry>& entries,
+                  bool subfolders, const Visitor& visit);
 
   const platform::FolderListing& folders_;
   char separator_;
-  std::size_t limit_;
-  std::vector<std::string> found_;
   std::vector<NotSearched> skipped_;
 };
 

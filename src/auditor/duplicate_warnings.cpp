@@ -1,6 +1,7 @@
 #include "auditor/duplicate_warnings.h"
 
 #include <string>
+#include <string_view>
 
 #include "auditor/report_format.h"
 #include "auditor/report_text.h"
@@ -8,33 +9,43 @@
 namespace varnlink::auditor {
 namespace {
 
-std::optional<std::string> Hit(const DuplicateIndex& index, const std::string& prefix,
+std::optional<std::string> Hit(const DuplicateIndex& index, std::string_view prefix,
                                const char* message, const FileFacts& facts,
-                               platform::MessageDialog& messages) {
+                               platform::MessageDialog* messages) {
   const auto earlier = index.EarliestWithPrefix(prefix);
   if (!earlier) return std::nullopt;
-  messages.Show(message + ShownText(facts.name) + " at " + ShownText(facts.path));
+  if (messages != nullptr) {
+    std::string text = message;
+    AppendShownText(text, facts.name);
+    text += " at ";
+    AppendShownText(text, facts.path);
+    messages->Show(text);
+  }
   return std::string(*earlier);
 }
 
 }  // namespace
 
 void DuplicateWarnings::Check(ReportEntry& entry, const AuditOptions& options,
-                              platform::MessageDialog& messages) const {
+                              platform::MessageDialog* messages) {
   if (entry.info.target.empty()) return;  // "TARGET:   " alone would match every entry
+  if (!options.warn_duplicate_targets && !options.warn_duplicate_arguments) return;
+  line_.clear();
+  const std::size_t target_end = AppendTargetLineText(line_, entry.info);
   if (options.warn_duplicate_targets) {
-    entry.duplicate_target_of = Hit(index_, ShownTarget(entry.info),
+    entry.duplicate_target_of = Hit(index_, std::string_view(line_).substr(0, target_end),
                                     "Duplicate Target in Shortcut ", entry.facts, messages);
   }
   if (entry.info.arguments && options.warn_duplicate_arguments) {
-    entry.duplicate_arguments_of =
-        Hit(index_, TargetLineText(entry.info),
-            "Duplicate Target and Parameter String in Shortcut ", entry.facts, messages);
+    entry.duplicate_arguments_of = Hit(
+        index_, line_, "Duplicate Target and Parameter String in Shortcut ", entry.facts, messages);
   }
 }
 
 void DuplicateWarnings::Add(const ReportEntry& entry) {
-  index_.Add(TargetLineText(entry.info), entry.facts.path);
+  line_.clear();
+  AppendTargetLineText(line_, entry.info);
+  index_.Add(line_, entry.facts.path);
 }
 
 }  // namespace varnlink::auditor

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "auditor/audit_options.h"
 #include "auditor/duplicate_index.h"
 #include "auditor/report_entry.h"
@@ -9,19 +11,20 @@ namespace varnlink::auditor {
 
 // The duplicate checks of one run. A shortcut whose target (or target with
 // arguments, when it has arguments) begins the TARGET line of an entry
-// reported earlier in the run is announced in a message box at once and
-// marked with the earliest such entry's path. A shortcut with an empty target
-// takes part in neither check.
+// reported earlier in the run is marked with the earliest such entry's path
+// and, where there is a message box to announce it in, announced at once. A
+// shortcut with an empty target takes part in neither check.
 class DuplicateWarnings {
  public:
   // Runs the checks the options ask for on `entry`, before it is reported.
-  void Check(ReportEntry& entry, const AuditOptions& options,
-             platform::MessageDialog& messages) const;
+  // `messages` may be null: the hits are then only marked.
+  void Check(ReportEntry& entry, const AuditOptions& options, platform::MessageDialog* messages);
   // Remembers a reported entry for the checks of later ones.
   void Add(const ReportEntry& entry);
 
  private:
   DuplicateIndex index_;
+  std::string line_;  // a TARGET line's text, made once per check and per entry added
 };
 
 }  // namespace varnlink::auditor

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "auditor/link_header.h"
+#include "auditor/property_store.h"
 #include "auditor/report_text.h"
 
 namespace varnlink::auditor {
@@ -18,6 +19,25 @@ std::string FixedString(const ByteReader& block, std::size_t start, std::size_t 
   const auto nul = unicode ? block.FindNul16(start, end) : block.FindNul(start, end);
   const auto bytes = block.Slice(start, (nul ? *nul : end) - start);
   return unicode ? Utf16LeToUtf8(bytes) : AnsiText(bytes, files);
+}
+
+// The environment-variables block's target: its Unicode half, else its ANSI half.
+std::string EnvironmentTarget(const ByteReader& block, const platform::FileServices& files) {
+  const std::size_t ansi = 8;
+  const std::size_t wide = ansi + kEnvironmentAnsiBytes;
+  std::string target = FixedString(block, wide, 2 * kEnvironmentAnsiBytes, true, files);
+  if (target.empty()) target = FixedString(block, ansi, kEnvironmentAnsiBytes, false, files);
+  return target;
+}
+
+// The property-store block's app user model id; a property store that does
+// not hold together names no app.
+std::optional<std::string> PropertyStoreAppId(const ByteReader& block) {
+  try {
+    return AppUserModelId(block.From(8));
+  } catch (const RecordError&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace
@@ -37,17 +57,22 @@ void ForEachExtraBlock(const ByteReader& extra,
   }
 }
 
-std::string EnvironmentTarget(const ByteReader& extra, const platform::FileServices& files) {
-  std::string target;
+ExtraData ReadExtraData(const ByteReader& extra, const platform::FileServices& files) {
+  ExtraData data;
+  bool environment_seen = false;
+  bool property_store_seen = false;
   ForEachExtraBlock(extra, [&](std::uint32_t signature, const ByteReader& block) {
-    if (signature != kEnvironmentBlock || block.size() < kEnvironmentBlockSize) return true;
-    const std::size_t ansi = 8;
-    const std::size_t wide = ansi + kEnvironmentAnsiBytes;
-    target = FixedString(block, wide, 2 * kEnvironmentAnsiBytes, true, files);
-    if (target.empty()) target = FixedString(block, ansi, kEnvironmentAnsiBytes, false, files);
-    return false;
+    if (signature == kEnvironmentBlock && !environment_seen &&
+        block.size() >= kEnvironmentBlockSize) {
+      environment_seen = true;
+      data.environment_target = EnvironmentTarget(block, files);
+    } else if (signature == kPropertyStoreBlock && !property_store_seen) {
+      property_store_seen = true;
+      data.app_id = PropertyStoreAppId(block);
+    }
+    return !(environment_seen && property_store_seen);
   });
-  return target;
+  return data;
 }
 
 }  // namespace varnlink::auditor

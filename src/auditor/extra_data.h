@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "auditor/byte_reader.h"
@@ -19,9 +20,17 @@ inline constexpr std::uint32_t kEnvironmentBlock = 0xA0000001;
 void ForEachExtraBlock(const ByteReader& extra,
                        const std::function<bool(std::uint32_t signature, const ByteReader& block)>& visit);
 
-// The target of the environment-variables block: its Unicode half, else its
-// ANSI half; "" when there is no such block or it is too short.
-[[nodiscard]] std::string EnvironmentTarget(const ByteReader& extra,
-                                            const platform::FileServices& files);
+// What the extra data holds that the audit uses.
+struct ExtraData {
+  // The target of the environment-variables block: its Unicode half, else its
+  // ANSI half; "" when there is no such block or it is too short.
+  std::string environment_target;
+  // The app user model id of the property-store block; nullopt when there is
+  // none or the block's sizes do not add up.
+  std::optional<std::string> app_id;
+};
+
+// Reads the first environment-variables block and the first property-store block.
+[[nodiscard]] ExtraData ReadExtraData(const ByteReader& extra, const platform::FileServices& files);
 
 }  // namespace varnlink::auditor

@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 
+#include "auditor/byte_reader.h"
+#include "auditor/report_text.h"
 #include "auditor/shortcut_info.h"
 #include "platform/file_services.h"
 
@@ -41,6 +43,18 @@ inline constexpr std::size_t kHotKeyModifiersByte = 65;
 [[nodiscard]] inline std::string AnsiText(std::span<const std::uint8_t> bytes,
                                           const platform::FileServices& files) {
   return files.AnsiToUtf8({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+}
+
+// A NUL-terminated string of `record` starting at `offset`, ANSI or UTF-16LE.
+// Throws RecordError when no NUL ends it inside the record.
+[[nodiscard]] inline std::string TerminatedString(const ByteReader& record, std::size_t offset,
+                                                  bool unicode,
+                                                  const platform::FileServices& files) {
+  const auto nul =
+      unicode ? record.FindNul16(offset, record.size()) : record.FindNul(offset, record.size());
+  if (!nul) throw RecordError();
+  const auto bytes = record.Slice(offset, *nul - offset);
+  return unicode ? Utf16LeToUtf8(bytes) : AnsiText(bytes, files);
 }
 
 // The run mode of a show command: 1, 3 and 7 have names, others none.

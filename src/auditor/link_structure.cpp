@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
+#include <utility>
 
 #include "auditor/counted_strings.h"
 #include "auditor/extra_data.h"
 #include "auditor/link_header.h"
 #include "auditor/report_text.h"
+#include "auditor/shell_items.h"
 
 namespace varnlink::auditor {
 namespace {
@@ -21,17 +24,6 @@ constexpr std::size_t kLinkInfoUnicodeHeaderSize = 0x24;
 constexpr std::uint32_t kVolumeIdAndLocalBasePath = 0x1;
 constexpr std::uint32_t kNetworkLinkAndPathSuffix = 0x2;
 constexpr std::size_t kNetworkLinkUnicodeOffsets = 0x14;
-
-// A NUL-terminated string of `record` starting at `offset`, ANSI or UTF-16LE.
-// Throws RecordError when no NUL ends it inside the record.
-std::string TerminatedString(const ByteReader& record, std::size_t offset, bool unicode,
-                             const platform::FileServices& files) {
-  const auto nul = unicode ? record.FindNul16(offset, record.size())
-                           : record.FindNul(offset, record.size());
-  if (!nul) throw RecordError();
-  const auto bytes = record.Slice(offset, *nul - offset);
-  return unicode ? Utf16LeToUtf8(bytes) : AnsiText(bytes, files);
-}
 
 // The offset field at `field` of `record`, which must point inside it.
 std::size_t OffsetIn(const ByteReader& record, std::size_t field) {
@@ -141,14 +133,61 @@ void ReadStrings(const ByteReader& file, std::size_t pos, const platform::FileSe
   }
 }
 
-std::string KeyName(std::uint8_t key, const platform::FileServices& files) {
+// Names of virtual-key codes outside the runs of digits, letters, function
+// keys and number-pad digits.
+// clang-format off
+constexpr std::array<std::pair<std::uint8_t, std::string_view>, 31> kKeyNames = {{
+    {0x13, "Pause"},     {0x20, "Space"},  {0x21, "Page Up"},      {0x22, "Page Down"},
+    {0x23, "End"},       {0x24, "Home"},   {0x25, "Left"},         {0x26, "Up"},
+    {0x27, "Right"},     {0x28, "Down"},   {0x2C, "Print Screen"}, {0x2D, "Insert"},
+    {0x2E, "Delete"},    {0x6A, "Num *"},  {0x6B, "Num +"},        {0x6D, "Num -"},
+    {0x6E, "Num ."},     {0x6F, "Num /"},  {0x90, "Num Lock"},     {0x91, "Scroll Lock"},
+    {0xBA, ";"},         {0xBB, "="},      {0xBC, ","},            {0xBD, "-"},
+    {0xBE, "."},         {0xBF, "/"},      {0xC0, "`"},            {0xDB, "["},
+    {0xDC, "\\"},        {0xDD, "]"},      {0xDE, "'"},
+}};
+// clang-format on
+
+// The name of a hot key's virtual-key code; a code without a name shows as
+// its value, "0x07".
+std::string KeyName(std::uint8_t key) {
   if ((key >= 0x30 && key <= 0x39) || (key >= 0x41 && key <= 0x5A)) {
     return std::string(1, static_cast<char>(key));
   }
   if (key >= 0x70 && key <= 0x87) return "F" + std::to_string(key - 0x6F);
-  if (key == 0x90) return "Num Lock";
-  if (key == 0x91) return "Scroll Lock";
-  return AnsiText(std::span(&key, 1), files);
+  if (key >= 0x60 && key <= 0x69) return "Num " + std::to_string(key - 0x60);
+  for (const auto& [code, name] : kKeyNames) {
+    if (code == key) return std::string(name);
+  }
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  return {'0', 'x', kDigits[key >> 4], kDigits[key & 0xF]};
+}
+
+// A packaged app's id names the target of a link whose ID list names nothing
+// beyond the computer: no list, an empty one, or the computer root alone.
+bool LeavesTargetToAppId(const std::optional<IdListInfo>& list) {
+  return !list ||
+         (list->holds_together && (list->item_count == 0 || list->target == kComputerParsingName));
+}
+
+// The target by precedence: the link info's path, the environment block's
+// target, a packaged app's id, then the ID list's parsing name.
+void ChooseTarget(std::string link_info_target, std::string environment_target,
+                  ShortcutInfo& info) {
+  if (!link_info_target.empty()) {
+    info.target = std::move(link_info_target);
+    info.target_source = TargetSource::kLinkInfo;
+  } else if (!environment_target.empty()) {
+    info.target = std::move(environment_target);
+    info.target_source = TargetSource::kEnvironment;
+  } else if (info.app_id && info.app_id->find('!') != std::string::npos &&
+             LeavesTargetToAppId(info.id_list)) {
+    info.target = "shell:AppsFolder\\" + *info.app_id;
+    info.target_source = TargetSource::kAppId;
+  } else if (info.id_list && info.id_list->target) {
+    info.target = *info.id_list->target;
+    info.target_source = TargetSource::kIdList;
+  }
 }
 
 }  // namespace
@@ -170,32 +209,39 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
   info.target_modified = HeaderTime(file, 44);
 
   std::size_t pos = kHeaderSize;
+  std::optional<ByteReader> id_list;
+  std::string link_info_target;
   try {
     if (info.link_flags & kHasLinkTargetIdList) {
       const std::uint16_t list_size = file.ReadU16(pos);
-      (void)file.Sub(pos + 2, list_size);
+      id_list = file.Sub(pos + 2, list_size);
       pos += 2 + list_size;
     }
     if (info.link_flags & kHasLinkInfo) {
       const std::uint32_t info_size = file.ReadU32(pos);
       if (info_size < kMinLinkInfoSize) throw RecordError();
       const ByteReader link_info = file.Sub(pos, info_size);
-      if (!(info.link_flags & kForceNoLinkInfo)) info.target = LinkInfoTarget(link_info, files);
+      if (!(info.link_flags & kForceNoLinkInfo)) {
+        link_info_target = LinkInfoTarget(link_info, files);
+      }
       pos += info_size;
     }
   } catch (const RecordError&) {
     return std::nullopt;
   }
-  if (!info.target.empty()) {
-    info.target_source = TargetSource::kLinkInfo;
-  } else if (const auto extra = StringsEnd(file, pos, info.link_flags)) {
-    info.target = EnvironmentTarget(file.From(*extra), files);
-    if (!info.target.empty()) info.target_source = TargetSource::kEnvironment;
+  // Faults inside the shell items or the property store leave those records
+  // without a target; they do not make the link fall back to the byte rules.
+  if (id_list) info.id_list = ReadIdList(*id_list, files);
+  ExtraData extra;
+  if (const auto extra_at = StringsEnd(file, pos, info.link_flags)) {
+    extra = ReadExtraData(file.From(*extra_at), files);
   }
+  info.app_id = std::move(extra.app_id);
+  ChooseTarget(std::move(link_info_target), std::move(extra.environment_target), info);
 
   ReadStrings(file, pos, files, info);
   if (const std::uint8_t key = file.ReadU8(kHotKeyByte); key != 0) {
-    info.hot_key = HotKey{file.ReadU8(kHotKeyModifiersByte), KeyName(key, files)};
+    info.hot_key = HotKey{file.ReadU8(kHotKeyModifiersByte), KeyName(key)};
   }
   info.run = RunModeOf(file.U8(kShowCommandByte));
   return info;

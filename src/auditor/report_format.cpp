@@ -1,6 +1,7 @@
 #include "auditor/report_format.h"
 
 #include <array>
+#include <charconv>
 
 #include "auditor/report_text.h"
 
@@ -13,9 +14,20 @@ constexpr std::array<const char*, 12> kMonths = {
     "January", "February", "March",     "April",   "May",      "June",
     "July",    "August",   "September", "October", "November", "December"};
 
+template <typename Integer>
+void AppendNumber(std::string& out, Integer value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, end);
+}
+
 void AppendTwoDigits(std::string& out, int value) {
-  if (value >= 0 && value < 10) out += '0';
-  out += std::to_string(value);
+  if (value < 0 || value > 99) {
+    AppendNumber(out, value);
+    return;
+  }
+  out += static_cast<char>('0' + value / 10);
+  out += static_cast<char>('0' + value % 10);
 }
 
 // "12 April 1999   " and, with the time of day, "10:15:42" after it. A month
@@ -27,7 +39,7 @@ void AppendTime(std::string& out, std::string_view label, const platform::LocalT
   out += ' ';
   if (t.month >= 1 && t.month <= 12) out += kMonths[static_cast<std::size_t>(t.month - 1)];
   out += ' ';
-  out += std::to_string(t.year);
+  AppendNumber(out, t.year);
   out += "   ";
   if (!with_time) return;
   AppendTwoDigits(out, t.hour);
@@ -49,7 +61,7 @@ void AppendMarker(std::string& out, std::string_view marker, std::string_view le
   out += kLineEnd;
   out += '(';
   out += lead;
-  out += ShownText(path);
+  AppendShownText(out, path);
   out += ')';
   out += kLineEnd;
 }
@@ -59,12 +71,19 @@ void AppendMarker(std::string& out, std::string_view marker, std::string_view le
 std::string ShownTarget(const ShortcutInfo& info) { return ShownText(info.target); }
 
 std::string TargetLineText(const ShortcutInfo& info) {
-  std::string text = ShownTarget(info);
-  if (info.arguments) {
-    text += ' ';
-    text += ShownText(*info.arguments);
-  }
+  std::string text;
+  AppendTargetLineText(text, info);
   return text;
+}
+
+std::size_t AppendTargetLineText(std::string& out, const ShortcutInfo& info) {
+  AppendShownText(out, info.target);
+  const std::size_t target_end = out.size();
+  if (info.arguments) {
+    out += ' ';
+    AppendShownText(out, *info.arguments);
+  }
+  return target_end;
 }
 
 std::string HotKeyText(const HotKey& hot_key) {
@@ -101,38 +120,38 @@ void AppendEntry(std::string& out, const ReportEntry& entry) {
   }
 
   out += "SHORTCUT NAME:   ";
-  out += ShownText(facts.name);
+  AppendShownText(out, facts.name);
   out += kLineEnd;
   out += "LOCATION:   ";
-  out += ShownText(facts.path);
+  AppendShownText(out, facts.path);
   out += kLineEnd;
   out += kTargetLabel;
-  out += TargetLineText(info);
+  AppendTargetLineText(out, info);
   out += kLineEnd;
   // An absent start-in folder and an icon location of its own are each set
   // off by one blank more than usual.
   if (info.start_in) {
     out += "START IN:   ";
-    out += ShownText(*info.start_in);
+    AppendShownText(out, *info.start_in);
   } else {
     out += "START IN:    ";
   }
   out += kLineEnd;
   if (info.icon_location) {
     out += "ICON SOURCE:    ";
-    out += ShownText(*info.icon_location);
+    AppendShownText(out, *info.icon_location);
   } else {
     out += "ICON SOURCE:   ";
-    out += ShownTarget(info);
+    AppendShownText(out, info.target);
   }
   out += kLineEnd;
 
   out += "LENGTH:   ";
-  out += std::to_string(facts.size);
+  AppendNumber(out, facts.size);
   out += " bytes      ";
   if (info.hot_key) {
     out += "    SHORTCUT KEY:   ";
-    out += ShownText(HotKeyText(*info.hot_key));
+    AppendShownText(out, HotKeyText(*info.hot_key));
   } else {
     out += "    SHORTCUT KEY:   (none)  ";
   }

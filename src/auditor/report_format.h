@@ -39,6 +39,9 @@ void AppendEntry(std::string& report, const ReportEntry& entry);
 // What follows "TARGET:   " on the entry's TARGET line: the target, and a
 // blank and the arguments when the shortcut has arguments, masked.
 [[nodiscard]] std::string TargetLineText(const ShortcutInfo& info);
+// Appends TargetLineText(info) to `out`; returns where the target's part of
+// it ends (the shown target is out[start, returned)).
+std::size_t AppendTargetLineText(std::string& out, const ShortcutInfo& info);
 
 // The target alone as the TARGET line shows it (masked).
 [[nodiscard]] std::string ShownTarget(const ShortcutInfo& info);

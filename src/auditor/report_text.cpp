@@ -6,8 +6,9 @@ namespace varnlink::auditor {
 namespace {
 
 using platform::AppendUtf8;
+using platform::NextCodePoint;
 
-constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kReplacement = platform::kReplacementCharacter;
 
 bool IsControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
 
@@ -20,59 +21,15 @@ bool IsLayoutControl(char32_t cp) {
          (cp >= 0x2066 && cp <= 0x2069);
 }
 
-// Decodes one UTF-8 sequence at text[i]; advances i. Invalid or overlong
-// sequences and surrogates decode as U+FFFD, consuming one byte.
-char32_t NextCodePoint(std::string_view text, std::size_t& i) {
-  const auto b0 = static_cast<unsigned char>(text[i]);
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  }
-  std::size_t length = 0;
-  char32_t cp = 0;
-  char32_t minimum = 0;
-  if ((b0 & 0xE0) == 0xC0) {
-    length = 2, cp = b0 & 0x1F, minimum = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    length = 3, cp = b0 & 0x0F, minimum = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    length = 4, cp = b0 & 0x07, minimum = 0x10000;
-  } else {
-    ++i;
-    return kReplacement;
-  }
-  if (text.size() - i < length) {
-    ++i;
-    return kReplacement;
-  }
-  for (std::size_t k = 1; k < length; ++k) {
-    const auto b = static_cast<unsigned char>(text[i + k]);
-    if ((b & 0xC0) != 0x80) {
-      ++i;
-      return kReplacement;
-    }
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    ++i;
-    return kReplacement;
-  }
-  i += length;
-  return cp;
-}
-
 }  // namespace
 
-std::string ShownText(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
+void AppendShownText(std::string& out, std::string_view utf8) {
   for (std::size_t i = 0; i < utf8.size();) {
-    const auto b = static_cast<unsigned char>(utf8[i]);
-    if (b >= 0x20 && b < 0x7F) {  // the common case: printable ASCII
-      out += static_cast<char>(b);
-      ++i;
-      continue;
-    }
+    // The common case, printable ASCII, is copied in runs.
+    const std::size_t plain = platform::PlainRunEnd(utf8, i);
+    out.append(utf8.data() + i, plain - i);
+    i = plain;
+    if (i == utf8.size()) break;
     const char32_t cp = NextCodePoint(utf8, i);
     if (IsControl(cp) || IsLayoutControl(cp)) {
       out += '?';
@@ -80,14 +37,24 @@ std::string ShownText(std::string_view utf8) {
       AppendUtf8(out, cp);
     }
   }
+}
+
+std::string ShownText(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  AppendShownText(out, utf8);
   return out;
 }
 
 std::string Utf16LeToUtf8(std::span<const std::uint8_t> bytes) {
-  std::string out;
-  out.reserve(bytes.size());
+  // Written in place into room for the longest result (three bytes per unit,
+  // and the replacement of a trailing odd byte), then cut to size: a shortcut
+  // holds several such strings and every one is converted.
   const std::size_t units = bytes.size() / 2;
-  auto unit = [&](std::size_t k) {
+  std::string out(3 * units + 3, '\0');
+  char* at = out.data();
+  const auto put = [&at](char32_t cp) { at = platform::EncodeUtf8(cp, at); };
+  const auto unit = [&](std::size_t k) {
     return static_cast<char32_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
   };
   for (std::size_t k = 0; k < units; ++k) {
@@ -95,14 +62,15 @@ std::string Utf16LeToUtf8(std::span<const std::uint8_t> bytes) {
     if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units) {
       const char32_t low = unit(k + 1);
       if (low >= 0xDC00 && low <= 0xDFFF) {
-        AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+        put(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));  // four bytes for two units
         ++k;
         continue;
       }
     }
-    AppendUtf8(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : u);
+    put((u >= 0xD800 && u <= 0xDFFF) ? kReplacement : u);
   }
-  if (bytes.size() % 2 != 0) AppendUtf8(out, kReplacement);
+  if (bytes.size() % 2 != 0) put(kReplacement);
+  out.resize(static_cast<std::size_t>(at - out.data()));
   return out;
 }
 

@@ -14,6 +14,9 @@ namespace varnlink::auditor {
 // line or forge another entry's lines.
 [[nodiscard]] std::string ShownText(std::string_view utf8);
 
+// Appends ShownText(utf8) to `out`.
+void AppendShownText(std::string& out, std::string_view utf8);
+
 // UTF-16LE bytes as UTF-8; lone surrogates and a trailing odd byte give U+FFFD.
 [[nodiscard]] std::string Utf16LeToUtf8(std::span<const std::uint8_t> bytes);
 

@@ -1,6 +1,8 @@
 #include "platform/file_time.h"
 
-#include <cstdio>
+#include <array>
+#include <charconv>
+#include <utility>
 
 namespace varnlink::platform {
 namespace {
@@ -40,11 +42,24 @@ LocalTime UtcFields(FileTime time) {
 }
 
 std::string IsoUtcText(FileTime time) {
-  const LocalTime t = UtcFields(time);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.year, t.month, t.day,
-                t.hour, t.minute, t.second);
+  std::string text;
+  AppendIsoUtc(text, time);
   return text;
+}
+
+void AppendIsoUtc(std::string& out, FileTime time) {
+  // Made in place, without a format string: a record may hold six times.
+  const LocalTime t = UtcFields(time);
+  std::array<char, 24> text{};
+  char* at = std::to_chars(text.data(), text.data() + 6, t.year).ptr;  // 1601 to 60056
+  for (const auto& [separator, value] :
+       {std::pair{'-', t.month}, {'-', t.day}, {'T', t.hour}, {':', t.minute}, {':', t.second}}) {
+    *at++ = separator;
+    *at++ = static_cast<char>('0' + value / 10);
+    *at++ = static_cast<char>('0' + value % 10);
+  }
+  *at++ = 'Z';
+  out.append(text.data(), at);
 }
 
 }  // namespace varnlink::platform

@@ -32,6 +32,9 @@ struct LocalTime {
 // Valid for every representable tick count (years 1601 to 60056).
 [[nodiscard]] std::string IsoUtcText(FileTime time);
 
+// Appends IsoUtcText(time) to `out`.
+void AppendIsoUtc(std::string& out, FileTime time);
+
 // `time` broken down in UTC.
 [[nodiscard]] LocalTime UtcFields(FileTime time);
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/utf8.h"
+
 namespace varnlink::platform {
 namespace {
 
@@ -212,6 +214,8 @@ constexpr UpperRun kUpperRuns[] = {
 };
 
 char16_t Upper(char16_t unit) {
+  // Most names are ASCII, which needs no search.
+  if (unit < 0x80) return unit >= u'a' && unit <= u'z' ? static_cast<char16_t>(unit - 32) : unit;
   // Runs are sorted by their first code point; find the last one starting at
   // or before `unit`.
   const auto after = std::upper_bound(std::begin(kUpperRuns), std::end(kUpperRuns), unit,
@@ -226,36 +230,25 @@ char16_t Upper(char16_t unit) {
 // a valid sequence becomes U+FFFD (the tie-break on bytes keeps such names apart).
 void AppendUtf16(std::u16string& out, std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
-    const auto b0 = static_cast<unsigned char>(text[i]);
-    std::size_t length = b0 < 0x80 ? 1 : (b0 & 0xE0) == 0xC0 ? 2 : (b0 & 0xF0) == 0xE0 ? 3
-                                                             : (b0 & 0xF8) == 0xF0 ? 4 : 0;
-    char32_t cp = length == 1 ? b0 : length == 2 ? (b0 & 0x1Fu) : length == 3 ? (b0 & 0x0Fu) : (b0 & 0x07u);
-    bool valid = length != 0 && text.size() - i >= length;
-    for (std::size_t k = 1; valid && k < length; ++k) {
-      const auto b = static_cast<unsigned char>(text[i + k]);
-      valid = (b & 0xC0) == 0x80;
-      cp = (cp << 6) | (b & 0x3Fu);
-    }
-    constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (valid) valid = cp >= kMinimum[length] && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
-    if (!valid) {
-      out.push_back(u'\uFFFD');
-      ++i;
-      continue;
-    }
+    const char32_t cp = NextCodePoint(text, i);
     if (cp >= 0x10000) {
       out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
       out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
     } else {
       out.push_back(static_cast<char16_t>(cp));
     }
-    i += length;
   }
 }
 
 }  // namespace
 
 std::u16string ListingKey(std::string_view name) {
+  // Most names are ASCII: one unit per byte, written in place.
+  if (PlainRunEnd(name, 0) == name.size()) {
+    std::u16string key(name.size(), u'\0');
+    for (std::size_t i = 0; i < name.size(); ++i) key[i] = Upper(static_cast<char16_t>(name[i]));
+    return key;
+  }
   std::u16string key;
   key.reserve(name.size());
   AppendUtf16(key, name);

@@ -129,7 +129,7 @@ void MainWindowModel::Audit() {
   // The missing-target check maps nothing by hand: on Linux C: is the
   // Windows disk holding the folder, on Windows the running system answers.
   const audit::AuditRequest request{chosen_folder, selected_names, Options(),
-                                    audit::kMaxShortcutsPerRun, {}};
+                                    audit::kMaxShortcutsPerRun};
   const audit::AuditResult result =
       audit::AuditRun(platform_.files, platform_.folders, platform_.messages).Run(request, sink);
   result_text = audit::ResultLine(result.count);

@@ -22,20 +22,27 @@ class AuditRunTest : public test_support::AuditTest {
     folders.AddFile(folder, name);
     AddLink(folder + name, LocalLink("C:\\" + name + ".EXE"));
   }
-  AuditResult Walk(std::size_t limit = kMaxShortcutsPerRun) {
+  AuditResult Walk(std::optional<std::size_t> limit = kMaxShortcutsPerRun,
+                   bool keep_going = false) {
     sink = test_support::CollectingSink{};
-    return AuditRun(files, folders, messages).Run({"C:\\R", {}, options, limit, {}}, sink);
+    return AuditRun(files, folders, messages)
+        .Run({"C:\\R", {}, options, limit, keep_going, !keep_going}, sink);
+  }
+  // A locked folder, a shortcut the walk finds but which is gone when it is
+  // read, and a 10-byte file, among good shortcuts.
+  void AddTroubles() {
+    folders.AddFolder("C:\\R\\", "Locked");
+    folders.Fail("C:\\R\\Locked\\", EACCES);
+    AddWalked("C:\\R\\", "a.lnk");
+    folders.AddFile("C:\\R\\", "gone.lnk");
+    folders.AddFile("C:\\R\\", "short.lnk");
+    AddFile("C:\\R\\short.lnk", test_support::Bytes(10, 'x'));
+    AddWalked("C:\\R\\", "z.lnk");
   }
 };
 
 TEST_F(AuditRunTest, TellsWhatWasPassedOverBeforeTheFailureThatEndsTheRun) {
-  folders.AddFolder("C:\\R\\", "Locked");
-  folders.Fail("C:\\R\\Locked\\", EACCES);
-  AddWalked("C:\\R\\", "a.lnk");
-  folders.AddFile("C:\\R\\", "gone.lnk");  // listed, then gone: passed over
-  folders.AddFile("C:\\R\\", "short.lnk");
-  AddFile("C:\\R\\short.lnk", test_support::Bytes(10, 'x'));  // no shortcut: ends the run
-  AddWalked("C:\\R\\", "z.lnk");
+  AddTroubles();  // gone.lnk is passed over; short.lnk ends the run
   try {
     Walk();
     FAIL() << "the 10-byte file should end the run";
@@ -50,6 +57,33 @@ TEST_F(AuditRunTest, TellsWhatWasPassedOverBeforeTheFailureThatEndsTheRun) {
   EXPECT_EQ(sink.entries.size(), 1u) << "a.lnk stays reported";
 }
 
+// A run that keeps going hands each shortcut it cannot audit to the sink in
+// its place, vanished ones too, and tells only of the folder it passed over;
+// duplicates are marked without a message.
+TEST_F(AuditRunTest, ARunThatKeepsGoingHandsOnWhatItCannotAuditInItsPlace) {
+  AddTroubles();
+  AddLink("C:\\R\\z.lnk", LocalLink("C:\\a.lnk.EXE"));  // a duplicate of a.lnk's target
+  options.warn_duplicate_targets = true;
+  for (const std::optional<std::size_t> limit :
+       {std::optional<std::size_t>{}, std::optional<std::size_t>{4}}) {
+    messages.shown.clear();
+    const AuditResult result = Walk(limit, true);
+    EXPECT_EQ(result.count, 2u);
+    EXPECT_EQ(result.failed, 2u);
+    EXPECT_EQ(sink.handed,
+              (Paths{"C:\\R\\a.lnk", "C:\\R\\gone.lnk", "C:\\R\\short.lnk", "C:\\R\\z.lnk"}));
+    ASSERT_EQ(sink.failures.size(), 2u);
+    EXPECT_EQ(sink.failures[0].name, "gone");
+    EXPECT_EQ(sink.failures[0].cause, "cannot open the shortcut: it does not exist");
+    EXPECT_EQ(sink.failures[1].cause.rfind("not a shortcut: ", 0), 0u) << sink.failures[1].cause;
+    ASSERT_EQ(sink.entries.size(), 2u);
+    EXPECT_EQ(sink.entries[1].duplicate_target_of, "C:\\R\\a.lnk");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].rfind("1 folder could not be searched", 0), 0u)
+        << messages.shown[0];
+  }
+}
+
 TEST_F(AuditRunTest, RefusesMoreThanItsLimitBeforeAuditingAny) {
   for (const char* name : {"a.lnk", "b.lnk", "c.lnk"}) AddWalked("C:\\R\\", name);
   EXPECT_THROW(Walk(2), platform::Error);
@@ -59,7 +93,7 @@ TEST_F(AuditRunTest, RefusesMoreThanItsLimitBeforeAuditingAny) {
   try {
     AuditRun(files, folders, messages).Run({"C:\\R", {"a.lnk", "b.lnk", "c.lnk"}, options, 2, {}}, sink);
     FAIL() << "three selected shortcuts should be refused with a limit of two";
-  } catch (const platform::Error& e) {
+  } catch (const RunTooLarge& e) {
     EXPECT_EQ(std::string(e.what()).rfind("C:\\R\\: 3 shortcuts selected, more than one run can audit", 0), 0u)
         << e.what();
   }

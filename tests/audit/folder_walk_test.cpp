@@ -18,7 +18,15 @@ using platform::EntryKind;
 using test_support::FakeFolderListing;
 using Paths = std::vector<std::string>;
 
-constexpr std::size_t kNoLimit = 32767;
+// Every path the walk of `folder` hands on, in order.
+Paths WalkAll(FolderWalk& walk, const std::string& folder, bool subfolders) {
+  Paths found;
+  walk.Walk(folder, subfolders, [&](const std::string& path) {
+    found.push_back(path);
+    return true;
+  });
+  return found;
+}
 
 TEST(FolderWalk, FindsShortcutsDepthFirstInListingOrder) {
   FakeFolderListing folders('/');
@@ -29,9 +37,8 @@ TEST(FolderWalk, FindsShortcutsDepthFirstInListingOrder) {
   folders.AddFile("/r/Sub/Deeper/", "y.lnk");
   folders.AddFile("/r/Sub/", "w.lnk");
   folders.AddFile("/r/", "a.lnk");
-  FolderWalk walk(folders, '/', kNoLimit);
-  walk.Walk("/r/", true);
-  EXPECT_EQ(walk.Found(),
+  FolderWalk walk(folders, '/');
+  EXPECT_EQ(WalkAll(walk, "/r/", true),
             (Paths{"/r/b.lnk", "/r/Sub/x.lnk", "/r/Sub/Deeper/y.lnk", "/r/Sub/w.lnk", "/r/a.lnk"}));
   EXPECT_TRUE(walk.Skipped().empty());
 }
@@ -50,11 +57,10 @@ class FolderWalkEntries : public ::testing::TestWithParam<EntryCase> {};
 TEST_P(FolderWalkEntries, AuditsRegularFilesEndingInLnkWhateverTheirCase) {
   FakeFolderListing folders('\\');
   folders.AddEntry("C:\\D\\", GetParam().entry);
-  FolderWalk walk(folders, '\\', kNoLimit);
-  walk.Walk("C:\\D\\", true);
+  FolderWalk walk(folders, '\\');
   const Paths expected =
       GetParam().audited ? Paths{"C:\\D\\" + GetParam().entry.name} : Paths{};
-  EXPECT_EQ(walk.Found(), expected) << GetParam().why;
+  EXPECT_EQ(WalkAll(walk, "C:\\D\\", true), expected) << GetParam().why;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -80,8 +86,8 @@ TEST_P(FolderWalkListings, ListsOnlyTheFoldersItSearches) {
   folders.AddFile("/r/", "a.lnk");
   folders.AddFolder("/r/", "Sub");
   folders.AddFile("/r/Sub/", "b.lnk");
-  FolderWalk walk(folders, '/', kNoLimit);
-  walk.Walk("/r/", GetParam().first);
+  FolderWalk walk(folders, '/');
+  WalkAll(walk, "/r/", GetParam().first);
   EXPECT_EQ(folders.listed, GetParam().second);
 }
 
@@ -99,9 +105,8 @@ TEST(FolderWalk, PassesOverSubFoldersItCannotListAndGoesOn) {
   folders.AddFolder("/r/Open/", "Gone");
   folders.Fail("/r/Open/Gone/", EIO);
   folders.AddFile("/r/", "c.lnk");
-  FolderWalk walk(folders, '/', kNoLimit);
-  walk.Walk("/r/", true);
-  EXPECT_EQ(walk.Found(), (Paths{"/r/a.lnk", "/r/Open/b.lnk", "/r/c.lnk"}));
+  FolderWalk walk(folders, '/');
+  EXPECT_EQ(WalkAll(walk, "/r/", true), (Paths{"/r/a.lnk", "/r/Open/b.lnk", "/r/c.lnk"}));
   ASSERT_EQ(walk.Skipped().size(), 2u);
   EXPECT_EQ(walk.Skipped()[0].folder, "/r/Locked/");
   EXPECT_EQ(walk.Skipped()[0].reason, std::generic_category().message(EACCES));
@@ -112,9 +117,9 @@ TEST(FolderWalk, AnErrorOnTheStartingFolderEndsTheWalkNamingIt) {
   FakeFolderListing folders('/');
   folders.Fail("/r/", EIO);
   for (const std::string folder : {"/r/", "/missing/"}) {
-    FolderWalk walk(folders, '/', kNoLimit);
+    FolderWalk walk(folders, '/');
     try {
-      walk.Walk(folder, true);
+      WalkAll(walk, folder, true);
       ADD_FAILURE() << folder << ": expected an error";
     } catch (const std::runtime_error& e) {
       EXPECT_EQ(std::string(e.what()).rfind(folder + ": ", 0), 0u) << e.what();
@@ -122,14 +127,14 @@ TEST(FolderWalk, AnErrorOnTheStartingFolderEndsTheWalkNamingIt) {
   }
 }
 
-TEST(FolderWalk, StopsAsSoonAsItFindsMoreThanTheLimit) {
+TEST(FolderWalk, StopsTheMomentItsVisitorSaysSo) {
   FakeFolderListing folders('/');
   for (int i = 0; i < 5; ++i) folders.AddFile("/r/", std::to_string(i) + ".lnk");
   folders.AddFolder("/r/", "Sub");
-  FolderWalk walk(folders, '/', 3);
-  walk.Walk("/r/", true);
-  EXPECT_TRUE(walk.LimitExceeded());
-  EXPECT_EQ(walk.Found().size(), 4u);
+  FolderWalk walk(folders, '/');
+  std::size_t visits = 0;
+  EXPECT_FALSE(walk.Walk("/r/", true, [&](const std::string&) { return ++visits < 4; }));
+  EXPECT_EQ(visits, 4u);
   EXPECT_EQ(folders.listed, (Paths{"/r/"}));
 }
 
@@ -145,9 +150,8 @@ class FolderWalkOnDisk : public ::testing::Test {
   }
   std::string Root() const { return scratch.Path().string() + "/"; }
   Paths Walk(bool subfolders) {
-    FolderWalk walk(listing, '/', kNoLimit);
-    walk.Walk(Root(), subfolders);
-    return walk.Found();
+    FolderWalk walk(listing, '/');
+    return WalkAll(walk, Root(), subfolders);
   }
 
   test_support::ScratchFolder scratch;

@@ -1,7 +1,9 @@
 // Real-corpus conformance: every genuine link of ../shared/corpus is audited
 // with the real file services, and its TARGET, START IN and ICON SOURCE
-// lines must show what two independent decoders read (expected.jsonl). Every
-// other file must be audited without crashing (a strict failure is fine).
+// lines must show what two independent decoders read (expected.jsonl; for the
+// links whose target lies in the ID list or the property store, the target of
+// expected-idlist.jsonl). Every other file must be audited without crashing
+// (a strict failure is fine).
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -51,10 +54,21 @@ TEST(CorpusConformance, GenuineLinksMatchThePeerDecoders) {
   std::ifstream in(expected, std::ios::binary);
   ASSERT_TRUE(in) << "cannot open " << expected;
 
+  // The targets found in the shell items or the property store, by file.
+  std::map<std::string, std::string> id_list_targets;
+  std::ifstream id_list_in(dir / "expected-idlist.jsonl", std::ios::binary);
+  ASSERT_TRUE(id_list_in) << "cannot open " << (dir / "expected-idlist.jsonl");
+  for (std::string line; std::getline(id_list_in, line);) {
+    if (line.empty()) continue;
+    const json row = json::parse(line);
+    id_list_targets[row["file"].get<std::string>()] = row["expected_target"].get<std::string>();
+  }
+
   RealFileServices files;
   const auditor::ShortcutAuditor auditor(files);
 
   int genuine = 0, genuine_matching = 0, others = 0, others_failed = 0, reported_mismatches = 0;
+  int id_list = 0, id_list_matching = 0;
   std::string line;
   while (std::getline(in, line)) {
     if (line.empty()) continue;
@@ -82,7 +96,10 @@ TEST(CorpusConformance, GenuineLinksMatchThePeerDecoders) {
       continue;
     }
     const auto flags = row["link_flags"].get<std::uint32_t>();
-    const std::string target = ShownText(Str(row["expected_target"]));
+    const auto from_id_list = id_list_targets.find(file);
+    id_list += from_id_list != id_list_targets.end() ? 1 : 0;
+    const std::string target = ShownText(
+        from_id_list != id_list_targets.end() ? from_id_list->second : Str(row["expected_target"]));
     const std::string want_target =
         "TARGET:   " + target + ((flags & 0x20) ? " " + ShownText(Str(row["arguments"])) : "");
     const std::string want_start_in =
@@ -95,6 +112,7 @@ TEST(CorpusConformance, GenuineLinksMatchThePeerDecoders) {
                     lines[4] == want_icon;
     if (ok) {
       ++genuine_matching;
+      id_list_matching += from_id_list != id_list_targets.end() ? 1 : 0;
     } else if (++reported_mismatches <= 20) {
       ADD_FAILURE() << file << "\n  want: " << want_target << "\n        " << want_start_in
                     << "\n        " << want_icon << "\n  got:\n"
@@ -102,8 +120,13 @@ TEST(CorpusConformance, GenuineLinksMatchThePeerDecoders) {
     }
   }
   std::cout << "[ corpus   ] " << genuine_matching << " of " << genuine << " genuine links match; "
-            << others << " other file(s) audited, " << others_failed << " with a strict failure\n";
+            << others << " other file(s) audited, " << others_failed << " with a strict failure\n"
+            << "[ corpus   ] " << id_list_matching << " of " << id_list_targets.size()
+            << " targets from the ID list or the property store match\n";
   EXPECT_EQ(genuine_matching, genuine);
+  EXPECT_EQ(id_list, static_cast<int>(id_list_targets.size()))
+      << "expected-idlist.jsonl names files that expected.jsonl lists as no genuine link";
+  EXPECT_EQ(id_list_matching, id_list);
   EXPECT_GT(genuine, 0) << "expected.jsonl lists no genuine link";
 }
 

@@ -50,7 +50,7 @@ TEST(DuplicateIndex, AnswersAsASearchOfTheReportDoes) {
       entry.info.target = text();
       if (pick(2) == 0) entry.info.arguments = text();
       test_support::RecordingMessageDialog messages;
-      duplicates.Check(entry, options, messages);
+      duplicates.Check(entry, options, &messages);
       const bool takes_part = !entry.info.target.empty();
       ASSERT_EQ(Shown(entry.duplicate_target_of),
                 takes_part ? test_support::EarlierTargetLiteral(report, ShownTarget(entry.info))

@@ -182,6 +182,28 @@ ShellLink HostileLink(bool unicode) {
   return link;
 }
 
+// A genuine link whose target can come only from its ID list (the computer,
+// drive C: and `entry`), with strings the byte rules would read otherwise.
+ShellLink PathItems(Bytes entry) {
+  ShellLink link;
+  link.unicode = true;
+  link.id_list = std::vector<Bytes>{RootItem(kComputerClsid), VolumeItem("C:\\"), std::move(entry)};
+  link.working_dir = "C:\\W";
+  link.arguments = "-x";
+  return link;
+}
+
+// Where PathItems' third item starts.
+std::size_t EntryStart(const LinkLayout& layout) {
+  return layout.id_list_start + 2 + (RootItem(kComputerClsid).size() + 2) +
+         (VolumeItem("C:\\").size() + 2);
+}
+
+// A link read by its structure whose records name no target.
+Expect NoTargetByStructure() {
+  return Reports({"TARGET:    -x\r\n", "START IN:   C:\\W\r\n", "ICON SOURCE:   \r\n"});
+}
+
 const std::vector<Row>& Rows() {
   static const std::vector<Row> rows = {
       // --- too short to hold the flags, or cut inside the header
@@ -277,6 +299,60 @@ const std::vector<Row>& Rows() {
        // Each reads the other's offset byte (24 or 16) and a NUL: control
        // characters, shown as "?".
        [](auto&) { return Reports({"TARGET:   ??"}); }},
+
+      // --- shell items and property stores that do not hold together: no
+      // target from them, the rest read by structure
+      {"ShellItemRunningPastTheList",
+       [](auto& d) {
+         LinkLayout layout = LayoutLink(PathItems(FileEntryItem({"A.EXE", "a.exe", false})));
+         const std::size_t at = EntryStart(layout);
+         PutU16(layout.bytes, at, static_cast<std::uint16_t>(layout.link_info_start - at + 2));
+         return File(d, "x.lnk", layout.bytes);
+       },
+       [](auto&) { return NoTargetByStructure(); }},
+      {"ShellItemRunningPastTheFile",
+       [](auto& d) {
+         ShellLink link = PathItems(FileEntryItem({"A.EXE", "a.exe", false}));
+         link.working_dir.reset();
+         link.arguments.reset();
+         link.terminal_block = false;  // the list ends the file
+         LinkLayout layout = LayoutLink(link);
+         PutU16(layout.bytes, EntryStart(layout), 0xFFF0);
+         return File(d, "x.lnk", layout.bytes);
+       },
+       [](auto&) { return Reports({"TARGET:   \r\n"}); }},
+      {"ShellItemSizeBelowTwo",
+       [](auto& d) {
+         LinkLayout layout = LayoutLink(PathItems(FileEntryItem({"A.EXE", "a.exe", false})));
+         PutU16(layout.bytes, EntryStart(layout), 1);
+         return File(d, "x.lnk", layout.bytes);
+       },
+       [](auto&) { return NoTargetByStructure(); }},
+      {"FileNameWithoutItsTerminator",
+       [](auto& d) {
+         // class 0x32, FAT fields, then the name at 14 to the item's end
+         const Bytes entry = Concat({{0x32}, Filled(11, 0), BytesOf("A.EXE")});
+         return File(d, "x.lnk", BuildLink(PathItems(entry)));
+       },
+       [](auto&) { return NoTargetByStructure(); }},
+      {"ExtensionOffsetOutsideItsItem",
+       [](auto& d) {
+         Bytes entry = FileEntryItem({"A.EXE", "a.exe", false});
+         PutU16(entry, entry.size() - 2, 0xFFF0);
+         return File(d, "x.lnk", BuildLink(PathItems(entry)));
+       },
+       [](auto&) { return NoTargetByStructure(); }},
+      {"PropertyStoreSizesDoNotAddUp",
+       [](auto& d) {
+         ShellLink link = PathItems({});
+         link.id_list.reset();
+         Bytes block = PropertyStoreBlock("Contoso.Notes_8wekyb3d8bbwe!App");
+         // The first storage claims 4 bytes more than its values and their end fill.
+         PutU32(block, 8, static_cast<std::uint32_t>(block[8] + 4));
+         link.extra_blocks.push_back(block);
+         return File(d, "x.lnk", BuildLink(link));
+       },
+       [](auto&) { return NoTargetByStructure(); }},
 
       // --- broken UTF-16
       {"OddUtf16ByteLength",
@@ -506,7 +582,9 @@ TEST_P(HostileInput, GivesACorrectReportOrAnErrorNamingTheFile) {
       report = window.model.report;
       messages = window.messages.shown;
     } else {
-      platform::LinuxFileServices files;
+      // As the command line reads files (the window, above, reads them by
+      // their whole paths): looked up by name in their folder, kept open.
+      platform::LinuxFileServices files(/*keep_folder_open=*/true);
       RecordingMessageDialog dialog;
       const SelectionAudit audit = AuditSelection(files, dialog, {subject.path});
       error = audit.error;

@@ -42,14 +42,22 @@ inline std::string LineStartingWith(std::string_view text, std::string_view pref
   return "<none>";
 }
 
-// The entries a run hands on, and the report they make.
+// The entries a run hands on, and the report they make; in a run that keeps
+// going, the shortcuts that failed too.
 class CollectingSink : public audit::EntrySink {
  public:
   void Add(const auditor::ReportEntry& entry) override {
     entries.push_back(entry);
+    handed.push_back(entry.facts.path);
     auditor::AppendEntry(report, entry);
   }
+  void Fail(const audit::FailedShortcut& shortcut) override {
+    failures.push_back(shortcut);
+    handed.push_back(shortcut.path);
+  }
   std::vector<auditor::ReportEntry> entries;
+  std::vector<audit::FailedShortcut> failures;
+  std::vector<std::string> handed;  // the paths of entries and failures, in order
   std::string report;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <fstream>
 #include <stdexcept>
 
@@ -380,6 +381,154 @@ Bytes ExtraBlock(std::uint32_t signature, const Bytes& data) {
   AppendU32(out, signature);
   AppendBytes(out, data);
   return out;
+}
+
+// --- shell items -----------------------------------------------------------
+
+namespace {
+
+// The body of an item built whole, its size field in place.
+Bytes Body(const Bytes& item) { return Bytes(item.begin() + 2, item.end()); }
+
+Bytes Utf16Z(std::string_view text) { return UnicodeZ(Text(std::string(text))); }
+
+// A property value of type UTF-16 string: size, id, reserved byte, type
+// 0x001F, padding, character count with the NUL, text.
+Bytes StringProperty(std::uint32_t id, std::string_view text) {
+  const Bytes utf16 = Utf16Z(text);
+  Bytes value(4, 0);
+  AppendU32(value, id);
+  value.push_back(0);
+  AppendU16(value, 0x001F);
+  AppendU16(value, 0);
+  AppendU32(value, U32(utf16.size() / 2));
+  AppendBytes(value, utf16);
+  PutU32(value, 0, U32(value.size()));
+  return value;
+}
+
+// A storage: size, "1SPS", format id, values, a zero value size.
+Bytes Storage(std::string_view format, const Bytes& values) {
+  Bytes storage;
+  AppendU32(storage, U32(24 + values.size() + 4));
+  AppendChars(storage, "1SPS");
+  AppendBytes(storage, GuidBytes(format));
+  AppendBytes(storage, values);
+  AppendU32(storage, 0);
+  return storage;
+}
+
+}  // namespace
+
+Bytes GuidBytes(std::string_view text) {
+  std::string hex;
+  for (char c : text.substr(std::min<std::size_t>(1, text.size()))) {
+    if (std::isxdigit(static_cast<unsigned char>(c))) hex += c;
+  }
+  if (text.size() != 38 || text.front() != '{' || text.back() != '}' || hex.size() != 32) {
+    throw std::invalid_argument("link writer: not a GUID: " + std::string(text));
+  }
+  // Data1, Data2 and Data3 are stored little-endian, the last 8 bytes in order.
+  constexpr std::array<std::size_t, 16> kOrder = {3, 2, 1,  0,  5,  4,  7,  6,
+                                                  8, 9, 10, 11, 12, 13, 14, 15};
+  Bytes out;
+  for (std::size_t i : kOrder) {
+    out.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(2 * i, 2), nullptr, 16)));
+  }
+  return out;
+}
+
+Bytes RootItem(std::string_view clsid) { return Concat({{0x1F, 0x50}, GuidBytes(clsid)}); }
+
+Bytes VolumeItem(std::string_view drive) {
+  Bytes body = Concat({{0x2F}, BytesOf(drive)});
+  body.resize(23, 0);  // a 20-byte name field and two bytes more, as Windows writes it
+  return body;
+}
+
+Bytes RegisteredFolderItem(std::string_view clsid) {
+  return Concat({{0x2E, 0x80}, GuidBytes(clsid)});
+}
+
+Bytes FileEntryItem(const FileEntry& entry) {
+  Bytes item(14, 0);
+  PutU8(item, 2,
+        static_cast<std::uint8_t>((entry.folder ? 0x31 : 0x32) | (entry.unicode ? 0x04 : 0)));
+  PutU16(item, 12, entry.folder ? 0x10 : 0x20);  // attributes
+  AppendBytes(item, entry.unicode ? Utf16Z(entry.primary_name) : AnsiZ(Text(entry.primary_name)));
+  if (item.size() % 2 != 0) item.push_back(0);
+  if (entry.long_name) {
+    const std::size_t offset = item.size();
+    const std::size_t name_at = entry.version == 3   ? 20
+                                : entry.version == 7 ? 38
+                                : entry.version == 8 ? 42
+                                                     : 46;
+    Bytes block(name_at, 0);
+    PutU16(block, 2, entry.version);
+    PutU32(block, 4, 0xBEEF0004);
+    AppendBytes(block, Utf16Z(*entry.long_name));
+    AppendU16(block, static_cast<std::uint16_t>(offset));  // the item's last value
+    PutU16(block, 0, static_cast<std::uint16_t>(block.size()));
+    AppendBytes(item, block);
+  }
+  return Body(item);
+}
+
+Bytes UriItem(std::string_view uri) { return Concat({{0x61, 0x80, 0, 0, 0, 0}, Utf16Z(uri)}); }
+
+Bytes CategoryItem(std::uint32_t number) {
+  Bytes item(12, 0);
+  PutU8(item, 2, 0x01);
+  PutU32(item, 4, 0x39DE2184);
+  PutU32(item, 8, number);
+  return Body(item);
+}
+
+Bytes ControlPanelItem(std::string_view clsid) {
+  Bytes item(14, 0);
+  PutU8(item, 2, 0x71);
+  AppendBytes(item, GuidBytes(clsid));
+  return Body(item);
+}
+
+Bytes CplFileItem(std::string_view path, bool ansi_layout) {
+  const std::size_t path_at = ansi_layout ? 12 : 24;
+  Bytes item(path_at, 0);
+  PutU32(item, 4, 0xFFFFFFFF);
+  AppendBytes(item, ansi_layout ? AnsiZ(Text(std::string(path))) : Utf16Z(path));
+  AppendBytes(item, ansi_layout ? Bytes{'A', 0, 0} : Bytes{'A', 0, 0, 0, 0, 0});  // name, comment
+  return Body(item);
+}
+
+Bytes GameItem(std::string_view game_id) {
+  return Concat({{0x00, 0x00}, BytesOf("GFSI"), GuidBytes(game_id), Filled(8, 0)});
+}
+
+Bytes UsersViewItem(std::string_view known_folder) {
+  Bytes item(14, 0);
+  PutU16(item, 4, 0x1A);
+  PutU32(item, 6, 0x23FEBBEE);
+  PutU16(item, 12, 16);  // the identifier's size
+  AppendBytes(item, GuidBytes(known_folder));
+  AppendU16(item, 0);
+  return Body(item);
+}
+
+Bytes AppsItem(std::string_view app_id) {
+  Bytes item(22, 0);
+  PutChars(item, 6, "APPS");
+  AppendBytes(item, AppIdStorages(app_id));
+  return Body(item);
+}
+
+Bytes AppIdStorages(std::string_view app_id) {
+  return Concat({Storage("{B725F130-47EF-101A-A5F1-02608C9EEBAC}", StringProperty(10, "App")),
+                 Storage("{9F4C2855-9F79-4B39-A8D0-E1D42DE1D5F3}", StringProperty(5, app_id)),
+                 Filled(4, 0)});
+}
+
+Bytes PropertyStoreBlock(std::string_view app_id) {
+  return ExtraBlock(0xA0000009, AppIdStorages(app_id));
 }
 
 std::uint64_t FileTimeOf(std::int64_t unix_seconds) {

@@ -213,6 +213,51 @@ struct LinkLayout {
 // A whole extra-data block: 32-bit size (8 + data), 32-bit signature, data.
 [[nodiscard]] Bytes ExtraBlock(std::uint32_t signature, const Bytes& data);
 
+// ---------------------------------------------------------------------------
+// Shell items of an ID list. Each gives an item's body (its class byte on), as
+// ShellLink::id_list takes it; offsets inside an item count from the item's
+// start, its size field included, as a reader sees them. Texts are UTF-16LE
+// unless said otherwise; GUIDs are given as "{20D04FE0-3AEA-1069-A2D8-08002B30309D}".
+
+inline constexpr std::string_view kComputerClsid = "{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+inline constexpr std::string_view kControlPanelClsid = "{21EC2020-3AEA-1069-A2DD-08002B30309D}";
+
+// The 16 bytes of a GUID (Data1 to Data3 little-endian). Throws std::invalid_argument.
+[[nodiscard]] Bytes GuidBytes(std::string_view text);
+
+[[nodiscard]] Bytes RootItem(std::string_view clsid);              // class 0x1F
+[[nodiscard]] Bytes VolumeItem(std::string_view drive);            // class 0x2F: "C:\\", ASCII
+[[nodiscard]] Bytes RegisteredFolderItem(std::string_view clsid);  // class 0x2E
+
+// A file entry (class 0x31 folder, 0x32 file; 0x04 with a UTF-16 primary
+// name): the primary name at 14, then, when `long_name` is set, a 0xBEEF0004
+// extension of `version` (3, 7, 8 or 9 place the long name at 20, 38, 42 or
+// 46) and the item's last 16-bit value, the extension's offset.
+struct FileEntry {
+  std::string primary_name;  // Windows-1252 unless `unicode`
+  std::optional<std::string> long_name{};
+  bool folder = true;
+  bool unicode = false;
+  std::uint16_t version = 9;
+};
+[[nodiscard]] Bytes FileEntryItem(const FileEntry& entry);
+
+[[nodiscard]] Bytes UriItem(std::string_view uri);             // class 0x61, the URI at 8
+[[nodiscard]] Bytes CategoryItem(std::uint32_t number);        // class 0x01, 12 bytes
+[[nodiscard]] Bytes ControlPanelItem(std::string_view clsid);  // class 0x71, 30 bytes
+// A CPL file (class 0x00): the ANSI layout (path at 12, Windows-1252) or the
+// Unicode layout (path at 24).
+[[nodiscard]] Bytes CplFileItem(std::string_view path, bool ansi_layout);
+[[nodiscard]] Bytes GameItem(std::string_view game_id);            // class 0x00, "GFSI"
+[[nodiscard]] Bytes UsersViewItem(std::string_view known_folder);  // class 0x00, property view
+[[nodiscard]] Bytes AppsItem(std::string_view app_id);             // class 0x00, "APPS"
+
+// Serialized property storages holding `app_id` as property 5 of format
+// {9F4C2855-9F79-4B39-A8D0-E1D42DE1D5F3}, after a storage of another format;
+// and the property-store extra-data block (0xA0000009) of them.
+[[nodiscard]] Bytes AppIdStorages(std::string_view app_id);
+[[nodiscard]] Bytes PropertyStoreBlock(std::string_view app_id);
+
 // A FILETIME (100 ns since 1601-01-01 UTC) for a Unix time in seconds.
 [[nodiscard]] std::uint64_t FileTimeOf(std::int64_t unix_seconds);
 

@@ -253,10 +253,11 @@ int wmain(int argc, wchar_t** argv) {
     return Fail("cannot start " + Narrow(argv[1]));
   }
   WaitForInputIdle(process.hProcess, 30000);
+  // The window exists before it is shown maximised: wait until it is visible.
   HWND window = nullptr;
-  for (int i = 0; i < 600 && window == nullptr; ++i) {
+  for (int i = 0; i < 600 && (window == nullptr || !IsWindowVisible(window)); ++i) {
     window = FindWindowW(varnlink::app::win32::kWindowClass, nullptr);
-    if (window == nullptr) Sleep(50);
+    if (window == nullptr || !IsWindowVisible(window)) Sleep(50);
   }
   const auto finish = [&](int status) {
     if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);

@@ -38,25 +38,13 @@ struct LinkCase {
   std::string key_and_run;
 };
 
-// Saves one shortcut through the shell; empty fields are left unset.
-void SaveLink(const LinkCase& c, const std::string& path) {
+// Creates a shell link object, lets `set` fill it in and saves it at `path`.
+template <typename Set>
+void SaveShellLink(const std::string& path, const Set& set) {
   IShellLinkW* link = nullptr;
   ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                             IID_IShellLinkW, reinterpret_cast<void**>(&link)));
-  EXPECT_HRESULT_SUCCEEDED(link->SetPath(c.target.c_str()));
-  if (!c.arguments.empty()) {
-    EXPECT_HRESULT_SUCCEEDED(link->SetArguments(c.arguments.c_str()));
-  }
-  if (!c.start_in.empty()) {
-    EXPECT_HRESULT_SUCCEEDED(link->SetWorkingDirectory(c.start_in.c_str()));
-  }
-  if (c.hot_key != 0) {
-    EXPECT_HRESULT_SUCCEEDED(link->SetHotkey(c.hot_key));
-  }
-  EXPECT_HRESULT_SUCCEEDED(link->SetShowCmd(c.show));
-  if (!c.icon.empty()) {
-    EXPECT_HRESULT_SUCCEEDED(link->SetIconLocation(c.icon.c_str(), 0));
-  }
+  set(*link);
   IPersistFile* file = nullptr;
   EXPECT_HRESULT_SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
   if (file != nullptr) {
@@ -64,6 +52,26 @@ void SaveLink(const LinkCase& c, const std::string& path) {
     file->Release();
   }
   link->Release();
+}
+
+// Saves one shortcut through the shell; empty fields are left unset.
+void SaveLink(const LinkCase& c, const std::string& path) {
+  SaveShellLink(path, [&c](IShellLinkW& link) {
+    EXPECT_HRESULT_SUCCEEDED(link.SetPath(c.target.c_str()));
+    if (!c.arguments.empty()) {
+      EXPECT_HRESULT_SUCCEEDED(link.SetArguments(c.arguments.c_str()));
+    }
+    if (!c.start_in.empty()) {
+      EXPECT_HRESULT_SUCCEEDED(link.SetWorkingDirectory(c.start_in.c_str()));
+    }
+    if (c.hot_key != 0) {
+      EXPECT_HRESULT_SUCCEEDED(link.SetHotkey(c.hot_key));
+    }
+    EXPECT_HRESULT_SUCCEEDED(link.SetShowCmd(c.show));
+    if (!c.icon.empty()) {
+      EXPECT_HRESULT_SUCCEEDED(link.SetIconLocation(c.icon.c_str(), 0));
+    }
+  });
 }
 
 std::vector<std::string> LinesOf(const std::string& text) {
@@ -75,13 +83,33 @@ std::vector<std::string> LinesOf(const std::string& text) {
   return lines;
 }
 
-class ShellSavedLink : public testing::TestWithParam<LinkCase> {
+// A parameterised test inside a COM apartment, where the shell's objects live.
+template <typename Case>
+class InComApartment : public testing::TestWithParam<Case> {
  protected:
   void SetUp() override {
     ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   }
   void TearDown() override { CoUninitialize(); }
 };
+
+// The shortcut at `path` audited: its entry and the entry's report lines.
+struct Audited {
+  auditor::ReportEntry entry;
+  std::vector<std::string> lines;
+};
+
+Audited AuditOf(const std::string& path) {
+  const Win32FileServices files;
+  Audited audited{auditor::ShortcutAuditor(files).Audit(path, auditor::TargetFilter::kAll).value(),
+                  {}};
+  std::string report;
+  auditor::AppendEntry(report, audited.entry);
+  audited.lines = LinesOf(report);
+  return audited;
+}
+
+class ShellSavedLink : public InComApartment<LinkCase> {};
 
 TEST_P(ShellSavedLink, IsAuditedWithItsTargetArgumentsFolderKeyAndRunMode) {
   const LinkCase& c = GetParam();
@@ -90,25 +118,18 @@ TEST_P(ShellSavedLink, IsAuditedWithItsTargetArgumentsFolderKeyAndRunMode) {
   SaveLink(c, path);
   if (HasFatalFailure()) return;
 
-  const Win32FileServices files;
-  const std::optional<auditor::ReportEntry> entry =
-      auditor::ShortcutAuditor(files).Audit(path, auditor::TargetFilter::kAll);
-  ASSERT_TRUE(entry.has_value());
+  const auto [entry, lines] = AuditOf(path);
   // The shell writes genuine links: read by their structure, the target from the link info.
-  EXPECT_TRUE(entry->info.genuine);
-  EXPECT_EQ(entry->info.target_source, auditor::TargetSource::kLinkInfo);
-  std::string report;
-  auditor::AppendEntry(report, *entry);
-
-  const std::vector<std::string> lines = LinesOf(report);
-  ASSERT_EQ(lines.size(), 9u) << report;
+  EXPECT_TRUE(entry.info.genuine);
+  EXPECT_EQ(entry.info.target_source, auditor::TargetSource::kLinkInfo);
+  ASSERT_EQ(lines.size(), 9u);
   EXPECT_EQ(lines[0], "SHORTCUT NAME:   " + std::string(c.name));
   EXPECT_EQ(lines[1], "LOCATION:   " + path);
   EXPECT_EQ(lines[2], c.target_line);
   EXPECT_EQ(lines[3], c.start_in_line);
   EXPECT_EQ(lines[4], c.icon_line);
   const std::string length =
-      "LENGTH:   " + std::to_string(files.StatusOf(path).size) + " bytes    ";
+      "LENGTH:   " + std::to_string(Win32FileServices().StatusOf(path).size) + " bytes    ";
   EXPECT_EQ(lines[5], length + "  " + c.key_and_run);
   EXPECT_EQ(lines[6].rfind("READ ONLY:   False ", 0), 0u) << lines[6];
   EXPECT_EQ(lines[7].rfind("CREATED:   ", 0), 0u) << lines[7];
@@ -145,6 +166,46 @@ INSTANTIATE_TEST_SUITE_P(
       }
       return name;
     });
+
+// Shortcuts to virtual folders, saved with an ID list only: the shell adds
+// no link info for a folder without a path, so the target is the parsing
+// name of the ID list's shell items.
+struct IdListCase {
+  const char* name;
+  int folder;  // CSIDL_*
+  std::string target;
+};
+
+class ShellSavedIdList : public InComApartment<IdListCase> {};
+
+TEST_P(ShellSavedIdList, IsAuditedWithTheFoldersParsingNameAsTarget) {
+  const IdListCase& c = GetParam();
+  const ScratchFolder folder;
+  const std::string path = folder.PathOf(std::string(c.name) + ".lnk");
+  PIDLIST_ABSOLUTE items = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(SHGetSpecialFolderLocation(nullptr, c.folder, &items));
+  SaveShellLink(path,
+                [items](IShellLinkW& link) { EXPECT_HRESULT_SUCCEEDED(link.SetIDList(items)); });
+  CoTaskMemFree(items);
+  if (HasFatalFailure()) return;
+
+  const auto [entry, lines] = AuditOf(path);
+  EXPECT_TRUE(entry.info.genuine);
+  EXPECT_EQ(entry.info.target_source, auditor::TargetSource::kIdList);
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[2], "TARGET:   " + c.target);
+  EXPECT_EQ(lines[4], "ICON SOURCE:   " + c.target);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    VirtualFolders, ShellSavedIdList,
+    testing::Values(
+        IdListCase{"Computer", CSIDL_DRIVES, "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"},
+        IdListCase{"RecycleBin", CSIDL_BITBUCKET, "::{645FF040-5081-101B-9F08-00AA002F954E}"},
+        IdListCase{
+            "ControlPanel", CSIDL_CONTROLS,
+            "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\::{21EC2020-3AEA-1069-A2DD-08002B30309D}"}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace varnlink::platform

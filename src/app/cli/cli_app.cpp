@@ -1,8 +1,12 @@
 #include "app/cli/cli_app.h"
 
+#include <cerrno>
 #include <exception>
+#include <memory>
 #include <string>
+#include <system_error>
 
+#include "app/cli/record_writer.h"
 #include "audit/audit_run.h"
 #include "auditor/report_format.h"
 #include "auditor/report_text.h"
@@ -13,37 +17,117 @@
 namespace varnlink::app::cli {
 namespace {
 
-// Message boxes become lines on stderr, in order. They are buffered with the
-// rest of stderr (a run with many duplicates writes tens of thousands) and
-// flushed when the run ends.
-class LineMessageDialog : public platform::MessageDialog {
- public:
-  explicit LineMessageDialog(std::ostream& err) : err_(err) {}
-  void Show(const std::string& text) override { err_ << auditor::ShownText(text) << '\n'; }
-
- private:
-  std::ostream& err_;
+// Standard output could not be written; `error` is the system's errno value.
+struct OutputFailed {
+  int error;
 };
 
-// Writes each entry of the report as it is made.
-class ReportWriter : public audit::EntrySink {
+// Standard output through one buffer of our own: a writer appends to Text()
+// and the buffer goes out in large writes, not a system call per entry. The
+// first failed write throws OutputFailed; later writes are not tried.
+class Output {
  public:
-  explicit ReportWriter(std::ostream& out) : out_(out) {}
-  void Add(const auditor::ReportEntry& entry) override {
+  explicit Output(std::ostream& out) : out_(out) { text_.reserve(kFlushAt + kFlushAt / 4); }
+
+  std::string& Text() { return text_; }
+  // After each entry or record: writes the buffer out once it is full.
+  void Appended() {
+    if (text_.size() >= kFlushAt) Flush();
+  }
+  void Flush() {
+    if (error_ == 0) {
+      errno = 0;
+      out_.write(text_.data(), static_cast<std::streamsize>(text_.size()));
+      out_.flush();
+      // The stream keeps no reason; the failed write just left it in errno.
+      if (!out_) error_ = errno != 0 ? errno : EIO;
+    }
     text_.clear();
-    auditor::AppendEntry(text_, entry);
-    out_ << text_;
+    if (error_ != 0) throw OutputFailed{error_};
+  }
+  // The reader closed its end of the pipe (`| head`): the run ends quietly.
+  [[nodiscard]] bool ReaderGone() const { return error_ == EPIPE; }
+
+ private:
+  static constexpr std::size_t kFlushAt = 64 * 1024;
+
+  std::ostream& out_;
+  std::string text_;
+  int error_ = 0;
+};
+
+// Message boxes become lines on stderr, in order. They are buffered with the
+// rest of stderr (a run with many duplicates writes tens of thousands) and
+// flushed when the run ends. Once the reader of stdout has gone, nothing more.
+class LineMessageDialog : public platform::MessageDialog {
+ public:
+  LineMessageDialog(std::ostream& err, const Output& output) : err_(err), output_(output) {}
+  void Show(const std::string& text) override {
+    if (output_.ReaderGone()) return;
+    line_.clear();
+    auditor::AppendShownText(line_, text);
+    line_ += '\n';
+    err_ << line_;
   }
 
  private:
-  std::ostream& out_;
-  std::string text_;
+  std::ostream& err_;
+  const Output& output_;
+  std::string line_;
 };
+
+// The text report, entry by entry as each is made.
+class ReportWriter : public audit::EntrySink {
+ public:
+  explicit ReportWriter(Output& output) : output_(output) {}
+  void Add(const auditor::ReportEntry& entry) override {
+    auditor::AppendEntry(output_.Text(), entry);
+    output_.Appended();
+  }
+
+ private:
+  Output& output_;
+};
+
+// Records, one per shortcut as each is audited or fails.
+class RecordSink : public audit::EntrySink {
+ public:
+  RecordSink(Output& output, RecordFormat format) : output_(output), writer_(format) {
+    writer_.AppendStart(output_.Text());
+  }
+  void Add(const auditor::ReportEntry& entry) override { Write({&entry, nullptr}); }
+  void Fail(const audit::FailedShortcut& shortcut) override { Write({nullptr, &shortcut}); }
+
+ private:
+  void Write(const Record& record) {
+    writer_.AppendRecord(output_.Text(), record);
+    output_.Appended();
+  }
+
+  Output& output_;
+  RecordWriter writer_;
+};
+
+RecordFormat RecordFormatOf(const CommandLine& command) {
+  if (command.format == OutputFormat::kJsonLines) return RecordFormat::kJsonLines;
+  return command.csv_for_excel ? RecordFormat::kCsvForExcel : RecordFormat::kCsv;
+}
+
+// The exit status, and the message, when stdout could not be written.
+int OutputFailure(const OutputFailed& failure, std::ostream& err) {
+  if (failure.error != EPIPE) {
+    err << "varnlink-cli: standard output: cannot write: "
+        << std::generic_category().message(failure.error) << '\n';
+  }
+  err << std::flush;
+  return failure.error == EPIPE ? 0 : 1;
+}
 
 int RunAudit(const CommandLine& command, const platform::FileServices& files,
              const platform::FolderListing& folders, std::ostream& out, std::ostream& err) {
-  LineMessageDialog messages(err);
-  ReportWriter writer(out);
+  Output output(out);
+  LineMessageDialog messages(err, output);
+  const bool records = command.format != OutputFormat::kText;
   try {
     const std::string folder = audit::WithoutTrailingSeparator(command.folder, files.PathSeparator());
     if (!folders.IsFolder(folder)) {
@@ -55,20 +139,40 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
                               ": in it: it does not exist or is not a folder");
       }
     }
-    const audit::AuditRequest request{folder, command.names, command.options,
-                                      audit::kMaxShortcutsPerRun, command.target_check};
-    const audit::AuditResult result = audit::AuditRun(files, folders, messages).Run(request, writer);
-    out << std::flush;
-    if (!out) {
-      err << "varnlink-cli: standard output: cannot write the report\n" << std::flush;
-      return 1;
+    audit::AuditRequest request{folder, command.names, command.options};
+    request.target_check = command.target_check;
+    std::unique_ptr<audit::EntrySink> sink;
+    if (records) {
+      // Records are for scripts and fleets: no limit, a record for every
+      // shortcut, and the duplicate warnings in the records.
+      request.limit = std::nullopt;
+      request.keep_going = true;
+      request.announce_duplicates = false;
+      sink = std::make_unique<RecordSink>(output, RecordFormatOf(command));
+    } else {
+      sink = std::make_unique<ReportWriter>(output);
     }
-    err << audit::ResultLine(result.count) << '\n' << std::flush;
-    return 0;
+    const audit::AuditResult result = audit::AuditRun(files, folders, messages).Run(request, *sink);
+    output.Flush();
+    err << audit::ResultLine(result.count + result.failed) << '\n' << std::flush;
+    return result.failed > 0 ? 3 : 0;
+  } catch (const OutputFailed& failure) {
+    return OutputFailure(failure, err);
   } catch (const std::exception& e) {
-    // The report so far has gone out already: it is what the window would show.
-    out << std::flush;
-    err << "varnlink-cli: " << auditor::ShownText(e.what()) << '\n' << std::flush;
+    // What was written so far goes out: in text, the report the window would show.
+    try {
+      output.Flush();
+    } catch (const OutputFailed& failure) {
+      if (failure.error == EPIPE) return OutputFailure(failure, err);
+    }
+    err << "varnlink-cli: ";
+    if (const auto* too_large = dynamic_cast<const audit::RunTooLarge*>(&e)) {
+      err << auditor::ShownText(too_large->Facts() + " " + too_large->Advice() +
+                                ", or use --format jsonl or --format csv.");
+    } else {
+      err << auditor::ShownText(e.what());
+    }
+    err << '\n' << std::flush;
     return 1;
   }
 }

@@ -13,13 +13,16 @@ namespace varnlink::app::cli {
 // The whole program once the platform is set up: parses `arguments` (without
 // the program's name), answers --help and --version or runs the audit, and
 // returns the exit status: 0 the run completed, 1 a failure ended it, 2 bad
-// usage.
+// usage, 3 (records) the run completed but some shortcuts could not be
+// audited. A reader that closed `out` early (EPIPE) ends the run quietly, 0.
 //
-// The audit is the window's audit run, called directly: the report goes to
-// `out` exactly as the window's Copy would hand it over, entry by entry as it
-// is made; message boxes, then the result line or the failure that ended the
-// run, go to `err`, one line each. Everything written to `err` is flushed
-// before it returns.
+// The audit is the window's audit run, called directly. In text the report
+// goes to `out` exactly as the window's Copy would hand it over, and message
+// boxes go to `err`; in JSON Lines or CSV there is one record per shortcut,
+// also for one that cannot be audited, and `err` holds only the folders
+// passed over. Either way output is written as it is made, then `err` gets
+// the result line or the failure that ended the run. Everything written to
+// `err` is flushed before it returns.
 [[nodiscard]] int Main(const std::vector<std::string>& arguments,
                        const platform::FileServices& files, const platform::FolderListing& folders,
                        std::ostream& out, std::ostream& err);

@@ -9,6 +9,13 @@
 
 namespace varnlink::app::cli {
 
+// What varnlink-cli writes to standard output.
+enum class OutputFormat {
+  kText,       // the report, as the window's Copy hands it over
+  kJsonLines,  // one record per shortcut, a JSON object per line
+  kCsv,        // one record per shortcut, a CSV row each
+};
+
 // What varnlink-cli was asked to do, read from its arguments. It checks only
 // the form of the arguments; whether the folder exists is the run's business.
 struct CommandLine {
@@ -18,6 +25,8 @@ struct CommandLine {
   std::string folder;
   std::vector<std::string> names;  // the selection; empty = walk the folder
   auditor::AuditOptions options;
+  OutputFormat format = OutputFormat::kText;
+  bool csv_for_excel = false;  // with kCsv: a byte-order mark and no formulas
   audit::TargetCheckSettings target_check;  // --map and --env
 
   // The command line, or the reason it is not one (bad usage).

@@ -1,5 +1,6 @@
 // varnlink-cli on Linux: the audit without a window.
 
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -14,7 +15,11 @@ int main(int argc, char** argv) {
   // Buffer stderr too (a run may warn tens of thousands of times); Main
   // flushes it whatever the outcome.
   std::cerr.unsetf(std::ios_base::unitbuf);
-  const varnlink::platform::LinuxFileServices files;
+  // A reader that closes the pipe early (`| head`) then makes a write fail
+  // with EPIPE, which ends the run quietly, instead of a signal that would
+  // lose what stderr holds. Set here whatever disposition was inherited.
+  std::signal(SIGPIPE, SIG_IGN);
+  const varnlink::platform::LinuxFileServices files(/*keep_folder_open=*/true);
   const varnlink::platform::LinuxFolderListing folders;
   return varnlink::app::cli::Main(std::vector<std::string>(argv + 1, argv + argc), files, folders,
                              std::cout, std::cerr);

@@ -57,10 +57,10 @@ const char* KindOf(unsigned mode) {
 // caller's check from blocking the open, and the descriptor is checked again
 // before anything is read. O_NOATIME needs ownership (or root); where it is
 // refused the file is opened without it.
-int OpenRegularFile(const std::string& path) {
+int OpenRegularFile(int folder, const char* name, const std::string& path) {
   const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-  int fd = ::open(path.c_str(), flags | O_NOATIME);
-  if (fd < 0 && errno == EPERM) fd = ::open(path.c_str(), flags);
+  int fd = ::openat(folder, name, flags | O_NOATIME);
+  if (fd < 0 && errno == EPERM) fd = ::openat(folder, name, flags);
   if (fd < 0) ThrowCannotOpen(errno, path);
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -71,8 +71,8 @@ int OpenRegularFile(const std::string& path) {
 }
 
 // DOS attribute bits of a file on a FAT file system.
-std::optional<std::uint32_t> FatAttributes(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOATIME);
+std::optional<std::uint32_t> FatAttributes(int folder, const char* name) {
+  const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOATIME);
   if (fd < 0) return std::nullopt;
   std::uint32_t attributes = 0;
   const int rc = ::ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &attributes);
@@ -110,7 +110,8 @@ bool LinuxFileServices::OnFatFileSystem(const std::string& path, dev_t device) c
 FileStatus LinuxFileServices::StatusOf(const std::string& path) const {
   remembered_.reset();
   struct statx sx {};
-  if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
+  const Lookup lookup = LookupOf(path);
+  if (::statx(lookup.folder, lookup.name, 0, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) {
     ThrowCannotOpen(errno, path);
   }
   remembered_ = Remembered{path, sx.stx_mode, sx.stx_size};
@@ -118,7 +119,7 @@ FileStatus LinuxFileServices::StatusOf(const std::string& path) const {
   status.size = sx.stx_size;
   if (S_ISREG(sx.stx_mode) &&
       OnFatFileSystem(path, makedev(sx.stx_dev_major, sx.stx_dev_minor))) {
-    if (const auto fat = FatAttributes(path)) status.attributes = *fat;
+    if (const auto fat = FatAttributes(lookup.folder, lookup.name)) status.attributes = *fat;
   }
   if (status.attributes == 0) status.attributes = LinuxAttributes(sx.stx_mode, false, BaseName(path));
   // Where the file system keeps no birth time, the earlier of the status
@@ -135,17 +136,18 @@ std::vector<std::uint8_t> LinuxFileServices::ReadFileStart(const std::string& pa
                                                            std::size_t max_bytes) const {
   // Refuse anything but a regular file before opening it: opening some
   // devices has effects of their own.
+  const Lookup lookup = LookupOf(path);
   Remembered status;
   if (remembered_ && remembered_->path == path) {
     status = *remembered_;
   } else {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) ThrowCannotOpen(errno, path);
+    if (::fstatat(lookup.folder, lookup.name, &st, 0) != 0) ThrowCannotOpen(errno, path);
     status = {path, st.st_mode, static_cast<std::uint64_t>(st.st_size)};
   }
   remembered_.reset();
   if (!S_ISREG(status.mode)) ThrowNotRegular(path, status.mode);
-  const int fd = OpenRegularFile(path);
+  const int fd = OpenRegularFile(lookup.folder, lookup.name, path);
   std::vector<std::uint8_t> bytes(
       static_cast<std::size_t>(std::min<std::uint64_t>(status.size, max_bytes)));
   std::size_t filled = 0;
@@ -163,6 +165,28 @@ std::vector<std::uint8_t> LinuxFileServices::ReadFileStart(const std::string& pa
   ::close(fd);
   bytes.resize(filled);
   return bytes;
+}
+
+LinuxFileServices::OpenFolder::~OpenFolder() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int LinuxFileServices::OpenFolder::Descriptor(std::string_view folder) {
+  if (fd_ >= 0 && path_ == folder) return fd_;
+  if (fd_ >= 0) ::close(fd_);
+  path_.assign(folder);
+  fd_ = ::open(path_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  return fd_;
+}
+
+LinuxFileServices::Lookup LinuxFileServices::LookupOf(const std::string& path) const {
+  const std::size_t slash = path.rfind('/');
+  if (!keep_folder_open_ || slash == std::string::npos || slash + 1 == path.size()) {
+    return {AT_FDCWD, path.c_str()};
+  }
+  const int folder = folder_.Descriptor(std::string_view(path).substr(0, slash + 1));
+  if (folder < 0) return {AT_FDCWD, path.c_str()};
+  return {folder, path.c_str() + slash + 1};
 }
 
 std::optional<LocalTime> LinuxFileServices::LocalTimeOf(FileTime time) const {

@@ -3,6 +3,8 @@
 #include <sys/types.h>
 
 #include <map>
+#include <string>
+#include <string_view>
 
 #include "platform/file_services.h"
 
@@ -20,6 +22,13 @@ namespace varnlink::platform {
 // one status call.
 class LinuxFileServices : public FileServices {
  public:
+  // With `keep_folder_open`, files are looked up by name in their folder,
+  // which stays open from one file to the next: a walk asks about one
+  // folder's files after another, and the system then walks the folder's
+  // path once, not at every call. For a program that ends with its run: a
+  // folder kept open keeps its drive from being unmounted.
+  explicit LinuxFileServices(bool keep_folder_open = false) : keep_folder_open_(keep_folder_open) {}
+
   [[nodiscard]] FileStatus StatusOf(const std::string& path) const override;
   [[nodiscard]] std::vector<std::uint8_t> ReadFileStart(const std::string& path,
                                                         std::size_t max_bytes) const override;
@@ -30,6 +39,31 @@ class LinuxFileServices : public FileServices {
  private:
   [[nodiscard]] bool OnFatFileSystem(const std::string& path, dev_t device) const;
 
+  // Where the file at `path` is looked up: a descriptor of its folder and its
+  // name there; or, without keep_folder_open or where the folder cannot be
+  // opened (the lookup of the whole path then fails with the true cause), the
+  // current folder and the whole path. `name` points into `path`.
+  struct Lookup {
+    int folder;
+    const char* name;
+  };
+  [[nodiscard]] Lookup LookupOf(const std::string& path) const;
+
+  // The folder of the last lookup, open for lookups only (O_PATH). A copy
+  // starts without one.
+  class OpenFolder {
+   public:
+    OpenFolder() = default;
+    OpenFolder(const OpenFolder&) {}
+    OpenFolder& operator=(const OpenFolder&) { return *this; }
+    ~OpenFolder();
+    [[nodiscard]] int Descriptor(std::string_view folder);  // -1 when it cannot be opened
+
+   private:
+    std::string path_;
+    int fd_ = -1;
+  };
+
   struct Remembered {
     std::string path;
     unsigned mode = 0;
@@ -37,6 +71,8 @@ class LinuxFileServices : public FileServices {
   };
   mutable std::optional<Remembered> remembered_;  // the last StatusOf, until the next read
   mutable std::map<dev_t, bool> fat_devices_;
+  bool keep_folder_open_;
+  mutable OpenFolder folder_;
 };
 
 // The attribute bits of a stat result for the entry named `name`.

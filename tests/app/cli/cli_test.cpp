@@ -14,7 +14,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <nlohmann/json.hpp>
 
+#include "app/cli/record_fields.h"
 #include "platform/linux/linux_file_services.h"
 #include "platform/linux/linux_folder_listing.h"
 #include "tests/support/fake_file_services.h"
@@ -53,14 +55,26 @@ Lines LinesOf(const std::string& text) {
   return lines;
 }
 
+// Where the program's stdout goes.
+enum class Stdout { kFile, kPipeWithoutReader };
+
 // Runs varnlink-cli with `arguments` in `folder`, capturing stdout and stderr.
-Outcome RunCli(const std::vector<std::string>& arguments, const std::string& folder = ".") {
+// kPipeWithoutReader: stdout is a pipe whose reader has gone, as after `| head`.
+Outcome RunCli(const std::vector<std::string>& arguments, const std::string& folder = ".",
+               Stdout to = Stdout::kFile) {
   test_support::ScratchFolder capture;
   const std::string out = capture.PathOf("out");
   const std::string err = capture.PathOf("err");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  int pipe_ends[2] = {-1, -1};
+  if (to == Stdout::kPipeWithoutReader) {
+    if (::pipe2(pipe_ends, O_CLOEXEC) != 0) ADD_FAILURE() << "pipe: " << std::strerror(errno);
+    ::close(pipe_ends[0]);  // before the program starts, so its first write finds no reader
+    posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], 1);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  }
   posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
   std::vector<char*> argv = {const_cast<char*>(VARNLINK_CLI)};
@@ -69,6 +83,7 @@ Outcome RunCli(const std::vector<std::string>& arguments, const std::string& fol
   pid_t pid = 0;
   const int spawned = posix_spawn(&pid, VARNLINK_CLI, &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  if (pipe_ends[1] >= 0) ::close(pipe_ends[1]);
   Outcome outcome;
   if (spawned != 0) {
     ADD_FAILURE() << VARNLINK_CLI << ": cannot start: " << std::strerror(spawned);
@@ -77,7 +92,7 @@ Outcome RunCli(const std::vector<std::string>& arguments, const std::string& fol
   int status = 0;
   ::waitpid(pid, &status, 0);
   outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  outcome.out = ReadWhole(out);
+  if (to == Stdout::kFile) outcome.out = ReadWhole(out);
   outcome.err = ReadWhole(err);
   return outcome;
 }
@@ -232,15 +247,85 @@ TEST_F(CliOnDisk, ANameThatIsNoFileSaysWhatItIs) {
 }
 
 // Names are audited as given, without listing the folder, so a folder of
-// more shortcuts than one run may audit still yields the ones named.
-TEST_F(CliOnDisk, NamesAreAuditedWithoutListingTheFolder) {
-  for (int i = 0; i < 32800; ++i) {
+// more shortcuts than one run may audit still yields the ones named. Walked,
+// the text report refuses it before auditing any and says how to audit it;
+// records have no limit.
+TEST_F(CliOnDisk, AFolderBeyondTheLimitIsRefusedInTextAndStreamedAsRecords) {
+  constexpr int kEmptyFiles = 32800;
+  for (int i = 0; i < kEmptyFiles; ++i) {
     const std::string path = scratch.PathOf("many" + std::to_string(i) + ".lnk");
     ::close(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
   }
-  const Outcome run = RunCli({dir, "b.lnk"});
-  EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(LinesOf(run.err), Lines{"1 Shortcut Found"});
+  const Outcome named = RunCli({dir, "b.lnk"});
+  EXPECT_EQ(named.exit_code, 0) << named.err;
+  EXPECT_EQ(LinesOf(named.err), Lines{"1 Shortcut Found"});
+
+  const Outcome text = RunCli({dir});
+  EXPECT_EQ(text.exit_code, 1);
+  EXPECT_EQ(text.out, "");
+  EXPECT_EQ(LinesOf(text.err),
+            Lines{"varnlink-cli: " + dir +
+                  "/: more than 32767 shortcuts found, more than one run "
+                  "can audit; nothing was audited. Choose a smaller folder or select the shortcuts "
+                  "to audit, or use --format jsonl or --format csv."});
+
+  const Outcome records = RunCli({"--format", "jsonl", dir});
+  EXPECT_EQ(records.exit_code, 3) << "the empty files are no shortcuts";
+  const std::size_t count = kEmptyFiles + 3;
+  EXPECT_EQ(LinesOf(records.out).size(), count);
+  EXPECT_EQ(LinesOf(records.err), Lines{std::to_string(count) + " Shortcuts Found"});
+}
+
+// The run a fleet or a script relies on: a shortcut that cannot be audited
+// is a record saying why, the rest are audited, and the status tells.
+TEST(CliRecords, AShortcutThatCannotBeAuditedIsARecordWithItsErrorAndTheRunGoesOn) {
+  test_support::ScratchFolder scratch;
+  const std::string dir = scratch.Path().string();
+  scratch.Write("a.lnk", test_support::BuildLink(test_support::LocalLink("C:\\A.EXE")));
+  scratch.Write("b.lnk", test_support::Bytes(10, 'x'));
+  scratch.Write("c.lnk", test_support::BuildLink(test_support::LocalLink("C:\\C.EXE")));
+  const std::string cause = "not a shortcut: the file is only 10 bytes long";
+
+  const Outcome jsonl = RunCli({"--format", "jsonl", dir});
+  EXPECT_EQ(jsonl.exit_code, 3);
+  EXPECT_EQ(LinesOf(jsonl.err), Lines{"3 Shortcuts Found"});
+  const Lines lines = LinesOf(jsonl.out);
+  ASSERT_EQ(lines.size(), 3u) << jsonl.out;
+  std::vector<nlohmann::json> parsed;
+  for (const std::string& line : lines) parsed.push_back(nlohmann::json::parse(line));
+  EXPECT_EQ(parsed[0]["target"], "C:\\A.EXE");
+  EXPECT_EQ(parsed[1]["path"], dir + "/b.lnk");
+  EXPECT_EQ(parsed[1]["name"], "b");
+  EXPECT_EQ(parsed[1]["error"], cause);
+  for (const RecordField& field : RecordFields()) {
+    const std::string name(field.name);
+    if (name != "path" && name != "name" && name != "error") {
+      EXPECT_TRUE(parsed[1].at(name).is_null()) << name << " of a shortcut that failed";
+    }
+  }
+  EXPECT_EQ(parsed[2]["target"], "C:\\C.EXE");
+  EXPECT_TRUE(parsed[2]["error"].is_null());
+
+  const Outcome csv = RunCli({"--format=csv", dir});
+  EXPECT_EQ(csv.exit_code, 3);
+  const Lines rows = LinesOf(csv.out);
+  ASSERT_EQ(rows.size(), 4u) << csv.out;
+  EXPECT_TRUE(rows[2].ends_with("," + cause + ",,,\r")) << rows[2];
+
+  const Outcome text = RunCli({dir});
+  EXPECT_EQ(text.exit_code, 1) << "the text report keeps its contract: the failure ends the run";
+  EXPECT_EQ(LinesOf(text.err), Lines{"varnlink-cli: " + dir + "/b.lnk: " + cause});
+}
+
+TEST_F(CliOnDisk, AReaderThatHasGoneEndsTheRunQuietly) {
+  for (const std::vector<std::string>& format :
+       {std::vector<std::string>{}, {"--format", "jsonl"}, {"--format", "csv"}}) {
+    std::vector<std::string> arguments = format;
+    arguments.push_back(dir);
+    const Outcome run = RunCli(arguments, ".", Stdout::kPipeWithoutReader);
+    EXPECT_EQ(run.exit_code, 0) << arguments.front();
+    EXPECT_EQ(run.err, "") << arguments.front();
+  }
 }
 
 TEST_F(CliOnDisk, AFolderThatDoesNotExistIsAFailureNamingIt) {
@@ -431,19 +516,33 @@ TEST_P(CliUsage, AnswersHelpVersionAndBadUsage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliUsage,
-    ::testing::Values(UsageCase{{"--help"}, 0, "usage: varnlink-cli [OPTIONS] FOLDER [NAME...]\n", ""},
-                      UsageCase{{"--version"}, 0, "varnlink-cli 1.0", ""},
-                      UsageCase{{}, 2, "", "varnlink-cli: no FOLDER given\n"},
-                      UsageCase{{"--recursive", "."}, 2, "", "varnlink-cli: unknown option --recursive\n"},
-                      UsageCase{{"--exe", "--non-exe", "."}, 2, "",
-                                "varnlink-cli: --exe and --non-exe exclude each other\n"},
-                      UsageCase{{""}, 2, "", "varnlink-cli: FOLDER is empty\n"},
-                      UsageCase{{"--map", "C=/mnt", "."}, 2, "", "varnlink-cli: --map needs DRIVE:=FOLDER"},
-                      UsageCase{{"--env", "=x", "."}, 2, "", "varnlink-cli: --env needs NAME=VALUE"},
-                      UsageCase{{".", "--map"}, 2, "", "varnlink-cli: --map needs a value\n"},
-                      UsageCase{{"--map", "C:=/no/such/folder", "."}, 1, "",
-                                "varnlink-cli: /no/such/folder: cannot look for drive C: in it"},
-                      UsageCase{{"--", "--exe"}, 1, "", "varnlink-cli: --exe: cannot open folder"}));
+    ::testing::Values(
+        UsageCase{{"--help"}, 0, "usage: varnlink-cli [OPTIONS] FOLDER [NAME...]\n", ""},
+        UsageCase{{"--version"}, 0, "varnlink-cli 1.0", ""},
+        UsageCase{{}, 2, "", "varnlink-cli: no FOLDER given\n"},
+        UsageCase{{"--recursive", "."}, 2, "", "varnlink-cli: unknown option --recursive\n"},
+        UsageCase{{"--exe", "--non-exe", "."},
+                  2,
+                  "",
+                  "varnlink-cli: --exe and --non-exe exclude each other\n"},
+        UsageCase{{""}, 2, "", "varnlink-cli: FOLDER is empty\n"},
+        UsageCase{{"--format", "xml", "."},
+                  2,
+                  "",
+                  "varnlink-cli: unknown format 'xml': text, jsonl or csv\n"},
+        UsageCase{{".", "--format"}, 2, "", "varnlink-cli: --format needs a FORMAT"},
+        UsageCase{{"--csv-excel", "--format=jsonl", "."},
+                  2,
+                  "",
+                  "varnlink-cli: --csv-excel goes with --format csv only\n"},
+        UsageCase{{"--map", "C=/mnt", "."}, 2, "", "varnlink-cli: --map needs DRIVE:=FOLDER"},
+        UsageCase{{"--env", "=x", "."}, 2, "", "varnlink-cli: --env needs NAME=VALUE"},
+        UsageCase{{".", "--map"}, 2, "", "varnlink-cli: --map needs a value\n"},
+        UsageCase{{"--map", "C:=/no/such/folder", "."},
+                  1,
+                  "",
+                  "varnlink-cli: /no/such/folder: cannot look for drive C: in it"},
+        UsageCase{{"--", "--exe"}, 1, "", "varnlink-cli: --exe: cannot open folder"}));
 
 TEST(Cli, AuditsTheExamples) {
   const Outcome run = RunCli({"--warn-duplicates", "--warn-duplicate-arguments", "examples"},

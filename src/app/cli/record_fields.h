@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "audit/entry_sink.h"
+#include "auditor/report_entry.h"
+#include "platform/file_time.h"
+
+namespace varnlink::app::cli {
+
+// One record of the machine-readable output: the entry of an audited
+// shortcut, or a shortcut that could not be audited. Exactly one is set.
+struct Record {
+  const auditor::ReportEntry* entry = nullptr;
+  const audit::FailedShortcut* failure = nullptr;
+};
+
+// A field's value: null, a boolean, a number, text (UTF-8 as the shortcut
+// holds it, unmasked; a writer replaces what is not valid UTF-8), or an
+// instant (written in UTC). Text views stay valid while the record does.
+using FieldValue = std::variant<std::monostate, bool, std::uint64_t, std::string_view, std::string,
+                                platform::FileTime>;
+
+// One field of the record: its name and how to take its value.
+struct RecordField {
+  std::string_view name;
+  FieldValue (*of_entry)(const auditor::ReportEntry& entry);
+  // For the record of a shortcut that could not be audited; without it the
+  // field is null there.
+  FieldValue (*of_failure)(const audit::FailedShortcut& failure) = nullptr;
+};
+
+// The fields of every record, in the order records list them. The JSON Lines
+// and CSV writers and docs/record.schema.json all follow this table; a new
+// field is appended to it and to the schema.
+[[nodiscard]] std::span<const RecordField> RecordFields();
+
+// The value of `field` in `record`.
+[[nodiscard]] FieldValue ValueOf(const RecordField& field, const Record& record);
+
+}  // namespace varnlink::app::cli

@@ -1,0 +1,187 @@
+#!/usr/bin/env python3
+"""varnlink-cli's records against the text report, the schema and a CSV reader.
+
+For the bundled examples and, when it exists, the real corpus, both duplicate
+warnings on: the JSON Lines records validate against docs/record.schema.json
+(jsonschema, Draft 2020-12); Python's csv module reads the CSV (and the Excel
+form) to the same values; and each record agrees with its entry of the text
+report, which is made with TZ=UTC while the records are made in a zone far
+from it, so the records' times must be UTC.
+
+    records_test.py CLI SCHEMA EXAMPLES CORPUS
+"""
+import csv
+import io
+import json
+import os
+import re
+import subprocess
+import sys
+import unittest
+
+import jsonschema
+
+CLI, SCHEMA, EXAMPLES, CORPUS = sys.argv[1:5]
+WARNINGS = ["--warn-duplicates", "--warn-duplicate-arguments"]
+FAR_ZONE = "XST-5:45"  # UTC+5:45, a POSIX zone that needs no time-zone data
+MONTHS = ["January", "February", "March", "April", "May", "June", "July", "August",
+          "September", "October", "November", "December"]
+
+
+def run(arguments, zone):
+    result = subprocess.run([CLI, *arguments], capture_output=True, env=dict(os.environ, TZ=zone))
+    return result.returncode, result.stdout, result.stderr.decode("utf-8")
+
+
+def shown(text):
+    """Text as the report shows it: control and layout characters as "?"."""
+    def mask(c):
+        cp = ord(c)
+        if cp < 0x20 or 0x7F <= cp <= 0x9F or cp in (0x2028, 0x2029) or \
+                0x202A <= cp <= 0x202E or 0x2066 <= cp <= 0x2069:
+            return "?"
+        return c
+    return "".join(mask(c) for c in text)
+
+
+def report_entries(report):
+    """The text report's entries: their lines by label, and the marker paths."""
+    lines = report.split("\r\n")
+    entries, i = [], 0
+    while i < len(lines) - 1:
+        entry = {"duplicate_target_of": None, "duplicate_arguments_of": None}
+        while lines[i].startswith("*** DUPLICATE TARGET "):
+            key = "duplicate_arguments_of" if "PARAMETER" in lines[i] else "duplicate_target_of"
+            entry[key] = re.fullmatch(r"\(duplicate located at (.*)\)", lines[i + 1]).group(1)
+            i += 2
+        entry["lines"] = lines[i:i + 8]
+        assert lines[i + 8] == "", "an entry ends with an empty line"
+        entries.append(entry)
+        i += 9
+    return entries
+
+
+def report_time(iso, with_time=True):
+    """An ISO 8601 UTC time as the report shows it with TZ=UTC."""
+    year, month, day, hour, minute, second = re.fullmatch(
+        r"(\d+)-(\d\d)-(\d\d)T(\d\d):(\d\d):(\d\d)Z", iso).groups()
+    text = "%s %s %s   " % (day, MONTHS[int(month) - 1], year)
+    return text + ("%s:%s:%s" % (hour, minute, second) if with_time else "")
+
+
+def csv_text(value):
+    if value is None:
+        return ""
+    if isinstance(value, bool):
+        return "true" if value else "false"
+    return str(value)
+
+
+class Records(unittest.TestCase):
+    schema = None
+
+    @classmethod
+    def setUpClass(cls):
+        with open(SCHEMA, encoding="utf-8") as f:
+            cls.schema = json.load(f)
+        jsonschema.Draft202012Validator.check_schema(cls.schema)
+        cls.field_names = list(cls.schema["properties"])
+
+    def audit(self, folder):
+        code, out, err = run(["--format", "jsonl", *WARNINGS, folder], FAR_ZONE)
+        self.assertEqual(code, 0, err)
+        self.assertNotIn(b"\r", out, "JSON Lines end with LF alone")
+        records = [json.loads(line) for line in out.decode("utf-8").split("\n")[:-1]]
+        self.assertEqual(err, "%d Shortcut%s Found\n" % (len(records), "" if len(records) == 1 else "s"))
+        return records
+
+    def check_folder(self, folder):
+        records = self.audit(folder)
+        self.assertGreater(len(records), 0)
+        validator = jsonschema.Draft202012Validator(self.schema)
+        for record in records:
+            with self.subTest(path=record["path"]):
+                self.assertEqual(list(record), self.field_names, "every field, in the schema's order")
+                errors = [e.message for e in validator.iter_errors(record)]
+                self.assertEqual(errors, [])
+        self.check_csv(folder, records)
+        self.check_report(folder, records)
+
+    def check_csv(self, folder, records):
+        code, out, err = run(["--format", "csv", *WARNINGS, folder], FAR_ZONE)
+        self.assertEqual(code, 0, err)
+        rows = list(csv.reader(io.StringIO(out.decode("utf-8"), newline=""), strict=True))
+        self.assertEqual(rows[0], self.field_names)
+        self.assertEqual(len(rows) - 1, len(records))
+        self.assertTrue(out.endswith(b"\r\n"))
+        code, excel_out, err = run(["--csv-excel", *WARNINGS, folder], FAR_ZONE)
+        self.assertEqual(code, 0, err)
+        self.assertTrue(excel_out.startswith(b"\xef\xbb\xbf"))
+        excel_rows = list(csv.reader(io.StringIO(excel_out.decode("utf-8-sig"), newline=""), strict=True))
+        self.assertEqual(len(excel_rows), len(rows))
+        for record, row, excel_row in zip(records, rows[1:], excel_rows[1:]):
+            with self.subTest(path=record["path"]):
+                self.assertEqual(row, [csv_text(record[name]) for name in self.field_names])
+                for value, excel_value in zip(row, excel_row):
+                    formula = value[:1] in ("=", "+", "-", "@", "\t", "\r")
+                    self.assertEqual(excel_value, "'" + value if formula else value)
+
+    def check_report(self, folder, records):
+        code, out, err = run([*WARNINGS, folder], "UTC")
+        self.assertEqual(code, 0, err)
+        entries = report_entries(out.decode("utf-8"))
+        self.assertEqual(len(entries), len(records))
+        for record, entry in zip(records, entries):
+            with self.subTest(path=record["path"]):
+                name, location, target, start_in, icon, length, flags, times = entry["lines"]
+                self.assertEqual(name, "SHORTCUT NAME:   " + shown(record["name"]))
+                self.assertEqual(location, "LOCATION:   " + shown(record["path"]))
+                target_line = shown(record["target"] or "")
+                if record["arguments"] is not None:
+                    target_line += " " + shown(record["arguments"])
+                self.assertEqual(target, "TARGET:   " + target_line)
+                self.assertEqual(start_in, "START IN:    " if record["start_in"] is None
+                                 else "START IN:   " + shown(record["start_in"]))
+                self.assertEqual(icon, "ICON SOURCE:   " + shown(record["target"] or "")
+                                 if record["icon_location"] is None
+                                 else "ICON SOURCE:    " + shown(record["icon_location"]))
+                self.assertTrue(length.startswith("LENGTH:   %d bytes " % record["size"]), length)
+                key = "(none)" if record["hot_key"] is None else shown(record["hot_key"])
+                self.assertIn("SHORTCUT KEY:   " + key, length)
+                self.assertEqual(length.endswith("RUN:   " + (record["run"] or "")), record["run"] is not None)
+                for label, field in (("READ ONLY", "read_only"), ("ARCHIVE", "archive"), ("HIDDEN", "hidden")):
+                    self.assertIn("%s:   %s " % (label, record[field]), flags)
+                self.assertEqual(times, "CREATED:   %s     MODIFIED:   %s     ACCESSED:   %s" % (
+                    report_time(record["created"]), report_time(record["modified"]),
+                    report_time(record["accessed"], False)))
+                for field in ("duplicate_target_of", "duplicate_arguments_of"):
+                    expected = record[field] if record[field] is None else shown(record[field])
+                    self.assertEqual(entry[field], expected, field)
+
+    def test_the_target_checks_fields(self):
+        folder = CORPUS if os.path.isdir(CORPUS) else EXAMPLES
+        code, out, err = run(["--format", "jsonl", "--map", "C:=" + EXAMPLES, folder], FAR_ZONE)
+        self.assertEqual(code, 0, err)
+        self.assertRegex(err, r"^Targets not found: \d+; not checked: \d+\n\d+ Shortcuts? Found\n$")
+        validator = jsonschema.Draft202012Validator(self.schema)
+        outcomes = set()
+        for line in out.decode("utf-8").split("\n")[:-1]:
+            record = json.loads(line)
+            with self.subTest(path=record["path"]):
+                self.assertEqual([e.message for e in validator.iter_errors(record)], [])
+                outcomes.add(record["target_status"])
+                self.assertEqual(record["target_status_reason"] is None,
+                                 record["target_status"] != "not_checked")
+        self.assertLessEqual({"missing", "not_checked"}, outcomes)
+
+    def test_the_examples(self):
+        self.check_folder(EXAMPLES)
+
+    def test_the_real_corpus(self):
+        if not os.path.isdir(CORPUS):
+            self.skipTest(CORPUS + ": real shortcut corpus not found")
+        self.check_folder(CORPUS)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1] + sys.argv[5:], verbosity=2)
