@@ -15,7 +15,11 @@ with their output discarded, and prints the medians of wall time and of CPU
 time (user + system), the ratios to the floor, each run's peak memory (as GNU
 time reports it), and how the time scales from 3,277 to 32,767 shortcuts.
 Last, the peak memory of --format jsonl over the folders of one level, without
-and with both warnings.
+and with both warnings. Then the missing-target check's cost: on a tree of 32,767 link-writer shortcuts
+whose targets are made as files in a folder (a fifth of them missing, a
+seventh spelled in other case), `varnlink-cli TREE` against `varnlink-cli
+--map C:=TARGETS TREE`, alternating, and how many looks at paths and folder
+listings the check made for how many distinct target paths.
 
     bench/run_bench.py [--runs N] [--work DIR] [--micro] [--gui]
 """
@@ -114,6 +118,33 @@ def measure(tree, runs):
     return results
 
 
+def measure_check(work, runs):
+    count = 32767
+    tree = os.path.join(work, "check-tree-%d" % count)
+    targets = os.path.join(work, "check-targets")
+    if not (os.path.isdir(tree) and os.path.isdir(targets)
+            and len(os.listdir(tree)) == (count + 499) // 500):
+        shutil.rmtree(tree, ignore_errors=True)
+        shutil.rmtree(targets, ignore_errors=True)
+        os.makedirs(tree)
+        subprocess.run([os.path.join(BUILD, "bench", "varnlink_make_tree"), tree, str(count), targets],
+                       check=True)
+    plain, checked = [CLI, tree], [CLI, "--map", "C:=" + targets, tree]
+    run(plain), run(checked)  # warm the page cache
+    samples = {"plain": [], "checked": []}
+    for _ in range(runs):
+        samples["plain"].append(run(plain))
+        samples["checked"].append(run(checked))
+    plain_s = statistics.median(s[0] for s in samples["plain"])
+    checked_s = statistics.median(s[0] for s in samples["checked"])
+    print("%6d shortcuts, targets mapped to a folder of files, median of %d runs:" % (count, runs))
+    print("   varnlink-cli             %8.3f s" % plain_s)
+    print("   with --map C:=TARGETS    %8.3f s   = +%.3f s for the check (%.2f x)"
+          % (checked_s, checked_s - plain_s, checked_s / plain_s))
+    print("   peak memory with check   %8.1f MiB" % (max(s[2] for s in samples["checked"]) / MIB))
+    subprocess.run([os.path.join(BUILD, "bench", "varnlink_target_check_bench"), tree, targets], check=True)
+
+
 def peak_of_records(folder, warnings):
     return run([CLI, "--format", "jsonl", *(WARNINGS if warnings else []), folder])[2]
 
@@ -128,7 +159,8 @@ def main():
     if not os.access(GNU_TIME, os.X_OK):
         sys.exit("%s (GNU time, Debian package \"time\") is needed for the peak memory" % GNU_TIME)
 
-    targets = ["varnlink-cli", "varnlink_floor", "varnlink_make_tree", "varnlink_microbench"]
+    targets = ["varnlink-cli", "varnlink_floor", "varnlink_make_tree", "varnlink_microbench",
+               "varnlink_target_check_bench"]
     gui = os.path.join(BUILD, "bench", "varnlink_gui_bench")
     if args.gui:
         targets.append("varnlink_gui_bench")
@@ -163,6 +195,7 @@ def main():
         without, with_warnings = peak_of_records(folder, False), peak_of_records(folder, True)
         print("   %5d: %6.1f MiB without warnings, %6.1f MiB with both: %.0f bytes per distinct target"
               % (count, without / MIB, with_warnings / MIB, (with_warnings - without) / count))
+    measure_check(args.work, args.runs)
     if args.gui:
         tree = os.path.join(args.work, "tree-32767")
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen")

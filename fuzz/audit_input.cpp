@@ -13,6 +13,7 @@ auditor::AuditOptions AuditInput::Options() const {
   }
   options.warn_duplicate_targets = (choices & 0x04) != 0;
   options.warn_duplicate_arguments = (choices & 0x08) != 0;
+  options.check_targets = (choices & 0x10) != 0;
   return options;
 }
 

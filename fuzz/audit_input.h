@@ -9,6 +9,7 @@
 //
 // choices bits: 0-1 target filter (0 all, 1 .EXE, 2 non-.EXE, 3 all),
 // 2 warn of duplicate targets, 3 warn of duplicate targets with arguments,
+// 4 check for missing targets, 5 check them as the running Windows system,
 // 6 "/" instead of "\" as separator, 7 audit the shortcut a second time under
 // another path (so the duplicate checks can hit).
 
@@ -29,6 +30,7 @@ struct AuditInput {
   std::uint8_t choices = 0x04;  // default: warn of duplicate targets
 
   [[nodiscard]] auditor::AuditOptions Options() const;
+  [[nodiscard]] bool LiveWindows() const { return (choices & 0x20) != 0; }
   [[nodiscard]] bool Slash() const { return (choices & 0x40) != 0; }
   [[nodiscard]] bool Twice() const { return (choices & 0x80) != 0; }
 };

@@ -21,6 +21,7 @@
 #include "fuzz/fuzz_check.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/fake_folder_listing.h"
+#include "tests/support/fake_target_files.h"
 
 namespace {
 
@@ -53,12 +54,15 @@ void CheckEntry(std::string_view text) {
   const std::vector<std::string_view> lines = SplitLines(text);
   VARNLINK_FUZZ_CHECK(lines.size() >= 9 && (lines.size() - 9) % 2 == 0, "markers, then nine lines");
   const std::size_t markers = (lines.size() - 9) / 2;
-  VARNLINK_FUZZ_CHECK(markers <= 2, "at most two duplicate markers");
+  VARNLINK_FUZZ_CHECK(markers <= 3, "at most two duplicate markers and a missing target's");
   for (std::size_t m = 0; m < markers; ++m) {
-    VARNLINK_FUZZ_CHECK(lines[2 * m].starts_with("*** DUPLICATE TARGET "), "marker line 1");
-    VARNLINK_FUZZ_CHECK(
-        lines[2 * m + 1].starts_with("(duplicate located at ") && lines[2 * m + 1].ends_with(")"),
-        "marker line 2");
+    const bool missing = lines[2 * m].starts_with("*** MISSING TARGET ");
+    VARNLINK_FUZZ_CHECK(!missing || m + 1 == markers, "the missing target's marker last");
+    VARNLINK_FUZZ_CHECK(missing || lines[2 * m].starts_with("*** DUPLICATE TARGET "),
+                        "marker line 1");
+    const std::string_view lead = missing ? "(looked for " : "(duplicate located at ";
+    VARNLINK_FUZZ_CHECK(lines[2 * m + 1].starts_with(lead) && lines[2 * m + 1].ends_with(")"),
+                        "marker line 2");
   }
   static constexpr std::string_view kStarts[9] = {
       "SHORTCUT NAME:   ", "LOCATION:   ",    "TARGET:   ",
@@ -108,18 +112,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         varnlink::test_support::TimesAt({1999, 4, 12, 10, 15, 42});
   }
   const varnlink::test_support::FakeFolderListing folders(separator);
+  // The missing-target check looks at a small disk: the running Windows
+  // system's, or a folder C: maps to.
+  varnlink::test_support::FakeTargetFiles targets(input.LiveWindows());
+  targets.AddFile(input.LiveWindows() ? "C:\\Windows\\notepad.exe" : "/disk/Windows/notepad.exe");
+  targets.AddLink(input.LiveWindows() ? "C:\\Loop" : "/disk/Loop", "Loop");
+  targets.drives['C'] = varnlink::platform::DriveKind::kLocal;
+  targets.windows_volume = "/disk";
   RecordingMessageDialog messages;
   CheckingSink sink;
-  varnlink::audit::AuditRequest request{folder, names, input.Options()};
+  varnlink::audit::AuditRequest request{folder, names, input.Options(),
+                                        varnlink::audit::kMaxShortcutsPerRun, {}};
+  if (!input.LiveWindows()) request.target_check.drives.emplace_back('C', "/disk");
   try {
-    const auto result = varnlink::audit::AuditRun(files, folders, messages).Run(request, sink);
+    const auto result =
+        varnlink::audit::AuditRun(files, folders, messages, targets).Run(request, sink);
     VARNLINK_FUZZ_CHECK(result.count == sink.entries, "every shortcut counted is reported once");
   } catch (const std::exception& error) {
     VARNLINK_FUZZ_CHECK(std::string_view(error.what()).starts_with(folder + "x.lnk"),
                         "a failure names the file");
     VARNLINK_FUZZ_CHECK(sink.entries == 0, "the first shortcut fails before it is reported");
   }
-  VARNLINK_FUZZ_CHECK(messages.shown.size() <= 2 * (sink.entries > 1 ? 1u : 0u),
+  std::size_t duplicate_messages = messages.shown.size();
+  if (request.options.check_targets) {
+    VARNLINK_FUZZ_CHECK(
+        !messages.shown.empty() && messages.shown.back().starts_with("Targets not found: "),
+        "a run with the target check ends with its count");
+    --duplicate_messages;
+  }
+  VARNLINK_FUZZ_CHECK(duplicate_messages <= 2 * (sink.entries > 1 ? 1u : 0u),
                       "a duplicate message only for the second shortcut");
   return 0;
 }

@@ -129,6 +129,11 @@ std::vector<Seed> Links() {
   environment.hot_key_modifiers = kHotKeyShift;
   add("environment", environment);
 
+  ShellLink loop;
+  const std::string through_loop = "%SystemRoot%\\..\\LOOP\\x.exe";
+  loop.environment = EnvironmentBlock{through_loop, through_loop};
+  add("environment-loop", loop);
+
   ShellLink forced = Full(false);
   forced.force_no_link_info = true;
   add("force-no-link-info", forced);
@@ -203,6 +208,11 @@ std::vector<Seed> AuditSeeds() {
     // ".EXE Targets " and "/" as the separator.
     const std::string exe = MakeAuditInput(shortcut.bytes, 0x40 | 0x01);
     seeds.push_back({shortcut.name + "-exe", Bytes(exe.begin(), exe.end())});
+    // The missing-target check on a mounted disk, and on the running system.
+    const std::string checked = MakeAuditInput(shortcut.bytes, 0x80 | 0x04 | 0x10);
+    seeds.push_back({shortcut.name + "-checked", Bytes(checked.begin(), checked.end())});
+    const std::string live = MakeAuditInput(shortcut.bytes, 0x20 | 0x10);
+    seeds.push_back({shortcut.name + "-checked-live", Bytes(live.begin(), live.end())});
   }
   return seeds;
 }

@@ -66,6 +66,7 @@ class AuditRun::Shortcuts {
     }
     if (!entry) return;
     ++result.count;
+    if (run_.target_check_) entry->target_status = run_.target_check_->Check(entry->info, path);
     const auditor::AuditOptions& options = request_.options;
     // Without the checks there is nothing to remember: a run's memory then
     // does not grow with the shortcuts it audits.
@@ -93,10 +94,18 @@ std::string ResultLine(std::size_t count) {
 
 AuditRun::AuditRun(const platform::FileServices& files, const platform::FolderListing& folders,
                    platform::MessageDialog& messages)
-    : files_(files), folders_(folders), messages_(messages) {}
+    : AuditRun(files, folders, messages, platform::SystemTargetFiles()) {}
+
+AuditRun::AuditRun(const platform::FileServices& files, const platform::FolderListing& folders,
+                   platform::MessageDialog& messages, const platform::TargetFiles& targets)
+    : files_(files), folders_(folders), messages_(messages), targets_(targets) {}
 
 AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
   vanished_.clear();
+  target_check_.reset();
+  if (request.options.check_targets) {
+    target_check_.emplace(targets_, request.target_check, request.folder);
+  }
   Shortcuts shortcuts(*this, request, sink);
   FolderWalk walk(folders_, files_.PathSeparator());
   try {
@@ -135,10 +144,18 @@ AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
   } catch (...) {
     // What was passed over so far is told before the failure that ends the run.
     ReportPassedOver(walk.Skipped());
+    ReportTargetCount();
     throw;
   }
   ReportPassedOver(walk.Skipped());
+  ReportTargetCount();
   return shortcuts.result;
+}
+
+void AuditRun::ReportTargetCount() {
+  if (!target_check_) return;
+  messages_.Show(target_check_->Summary());
+  target_check_.reset();
 }
 
 void AuditRun::ReportPassedOver(const std::vector<FolderWalk::NotSearched>& not_searched) {

@@ -7,11 +7,13 @@
 
 #include "audit/entry_sink.h"
 #include "audit/folder_walk.h"
+#include "audit/target_check.h"
 #include "auditor/audit_options.h"
 #include "platform/error.h"
 #include "platform/file_services.h"
 #include "platform/folder_listing.h"
 #include "platform/message_dialog.h"
+#include "platform/target_files.h"
 
 namespace varnlink::audit {
 
@@ -34,6 +36,8 @@ struct AuditRequest {
   // Duplicate warnings are shown as messages the moment they happen; either
   // way they mark the entries.
   bool announce_duplicates = true;
+  // Where the missing-target check looks for targets (options.check_targets).
+  TargetCheckSettings target_check{};
 };
 
 struct AuditResult {
@@ -63,11 +67,16 @@ class RunTooLarge : public platform::Error {
 // request says otherwise). Folders that could not be searched, and walked
 // shortcuts that vanished before they were read (in a run that does not keep
 // going), are passed over and named in one message at the end of the run, or
-// before the failure that ends it. It knows nothing of windows.
+// before the failure that ends it; with the missing-target check on, one
+// message after that counts the targets not found and not checked. It knows
+// nothing of windows.
 class AuditRun {
  public:
+  // The missing-target check looks at `targets`; without it, at the system's.
   AuditRun(const platform::FileServices& files, const platform::FolderListing& folders,
            platform::MessageDialog& messages);
+  AuditRun(const platform::FileServices& files, const platform::FolderListing& folders,
+           platform::MessageDialog& messages, const platform::TargetFiles& targets);
 
   // Throws (naming the file or folder) when the folder cannot be searched,
   // the run would exceed the request's limit (RunTooLarge, before anything
@@ -79,11 +88,14 @@ class AuditRun {
   class Shortcuts;
 
   void ReportPassedOver(const std::vector<FolderWalk::NotSearched>& not_searched);
+  void ReportTargetCount();
 
   const platform::FileServices& files_;
   const platform::FolderListing& folders_;
   platform::MessageDialog& messages_;
-  std::vector<std::string> vanished_;  // this run's
+  const platform::TargetFiles& targets_;
+  std::optional<TargetCheck> target_check_;  // this run's, when asked for
+  std::vector<std::string> vanished_;        // this run's
 };
 
 // "1 Shortcut Found", "12 Shortcuts Found".

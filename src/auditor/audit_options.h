@@ -12,7 +12,7 @@ struct AuditOptions {
   bool search_subfolders = true;          // walk the sub-folders too (no selection)
   bool warn_duplicate_targets = false;    // a target that begins an earlier TARGET line
   bool warn_duplicate_arguments = false;  // the target with its arguments likewise
-  bool check_targets = false;             // warn of targets that are missing (not acted on yet)
+  bool check_targets = false;             // look for each reported shortcut's target
   bool warn_suspicious = false;           // warn of shortcuts that deceive (not acted on yet)
 };
 

@@ -5,6 +5,7 @@
 
 #include "auditor/file_facts.h"
 #include "auditor/shortcut_info.h"
+#include "auditor/target_status.h"
 
 namespace varnlink::auditor {
 
@@ -18,6 +19,8 @@ struct ReportEntry {
   // (or target with arguments) begins, when that check was asked for and hit.
   std::optional<std::string> duplicate_target_of;
   std::optional<std::string> duplicate_arguments_of;
+  // What the missing-target check found; nullopt when it was not asked for.
+  std::optional<TargetStatus> target_status;
 };
 
 }  // namespace varnlink::auditor

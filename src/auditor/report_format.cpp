@@ -54,11 +54,14 @@ void AppendFlag(std::string& out, std::string_view label, bool set) {
   out += set ? "True " : "False ";
 }
 
-void AppendMarker(std::string& out, std::string_view marker, const std::string& earlier_path) {
+// A marker line, then "(<lead><path>)" with the path masked.
+void AppendMarker(std::string& out, std::string_view marker, std::string_view lead,
+                  const std::string& path) {
   out += marker;
   out += kLineEnd;
-  out += "(duplicate located at ";
-  AppendShownText(out, earlier_path);
+  out += '(';
+  out += lead;
+  AppendShownText(out, path);
   out += ')';
   out += kLineEnd;
 }
@@ -104,9 +107,16 @@ std::string_view RunModeName(RunMode run) {
 void AppendEntry(std::string& out, const ReportEntry& entry) {
   const FileFacts& facts = entry.facts;
   const ShortcutInfo& info = entry.info;
-  if (entry.duplicate_target_of) AppendMarker(out, kDuplicateTargetMarker, *entry.duplicate_target_of);
+  constexpr std::string_view kDuplicateAt = "duplicate located at ";
+  if (entry.duplicate_target_of) {
+    AppendMarker(out, kDuplicateTargetMarker, kDuplicateAt, *entry.duplicate_target_of);
+  }
   if (entry.duplicate_arguments_of) {
-    AppendMarker(out, kDuplicateArgumentsMarker, *entry.duplicate_arguments_of);
+    AppendMarker(out, kDuplicateArgumentsMarker, kDuplicateAt, *entry.duplicate_arguments_of);
+  }
+  const auto& status = entry.target_status;
+  if (status && status->outcome == TargetOutcome::kMissing) {
+    AppendMarker(out, kMissingTargetMarker, "looked for ", status->checked_path.value_or(""));
   }
 
   out += "SHORTCUT NAME:   ";

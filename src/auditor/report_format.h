@@ -23,13 +23,15 @@ namespace varnlink::auditor {
 //   READ ONLY:   False       ARCHIVE:   True       HIDDEN:   False 
 //   CREATED:   12 April 1999   10:15:42     MODIFIED:   12 April 1999   10:15:42     ACCESSED:   03 June 1999   
 //
-// Duplicate warnings stand as two marker lines each directly above the entry.
+// Duplicate warnings stand as two marker lines each directly above the entry,
+// and after them the two of a missing target.
 
 inline constexpr std::string_view kTargetLabel = "TARGET:   ";
 inline constexpr std::string_view kDuplicateTargetMarker =
     "*** DUPLICATE TARGET IN SHORTCUT BELOW***";
 inline constexpr std::string_view kDuplicateArgumentsMarker =
     "*** DUPLICATE TARGET AND PARAMETER STRING IN SHORTCUT BELOW***";
+inline constexpr std::string_view kMissingTargetMarker = "*** MISSING TARGET IN SHORTCUT BELOW***";
 
 // Appends the entry's marker lines and its nine lines to `report`.
 void AppendEntry(std::string& report, const ReportEntry& entry);

@@ -91,7 +91,7 @@ TEST_F(AuditRunTest, RefusesMoreThanItsLimitBeforeAuditingAny) {
   options.search_subfolders = false;
   sink = test_support::CollectingSink{};
   try {
-    AuditRun(files, folders, messages).Run({"C:\\R", {"a.lnk", "b.lnk", "c.lnk"}, options, 2}, sink);
+    AuditRun(files, folders, messages).Run({"C:\\R", {"a.lnk", "b.lnk", "c.lnk"}, options, 2, {}}, sink);
     FAIL() << "three selected shortcuts should be refused with a limit of two";
   } catch (const RunTooLarge& e) {
     EXPECT_EQ(std::string(e.what()).rfind("C:\\R\\: 3 shortcuts selected, more than one run can audit", 0), 0u)

@@ -329,6 +329,21 @@ TEST(MainWindowModel, TheMissingAndSuspiciousCheckBoxesReachTheAuditOptions) {
   EXPECT_TRUE(!w.model.Options().check_targets && w.model.Options().warn_suspicious);
 }
 
+TEST(MainWindowModel, WarnOfMissingTargetsCountsTheTargetsInOneMessageAtTheEnd) {
+  Window w;
+  w.AddShortcut("C:\\R\\", "a.lnk", "\\\\server\\share\\a.doc");
+  w.AddShortcut("C:\\R\\", "b.lnk", "b.exe");
+  w.model.Load();
+  w.model.chosen_folder = "C:\\R";
+  w.model.warn_missing_targets.ticked = true;
+  w.model.Audit();
+  EXPECT_EQ(w.messages.shown, Paths{"Targets not found: 0; not checked: 2"});
+  w.messages.shown.clear();
+  w.model.warn_missing_targets.ticked = false;
+  w.model.Audit();
+  EXPECT_TRUE(w.messages.shown.empty());
+}
+
 class MainWindowModelSubfolders : public ::testing::TestWithParam<std::pair<bool, Paths>> {};
 
 TEST_P(MainWindowModelSubfolders, DescendsWhileSearchSubDirectoriesIsTicked) {

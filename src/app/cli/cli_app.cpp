@@ -133,7 +133,14 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
     if (!folders.IsFolder(folder)) {
       throw platform::Error(folder + ": cannot open folder: it does not exist or is not a folder");
     }
+    for (const auto& [drive, mapped] : command.target_check.drives) {
+      if (!folders.IsFolder(mapped)) {
+        throw platform::Error(mapped + ": cannot look for drive " + drive +
+                              ": in it: it does not exist or is not a folder");
+      }
+    }
     audit::AuditRequest request{folder, command.names, command.options};
+    request.target_check = command.target_check;
     std::unique_ptr<audit::EntrySink> sink;
     if (records) {
       // Records are for scripts and fleets: no limit, a record for every

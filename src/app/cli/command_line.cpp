@@ -1,9 +1,33 @@
 #include "app/cli/command_line.h"
 
+#include <cctype>
+
 #include "app/cli/record_fields.h"
 
 namespace varnlink::app::cli {
 namespace {
+
+// "X:=DIR" of --map; an error text when it is not one.
+std::string AddDriveMapping(const std::string& value, audit::TargetCheckSettings& settings) {
+  if (value.size() < 4 || !std::isalpha(static_cast<unsigned char>(value[0])) ||
+      value.compare(1, 2, ":=") != 0) {
+    return "--map needs DRIVE:=FOLDER, such as C:=/mnt/windows, not \"" + value + "\"";
+  }
+  const auto drive = static_cast<char>(std::toupper(static_cast<unsigned char>(value[0])));
+  settings.drives.emplace_back(drive, value.substr(3));
+  return {};
+}
+
+// "NAME=VALUE" of --env; an error text when it is not one.
+std::string AddVariable(const std::string& value, audit::TargetCheckSettings& settings) {
+  const std::size_t equals = value.find('=');
+  if (equals == 0 || equals == std::string::npos ||
+      value.substr(0, equals).find('%') != std::string::npos) {
+    return "--env needs NAME=VALUE, such as USERPROFILE=C:\\Users\\ann, not \"" + value + "\"";
+  }
+  settings.variables.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+  return {};
+}
 
 constexpr std::size_t kHelpWidth = 80;
 
@@ -57,6 +81,12 @@ std::string UsageText() {
          "  --warn-duplicates           warn of a target that begins an earlier entry's\n"
          "                              TARGET line\n"
          "  --warn-duplicate-arguments  the same for the target with its arguments\n"
+         "  --check-targets             look for each shortcut's target and mark those missing\n"
+         "  --map X:=DIR                look for drive X: in folder DIR (repeatable; turns the\n"
+         "                              check on); without it C: is the Windows disk holding\n"
+         "                              FOLDER, on Linux\n"
+         "  --env NAME=VALUE            use VALUE for %NAME% in targets (repeatable; turns the\n"
+         "                              check on)\n"
          "  --help                      show this text\n"
          "  --version                   show the version\n"
          "\n"
@@ -72,9 +102,10 @@ std::string UsageText() {
          "(2026-12-08T12:47:20Z). A shortcut that cannot be audited gives a record whose\n"
          "error says why (path and name set, the rest null), and the run goes on.\n"
          "\n"
-         "Standard error: text: each warning on a line of its own, then the result line\n"
-         "(\"12 Shortcuts Found\"); jsonl and csv: the folders passed over, then the result\n"
-         "line (the count of records); duplicate warnings are in the records.\n"
+         "Standard error: text: each warning on a line of its own; jsonl and csv: the\n"
+         "folders passed over (duplicate warnings are in the records); then, with the\n"
+         "target check, \"Targets not found: N; not checked: K\"; then the result line\n"
+         "(\"12 Shortcuts Found\"; with jsonl and csv the count of records).\n"
          "\n"
          "Exit status:\n"
          "  0  the run completed; every shortcut was audited\n"
@@ -128,6 +159,15 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
       command.options.warn_duplicate_targets = true;
     } else if (argument == "--warn-duplicate-arguments") {
       command.options.warn_duplicate_arguments = true;
+    } else if (argument == "--check-targets") {
+      command.options.check_targets = true;
+    } else if (argument == "--map" || argument == "--env") {
+      if (it + 1 == arguments.end()) return {std::nullopt, argument + " needs a value"};
+      const std::string& value = *++it;
+      const std::string error = argument == "--map" ? AddDriveMapping(value, command.target_check)
+                                                    : AddVariable(value, command.target_check);
+      if (!error.empty()) return {std::nullopt, error};
+      command.options.check_targets = true;
     } else {
       return {std::nullopt, "unknown option " + argument};
     }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "audit/target_check.h"
 #include "auditor/audit_options.h"
 
 namespace varnlink::app::cli {
@@ -26,6 +27,7 @@ struct CommandLine {
   auditor::AuditOptions options;
   OutputFormat format = OutputFormat::kText;
   bool csv_for_excel = false;  // with kCsv: a byte-order mark and no formulas
+  audit::TargetCheckSettings target_check;  // --map and --env
 
   // The command line, or the reason it is not one (bad usage).
   struct Parsed;

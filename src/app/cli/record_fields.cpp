@@ -97,6 +97,20 @@ const std::array kFields = {
     RecordField{
         "error", [](const ReportEntry&) { return FieldValue{}; },
         [](const audit::FailedShortcut& f) -> FieldValue { return std::string_view(f.cause); }},
+    RecordField{"target_status",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.target_status) return {};
+                  return auditor::OutcomeName(e.target_status->outcome);
+                }},
+    RecordField{"target_checked_path",
+                [](const ReportEntry& e) -> FieldValue {
+                  return e.target_status ? Text(e.target_status->checked_path) : FieldValue{};
+                }},
+    RecordField{"target_status_reason",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.target_status || !e.target_status->reason) return {};
+                  return auditor::ReasonName(*e.target_status->reason);
+                }},
 };
 
 }  // namespace

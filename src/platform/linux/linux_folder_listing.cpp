@@ -9,15 +9,14 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <utility>
 
 #include "platform/error.h"
 #include "platform/file_services.h"
+#include "platform/linux/mount_table.h"
 #include "platform/name_order.h"
 
 namespace varnlink::platform {
@@ -27,11 +26,6 @@ struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
 };
 using DirHandle = std::unique_ptr<DIR, DirCloser>;
-
-struct Mount {
-  std::string point;
-  std::string type;
-};
 
 // Kernel file systems that hold no user files: their mount points count as
 // system, so they are neither listed nor offered as drives.
@@ -43,39 +37,6 @@ bool IsVirtualFileSystem(const std::string& type) {
       "rpc_pipefs", "nsfs",       "selinuxfs", "nfsd",     "binder",     "ramfs",
   };
   return kVirtual.contains(type);
-}
-
-// The mount table writes blanks, tabs, line ends and backslashes in paths as
-// three-digit octal escapes ("\040").
-std::string DecodeMountField(const std::string& field) {
-  std::string out;
-  out.reserve(field.size());
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size()) {
-      const std::string digits = field.substr(i + 1, 3);
-      if (digits.find_first_not_of("01234567") == std::string::npos) {
-        out.push_back(static_cast<char>(std::stoi(digits, nullptr, 8)));
-        i += 3;
-        continue;
-      }
-    }
-    out.push_back(field[i]);
-  }
-  return out;
-}
-
-std::vector<Mount> ReadMounts(const std::string& mounts_file) {
-  std::vector<Mount> mounts;
-  std::ifstream in(mounts_file);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string source, point, type;
-    if (fields >> source >> point >> type) {
-      mounts.push_back({DecodeMountField(point), type});
-    }
-  }
-  return mounts;
 }
 
 // The type of the file system mounted last at `point` (later mounts hide

@@ -310,7 +310,7 @@ TEST(CliRecords, AShortcutThatCannotBeAuditedIsARecordWithItsErrorAndTheRunGoesO
   EXPECT_EQ(csv.exit_code, 3);
   const Lines rows = LinesOf(csv.out);
   ASSERT_EQ(rows.size(), 4u) << csv.out;
-  EXPECT_TRUE(rows[2].ends_with("," + cause + "\r")) << rows[2];
+  EXPECT_TRUE(rows[2].ends_with("," + cause + ",,,\r")) << rows[2];
 
   const Outcome text = RunCli({dir});
   EXPECT_EQ(text.exit_code, 1) << "the text report keeps its contract: the failure ends the run";
@@ -371,6 +371,126 @@ TEST_F(CliOnDisk, PassesOverAFolderItCannotEnterAndNamesIt) {
   EXPECT_EQ(err[1], "3 Shortcuts Found");
 }
 
+// A Windows disk laid out below `root`, with shortcuts on ann's desktop: the
+// outcomes of the missing-target check, whether C: is mapped by hand or
+// found as the Windows volume holding the folder.
+std::string MakeWindowsDisk(const fs::path& root) {
+  for (const char* folder : {"Windows", "Program Files/App", "Users/ann/Desktop", "Docs"}) {
+    fs::create_directories(root / folder);
+  }
+  for (const char* file : {"Windows/notepad.exe", "Program Files/App/app.exe", "Users/ann/notes.txt"}) {
+    test_support::WriteFileBytes(root / file, {});
+  }
+  const fs::path desktop = root / "Users/ann/Desktop";
+  const auto local = [&](const std::string& name, const std::string& target) {
+    test_support::WriteFileBytes(desktop / name, test_support::BuildLink(test_support::LocalLink(target)));
+  };
+  const auto expandable = [&](const std::string& name, const std::string& target) {
+    test_support::ShellLink link;
+    link.environment = test_support::EnvironmentBlock{target, target};
+    test_support::WriteFileBytes(desktop / name, test_support::BuildLink(link));
+  };
+  local("Case.lnk", "C:\\WINDOWS\\NOTEPAD.EXE");
+  local("Removed.lnk", "C:\\Program Files\\Old\\old.exe");
+  expandable("Windir.lnk", "%windir%\\notepad.exe");
+  expandable("Profile.lnk", "%USERPROFILE%\\notes.txt");
+  local("Share.lnk", "\\\\server\\share\\x.doc");
+  expandable("Computer.lnk", "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}");
+  local("Games.lnk", "D:\\Games\\x.exe");
+  local("Docs.lnk", "C:\\Docs");
+  test_support::ShellLink with_arguments = test_support::LocalLink("C:\\Windows\\notepad.exe");
+  with_arguments.arguments = test_support::Text("C:\\Gone\\missing.txt");
+  test_support::WriteFileBytes(desktop / "Arguments.lnk", test_support::BuildLink(with_arguments));
+  return desktop.string();
+}
+
+// The check's outcomes on MakeWindowsDisk's desktop: only the removed
+// program is marked, the share, the shell folder and D: are not checked.
+void ExpectWindowsDiskOutcomes(const Outcome& run, const std::string& root) {
+  EXPECT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(LinesOf(run.err), (Lines{"Targets not found: 1; not checked: 3", "9 Shortcuts Found"}));
+  const std::string marker = "*** MISSING TARGET IN SHORTCUT BELOW***\r\n(looked for " + root +
+                             "/Program Files/Old/old.exe)\r\nSHORTCUT NAME:   Removed\r\n";
+  EXPECT_NE(run.out.find(marker), std::string::npos) << run.out;
+  EXPECT_EQ(run.out.find("MISSING"), run.out.rfind("MISSING")) << "one marker only";
+}
+
+TEST(CliTargetCheck, FindsTheTargetsOfAWindowsTreeMappedByHand) {
+  test_support::ScratchFolder scratch;
+  const std::string root = scratch.PathOf("C");
+  const std::string desktop = MakeWindowsDisk(root);
+  ExpectWindowsDiskOutcomes(RunCli({"--map", "c:=" + root, desktop}), root);
+  const Outcome unchecked = RunCli({desktop});
+  EXPECT_EQ(unchecked.out.find("MISSING"), std::string::npos);
+  EXPECT_EQ(LinesOf(unchecked.err), Lines{"9 Shortcuts Found"});
+}
+
+// Runs a command line; its exit status, and its stdout in `out` when given.
+int Command(const std::string& command, std::string* out = nullptr) {
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return -1;
+  std::string text;
+  char buffer[256];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) text += buffer;
+  const int status = ::pclose(pipe);
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  if (out != nullptr) *out = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A fresh NTFS image attached to a loop device and mounted with ntfs-3g;
+// unmounted and detached again however the test ends.
+class NtfsImage {
+ public:
+  explicit NtfsImage(const test_support::ScratchFolder& scratch)
+      : image_(scratch.PathOf("disk.img")), mount_(scratch.PathOf("mnt")) {
+    if (::geteuid() != 0) { why_not_ = "not running as root"; return; }
+    if (::access("/dev/fuse", R_OK | W_OK) != 0) { why_not_ = "/dev/fuse is not available"; return; }
+    std::string out;
+    if (Command("command -v mkntfs && command -v ntfs-3g && command -v losetup", &out) != 0) {
+      why_not_ = "mkntfs, ntfs-3g or losetup is not installed (Debian ntfs-3g, mount)";
+      return;
+    }
+    fs::create_directory(mount_);
+    fs::resize_file((std::ofstream(image_), image_), 16 << 20);
+    if (Command("mkntfs -F -Q -q '" + image_ + "'", &out) != 0) { why_not_ = "mkntfs: " + out; return; }
+    if (Command("losetup -f --show '" + image_ + "'", &device_) != 0) {
+      why_not_ = "no loop device: " + device_;
+      device_.clear();
+      return;
+    }
+    if (Command("ntfs-3g '" + device_ + "' '" + mount_ + "'", &out) != 0) { why_not_ = "ntfs-3g: " + out; return; }
+    mounted_ = true;
+  }
+  ~NtfsImage() {
+    if (mounted_) (void)Command("umount '" + mount_ + "'");
+    if (!device_.empty()) (void)Command("losetup -d '" + device_ + "'");
+  }
+  NtfsImage(const NtfsImage&) = delete;
+  NtfsImage& operator=(const NtfsImage&) = delete;
+
+  [[nodiscard]] const std::string& WhyNot() const { return why_not_; }
+  [[nodiscard]] const std::string& MountPoint() const { return mount_; }
+
+ private:
+  std::string image_;
+  std::string mount_;
+  std::string device_;
+  std::string why_not_;
+  bool mounted_ = false;
+};
+
+TEST(CliTargetCheck, MapsCToTheNtfsVolumeHoldingTheFolder) {
+  test_support::ScratchFolder scratch;
+  const NtfsImage image(scratch);
+  if (!image.WhyNot().empty()) GTEST_SKIP() << "cannot mount an NTFS image: " << image.WhyNot();
+  std::string type;
+  (void)Command("findmnt -n -o FSTYPE '" + image.MountPoint() + "'", &type);
+  EXPECT_EQ(type, "fuseblk");
+  const std::string desktop = MakeWindowsDisk(image.MountPoint());
+  ExpectWindowsDiskOutcomes(RunCli({"--check-targets", desktop}), image.MountPoint());
+}
+
 struct UsageCase {
   std::vector<std::string> arguments;
   int exit_code;
@@ -415,6 +535,13 @@ INSTANTIATE_TEST_SUITE_P(
                   2,
                   "",
                   "varnlink-cli: --csv-excel goes with --format csv only\n"},
+        UsageCase{{"--map", "C=/mnt", "."}, 2, "", "varnlink-cli: --map needs DRIVE:=FOLDER"},
+        UsageCase{{"--env", "=x", "."}, 2, "", "varnlink-cli: --env needs NAME=VALUE"},
+        UsageCase{{".", "--map"}, 2, "", "varnlink-cli: --map needs a value\n"},
+        UsageCase{{"--map", "C:=/no/such/folder", "."},
+                  1,
+                  "",
+                  "varnlink-cli: /no/such/folder: cannot look for drive C: in it"},
         UsageCase{{"--", "--exe"}, 1, "", "varnlink-cli: --exe: cannot open folder"}));
 
 TEST(Cli, AuditsTheExamples) {

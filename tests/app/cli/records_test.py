@@ -158,6 +158,22 @@ class Records(unittest.TestCase):
                     expected = record[field] if record[field] is None else shown(record[field])
                     self.assertEqual(entry[field], expected, field)
 
+    def test_the_target_checks_fields(self):
+        folder = CORPUS if os.path.isdir(CORPUS) else EXAMPLES
+        code, out, err = run(["--format", "jsonl", "--map", "C:=" + EXAMPLES, folder], FAR_ZONE)
+        self.assertEqual(code, 0, err)
+        self.assertRegex(err, r"^Targets not found: \d+; not checked: \d+\n\d+ Shortcuts? Found\n$")
+        validator = jsonschema.Draft202012Validator(self.schema)
+        outcomes = set()
+        for line in out.decode("utf-8").split("\n")[:-1]:
+            record = json.loads(line)
+            with self.subTest(path=record["path"]):
+                self.assertEqual([e.message for e in validator.iter_errors(record)], [])
+                outcomes.add(record["target_status"])
+                self.assertEqual(record["target_status_reason"] is None,
+                                 record["target_status"] != "not_checked")
+        self.assertLessEqual({"missing", "not_checked"}, outcomes)
+
     def test_the_examples(self):
         self.check_folder(EXAMPLES)
 
