@@ -41,8 +41,8 @@ struct AuditRequest {
 };
 
 struct AuditResult {
-  std::size_t count = 0;   // shortcuts reported (the target filter's survivors)
-  std::size_t failed = 0;  // shortcuts handed to the sink's Fail
+  std::size_t count = 0;       // shortcuts reported (the target filter's survivors)
+  std::size_t failed = 0;      // shortcuts handed to the sink's Fail
   std::size_t suspicious = 0;  // reported shortcuts a suspicious-shortcut check fired on
 };
 

@@ -164,8 +164,9 @@ Reason TargetMismatch(const Link& link) {
   std::vector<Named> named;
   if (info.id_list && !info.id_list->file_entries.empty()) {
     const IdListEntry& last = info.id_list->file_entries.back();
-    named.push_back({"the ID list", last.long_name ? *last.long_name : last.primary_name,
-                     last.long_name ? last.primary_name : ""});
+    const std::string_view primary = last.primary_name;
+    named.push_back({"the ID list", last.long_name ? std::string_view(*last.long_name) : primary,
+                     last.long_name ? primary : std::string_view()});
   }
   // A name read in the creating machine's code page may read differently here.
   if (info.link_info &&
