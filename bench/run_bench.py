@@ -19,7 +19,9 @@ and with both warnings. Then the missing-target check's cost: on a tree of 32,76
 whose targets are made as files in a folder (a fifth of them missing, a
 seventh spelled in other case), `varnlink-cli TREE` against `varnlink-cli
 --map C:=TARGETS TREE`, alternating, and how many looks at paths and folder
-listings the check made for how many distinct target paths.
+listings the check made for how many distinct target paths. Last, what the
+suspicious-shortcut checks add: varnlink-cli with and without --warn-suspicious
+on the tree of 32,767, as text and as jsonl.
 
     bench/run_bench.py [--runs N] [--work DIR] [--micro] [--gui]
 """
@@ -118,6 +120,23 @@ def measure(tree, runs):
     return results
 
 
+def compare(plain, option, tree, runs):
+    """varnlink-cli PLAIN TREE against varnlink-cli PLAIN OPTION TREE,
+    alternating: the median wall times, and the peak memory with OPTION."""
+    commands = ([CLI, *plain, tree], [CLI, *plain, *option, tree])
+    for command in commands:
+        run(command)  # warm the page cache
+    samples = ([], [])
+    for _ in range(runs):
+        for command, taken in zip(commands, samples):
+            taken.append(run(command))
+    without, with_option = (statistics.median(s[0] for s in taken) for taken in samples)
+    print("   varnlink-cli %-28s %8.3f s" % (" ".join(plain), without))
+    print("   with %-36s %8.3f s   = +%.3f s (%.2f x); peak %.1f MiB"
+          % (" ".join(option), with_option, with_option - without, with_option / without,
+             max(s[2] for s in samples[1]) / MIB))
+
+
 def measure_check(work, runs):
     count = 32767
     tree = os.path.join(work, "check-tree-%d" % count)
@@ -129,19 +148,8 @@ def measure_check(work, runs):
         os.makedirs(tree)
         subprocess.run([os.path.join(BUILD, "bench", "varnlink_make_tree"), tree, str(count), targets],
                        check=True)
-    plain, checked = [CLI, tree], [CLI, "--map", "C:=" + targets, tree]
-    run(plain), run(checked)  # warm the page cache
-    samples = {"plain": [], "checked": []}
-    for _ in range(runs):
-        samples["plain"].append(run(plain))
-        samples["checked"].append(run(checked))
-    plain_s = statistics.median(s[0] for s in samples["plain"])
-    checked_s = statistics.median(s[0] for s in samples["checked"])
     print("%6d shortcuts, targets mapped to a folder of files, median of %d runs:" % (count, runs))
-    print("   varnlink-cli             %8.3f s" % plain_s)
-    print("   with --map C:=TARGETS    %8.3f s   = +%.3f s for the check (%.2f x)"
-          % (checked_s, checked_s - plain_s, checked_s / plain_s))
-    print("   peak memory with check   %8.1f MiB" % (max(s[2] for s in samples["checked"]) / MIB))
+    compare([], ["--map", "C:=" + targets], tree, runs)
     subprocess.run([os.path.join(BUILD, "bench", "varnlink_target_check_bench"), tree, targets], check=True)
 
 
@@ -196,6 +204,10 @@ def main():
         print("   %5d: %6.1f MiB without warnings, %6.1f MiB with both: %.0f bytes per distinct target"
               % (count, without / MIB, with_warnings / MIB, (with_warnings - without) / count))
     measure_check(args.work, args.runs)
+    print("32767 shortcuts (%s), the suspicious-shortcut checks, median of %d runs:"
+          % (source, args.runs))
+    for plain in ([], ["--format", "jsonl"]):
+        compare(plain, ["--warn-suspicious"], os.path.join(args.work, "tree-32767"), args.runs)
     if args.gui:
         tree = os.path.join(args.work, "tree-32767")
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen")

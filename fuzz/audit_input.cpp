@@ -14,6 +14,7 @@ auditor::AuditOptions AuditInput::Options() const {
   options.warn_duplicate_targets = (choices & 0x04) != 0;
   options.warn_duplicate_arguments = (choices & 0x08) != 0;
   options.check_targets = (choices & 0x10) != 0;
+  options.warn_suspicious = true;  // the checks run on every input
   return options;
 }
 

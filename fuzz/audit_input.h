@@ -11,7 +11,8 @@
 // 2 warn of duplicate targets, 3 warn of duplicate targets with arguments,
 // 4 check for missing targets, 5 check them as the running Windows system,
 // 6 "/" instead of "\" as separator, 7 audit the shortcut a second time under
-// another path (so the duplicate checks can hit).
+// another path (so the duplicate checks can hit). The suspicious-shortcut
+// checks are always on.
 
 #include <cstddef>
 #include <cstdint>

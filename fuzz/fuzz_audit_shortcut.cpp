@@ -2,8 +2,9 @@
 // audit run over in-memory file services, with arbitrary choices, once or
 // twice under two paths. Besides the sanitizers' findings it checks what
 // every audit must keep: a failure names the file and ends the run; a success
-// writes only whole lines (marker lines, then one nine-line entry) free of
-// control characters, one entry per shortcut counted; and the entry's JSON
+// writes only whole lines (marker lines in their order, then one nine-line
+// entry) free of control characters, one entry per shortcut counted; the
+// suspicious-shortcut checks' count ends the run's messages; and the entry's JSON
 // Lines record is one line that a strict JSON reader takes, with every field.
 
 #include <cstddef>
@@ -54,15 +55,29 @@ void CheckEntry(std::string_view text) {
   const std::vector<std::string_view> lines = SplitLines(text);
   VARNLINK_FUZZ_CHECK(lines.size() >= 9 && (lines.size() - 9) % 2 == 0, "markers, then nine lines");
   const std::size_t markers = (lines.size() - 9) / 2;
-  VARNLINK_FUZZ_CHECK(markers <= 3, "at most two duplicate markers and a missing target's");
+  VARNLINK_FUZZ_CHECK(markers <= 4,
+                      "two duplicate markers, a missing target's, a suspicious one's");
+  // Each kind of marker at most once and in this order, with its second line.
+  struct Marker {
+    std::string_view line, lead;
+  };
+  static constexpr Marker kMarkers[] = {
+      {varnlink::auditor::kDuplicateTargetMarker, "(duplicate located at "},
+      {varnlink::auditor::kDuplicateArgumentsMarker, "(duplicate located at "},
+      {varnlink::auditor::kMissingTargetMarker, "(looked for "},
+      {varnlink::auditor::kSuspiciousMarker, "("}};
+  std::size_t kind = 0;
   for (std::size_t m = 0; m < markers; ++m) {
-    const bool missing = lines[2 * m].starts_with("*** MISSING TARGET ");
-    VARNLINK_FUZZ_CHECK(!missing || m + 1 == markers, "the missing target's marker last");
-    VARNLINK_FUZZ_CHECK(missing || lines[2 * m].starts_with("*** DUPLICATE TARGET "),
-                        "marker line 1");
-    const std::string_view lead = missing ? "(looked for " : "(duplicate located at ";
-    VARNLINK_FUZZ_CHECK(lines[2 * m + 1].starts_with(lead) && lines[2 * m + 1].ends_with(")"),
-                        "marker line 2");
+    while (kind < std::size(kMarkers) && lines[2 * m] != kMarkers[kind].line) ++kind;
+    VARNLINK_FUZZ_CHECK(kind < std::size(kMarkers), "marker line 1, each kind once, in order");
+    VARNLINK_FUZZ_CHECK(
+        lines[2 * m + 1].starts_with(kMarkers[kind].lead) && lines[2 * m + 1].ends_with(")"),
+        "marker line 2");
+    if (kind == 3) {
+      VARNLINK_FUZZ_CHECK(lines[2 * m + 1].find("; Windows runs ") != std::string_view::npos,
+                          "a suspicious shortcut's marker says what Windows runs");
+    }
+    ++kind;
   }
   static constexpr std::string_view kStarts[9] = {
       "SHORTCUT NAME:   ", "LOCATION:   ",    "TARGET:   ",
@@ -133,13 +148,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         "a failure names the file");
     VARNLINK_FUZZ_CHECK(sink.entries == 0, "the first shortcut fails before it is reported");
   }
-  std::size_t duplicate_messages = messages.shown.size();
+  std::vector<std::string> shown = messages.shown;
+  VARNLINK_FUZZ_CHECK(!shown.empty() && shown.back().starts_with("Suspicious shortcuts: ") &&
+                          std::stoul(shown.back().substr(22)) <= sink.entries,
+                      "a run with the suspicious-shortcut checks ends with their count");
+  shown.pop_back();
   if (request.options.check_targets) {
-    VARNLINK_FUZZ_CHECK(
-        !messages.shown.empty() && messages.shown.back().starts_with("Targets not found: "),
-        "a run with the target check ends with its count");
-    --duplicate_messages;
+    VARNLINK_FUZZ_CHECK(!shown.empty() && shown.back().starts_with("Targets not found: "),
+                        "the target check's count comes before");
+    shown.pop_back();
   }
+  const std::size_t duplicate_messages = shown.size();
   VARNLINK_FUZZ_CHECK(duplicate_messages <= 2 * (sink.entries > 1 ? 1u : 0u),
                       "a duplicate message only for the second shortcut");
   return 0;

@@ -5,6 +5,7 @@
 #include "auditor/duplicate_warnings.h"
 #include "auditor/report_text.h"
 #include "auditor/shortcut_auditor.h"
+#include "auditor/suspicious_checks.h"
 #include "platform/error.h"
 
 namespace varnlink::audit {
@@ -68,6 +69,12 @@ class AuditRun::Shortcuts {
     ++result.count;
     if (run_.target_check_) entry->target_status = run_.target_check_->Check(entry->info, path);
     const auditor::AuditOptions& options = request_.options;
+    if (options.warn_suspicious) {
+      const std::string_view name =
+          std::string_view(path).substr(path.find_last_of(run_.files_.PathSeparator()) + 1);
+      entry->suspicions = auditor::FindSuspicions(entry->info, name);
+      if (!entry->suspicions->empty()) ++result.suspicious;
+    }
     // Without the checks there is nothing to remember: a run's memory then
     // does not grow with the shortcuts it audits.
     const bool checks = options.warn_duplicate_targets || options.warn_duplicate_arguments;
@@ -144,18 +151,22 @@ AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
   } catch (...) {
     // What was passed over so far is told before the failure that ends the run.
     ReportPassedOver(walk.Skipped());
-    ReportTargetCount();
+    ReportCounts(request, shortcuts.result);
     throw;
   }
   ReportPassedOver(walk.Skipped());
-  ReportTargetCount();
+  ReportCounts(request, shortcuts.result);
   return shortcuts.result;
 }
 
-void AuditRun::ReportTargetCount() {
-  if (!target_check_) return;
-  messages_.Show(target_check_->Summary());
-  target_check_.reset();
+void AuditRun::ReportCounts(const AuditRequest& request, const AuditResult& result) {
+  if (target_check_) {
+    messages_.Show(target_check_->Summary());
+    target_check_.reset();
+  }
+  if (request.options.warn_suspicious) {
+    messages_.Show("Suspicious shortcuts: " + std::to_string(result.suspicious));
+  }
 }
 
 void AuditRun::ReportPassedOver(const std::vector<FolderWalk::NotSearched>& not_searched) {

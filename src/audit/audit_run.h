@@ -41,8 +41,9 @@ struct AuditRequest {
 };
 
 struct AuditResult {
-  std::size_t count = 0;   // shortcuts reported (the target filter's survivors)
-  std::size_t failed = 0;  // shortcuts handed to the sink's Fail
+  std::size_t count = 0;       // shortcuts reported (the target filter's survivors)
+  std::size_t failed = 0;      // shortcuts handed to the sink's Fail
+  std::size_t suspicious = 0;  // reported shortcuts a suspicious-shortcut check fired on
 };
 
 // The refusal of a run larger than its limit, before anything is audited.
@@ -68,8 +69,9 @@ class RunTooLarge : public platform::Error {
 // shortcuts that vanished before they were read (in a run that does not keep
 // going), are passed over and named in one message at the end of the run, or
 // before the failure that ends it; with the missing-target check on, one
-// message after that counts the targets not found and not checked. It knows
-// nothing of windows.
+// message after that counts the targets not found and not checked, and with
+// the suspicious-shortcut checks on, one message last counts the shortcuts
+// they flagged ("Suspicious shortcuts: N"). It knows nothing of windows.
 class AuditRun {
  public:
   // The missing-target check looks at `targets`; without it, at the system's.
@@ -88,7 +90,9 @@ class AuditRun {
   class Shortcuts;
 
   void ReportPassedOver(const std::vector<FolderWalk::NotSearched>& not_searched);
-  void ReportTargetCount();
+  // The counts of the missing-target and suspicious-shortcut checks that
+  // were asked for, one message each.
+  void ReportCounts(const AuditRequest& request, const AuditResult& result);
 
   const platform::FileServices& files_;
   const platform::FolderListing& folders_;

@@ -13,7 +13,7 @@ struct AuditOptions {
   bool warn_duplicate_targets = false;    // a target that begins an earlier TARGET line
   bool warn_duplicate_arguments = false;  // the target with its arguments likewise
   bool check_targets = false;             // look for each reported shortcut's target
-  bool warn_suspicious = false;           // warn of shortcuts that deceive (not acted on yet)
+  bool warn_suspicious = false;           // run the suspicious-shortcut checks
 };
 
 }  // namespace varnlink::auditor

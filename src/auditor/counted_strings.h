@@ -32,12 +32,14 @@ class CountedStrings {
   }
 
   [[nodiscard]] std::size_t Position() const { return pos_; }
+  // The count the last string was read with.
+  [[nodiscard]] std::uint16_t Count() const { return last_count_; }
 
  private:
   const ByteReader& bytes_;
   std::size_t pos_;
   std::size_t unit_;
-  std::size_t last_count_ = 0;
+  std::uint16_t last_count_ = 0;
 };
 
 }  // namespace varnlink::auditor

@@ -21,13 +21,12 @@ std::string FixedString(const ByteReader& block, std::size_t start, std::size_t 
   return unicode ? Utf16LeToUtf8(bytes) : AnsiText(bytes, files);
 }
 
-// The environment-variables block's target: its Unicode half, else its ANSI half.
-std::string EnvironmentTarget(const ByteReader& block, const platform::FileServices& files) {
+// The environment-variables block's halves: 260 ANSI bytes, then 260 UTF-16 units.
+EnvironmentHalves Environment(const ByteReader& block, const platform::FileServices& files) {
   const std::size_t ansi = 8;
   const std::size_t wide = ansi + kEnvironmentAnsiBytes;
-  std::string target = FixedString(block, wide, 2 * kEnvironmentAnsiBytes, true, files);
-  if (target.empty()) target = FixedString(block, ansi, kEnvironmentAnsiBytes, false, files);
-  return target;
+  return {FixedString(block, ansi, kEnvironmentAnsiBytes, false, files),
+          FixedString(block, wide, 2 * kEnvironmentAnsiBytes, true, files)};
 }
 
 // The property-store block's app user model id; a property store that does
@@ -65,7 +64,7 @@ ExtraData ReadExtraData(const ByteReader& extra, const platform::FileServices& f
     if (signature == kEnvironmentBlock && !environment_seen &&
         block.size() >= kEnvironmentBlockSize) {
       environment_seen = true;
-      data.environment_target = EnvironmentTarget(block, files);
+      data.environment = Environment(block, files);
     } else if (signature == kPropertyStoreBlock && !property_store_seen) {
       property_store_seen = true;
       data.app_id = PropertyStoreAppId(block);

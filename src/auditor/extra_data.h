@@ -6,6 +6,7 @@
 #include <string>
 
 #include "auditor/byte_reader.h"
+#include "auditor/shortcut_info.h"
 #include "platform/file_services.h"
 
 namespace varnlink::auditor {
@@ -22,9 +23,9 @@ void ForEachExtraBlock(const ByteReader& extra,
 
 // What the extra data holds that the audit uses.
 struct ExtraData {
-  // The target of the environment-variables block: its Unicode half, else its
-  // ANSI half; "" when there is no such block or it is too short.
-  std::string environment_target;
+  // The environment-variables block's halves; nullopt when there is no such
+  // block or it is too short.
+  std::optional<EnvironmentHalves> environment;
   // The app user model id of the property-store block; nullopt when there is
   // none or the block's sizes do not add up.
   std::optional<std::string> app_id;

@@ -10,6 +10,7 @@
 #include "auditor/link_header.h"
 #include "auditor/report_text.h"
 #include "auditor/shell_items.h"
+#include "auditor/windows_path.h"
 
 namespace varnlink::auditor {
 namespace {
@@ -24,6 +25,7 @@ constexpr std::size_t kLinkInfoUnicodeHeaderSize = 0x24;
 constexpr std::uint32_t kVolumeIdAndLocalBasePath = 0x1;
 constexpr std::uint32_t kNetworkLinkAndPathSuffix = 0x2;
 constexpr std::size_t kNetworkLinkUnicodeOffsets = 0x14;
+constexpr std::uint32_t kValidNetType = 0x2;  // network link flag: the provider type is set
 
 // The offset field at `field` of `record`, which must point inside it.
 std::size_t OffsetIn(const ByteReader& record, std::size_t field) {
@@ -39,27 +41,50 @@ std::optional<std::string> StringAt(const ByteReader& record, std::size_t field,
   return TerminatedString(record, OffsetIn(record, field), unicode, files);
 }
 
-// The network link: the share's name, its Unicode form when there is one.
-// Its offsets count from its own start and must stay inside the link info.
-std::string NetworkName(const ByteReader& network, const platform::FileServices& files) {
+// The network link: the share's name, its Unicode form when there is one
+// (then `unicode` is set). Its offsets count from its own start and must
+// stay inside the link info.
+std::string NetworkName(const ByteReader& network, const platform::FileServices& files,
+                        bool& unicode) {
   std::string name = TerminatedString(network, OffsetIn(network, 8), false, files);
   if (network.ReadU32(8) > kNetworkLinkUnicodeOffsets) {
-    if (auto wide = StringAt(network, 20, true, files); wide && !wide->empty()) name = *wide;
+    if (auto wide = StringAt(network, 20, true, files); wide && !wide->empty()) {
+      name = *wide;
+      unicode = true;
+    }
   }
   return name;
 }
 
-// The target path the link info names, or "" when it names none.
-std::string LinkInfoTarget(const ByteReader& info, const platform::FileServices& files) {
+// The network link's provider type, when its flags mark it valid. Read
+// without throwing: it does not decide whether the link info holds together.
+std::optional<std::uint32_t> NetworkProviderType(const ByteReader& info) {
+  const auto at = info.U32(20);
+  if (!at) return std::nullopt;
+  const auto network_flags = info.U32(*at + 4);
+  if (!network_flags || !(*network_flags & kValidNetType)) return std::nullopt;
+  return info.U32(*at + 16);
+}
+
+// What the link info names: its local path, its network path, the target.
+LinkInfoPaths ReadLinkInfo(const ByteReader& info, const platform::FileServices& files) {
   const std::uint32_t header_size = info.ReadU32(4);
   const std::uint32_t info_flags = info.ReadU32(8);
   if (header_size < kMinLinkInfoSize || header_size > info.size()) throw RecordError();
   const bool has_unicode_offsets = header_size >= kLinkInfoUnicodeHeaderSize;
+  LinkInfoPaths paths;
+  if (info_flags & kNetworkLinkAndPathSuffix) {
+    paths.network_provider_type = NetworkProviderType(info);
+  }
 
   // The common path suffix: its Unicode form when there is one.
   std::string suffix = StringAt(info, 24, false, files).value_or("");
+  bool unicode_suffix = false;
   if (has_unicode_offsets) {
-    if (auto wide = StringAt(info, 32, true, files)) suffix = std::move(*wide);
+    if (auto wide = StringAt(info, 32, true, files)) {
+      suffix = std::move(*wide);
+      unicode_suffix = true;
+    }
   }
 
   if (info_flags & kVolumeIdAndLocalBasePath) {
@@ -67,18 +92,31 @@ std::string LinkInfoTarget(const ByteReader& info, const platform::FileServices&
     // the structure does not hold together.
     (void)OffsetIn(info, 12);
     std::string base = StringAt(info, 16, false, files).value_or("");
+    bool unicode_base = false;
     if (has_unicode_offsets) {
-      if (auto wide = StringAt(info, 28, true, files); wide && !wide->empty()) base = *wide;
+      if (auto wide = StringAt(info, 28, true, files); wide && !wide->empty()) {
+        base = *wide;
+        unicode_base = true;
+      }
     }
-    if (!base.empty()) return base + suffix;
+    if (!base.empty()) {
+      paths.local_path = base + suffix;
+      paths.target = *paths.local_path;
+      paths.target_ansi_only = !unicode_base;
+      return paths;
+    }
   }
 
   if (info_flags & kNetworkLinkAndPathSuffix) {
     const std::size_t at = OffsetIn(info, 20);
-    const std::string name = NetworkName(info.Sub(at, info.size() - at), files);
-    if (!name.empty()) return suffix.empty() ? name : name + "\\" + suffix;
+    bool unicode_name = false;
+    const std::string name = NetworkName(info.Sub(at, info.size() - at), files, unicode_name);
+    if (!name.empty()) {
+      paths.target = suffix.empty() ? name : name + "\\" + suffix;
+      paths.target_ansi_only = !unicode_name && !unicode_suffix;
+    }
   }
-  return {};
+  return paths;
 }
 
 // Position just past the counted strings, or nullopt when one runs past the end.
@@ -116,20 +154,30 @@ void ReadStrings(const ByteReader& file, std::size_t pos, const platform::FileSe
     }
     return unicode ? Utf16LeToUtf8(bytes) : AnsiText(bytes, files);
   };
-  for (const auto& [flag, field] : {std::pair{kHasName, &info.description},
-                                    std::pair{kHasRelativePath, &info.relative_path}}) {
-    if (!(info.link_flags & flag)) continue;
+  // Each string's flag, text and, where the checks use it, declared count.
+  struct Field {
+    std::uint32_t flag;
+    std::optional<std::string>* text;
+    std::optional<std::uint16_t>* count;
+  };
+  StringCounts& counts = info.string_counts;
+  for (const Field& field : {Field{kHasName, &info.description, &counts.description},
+                             Field{kHasRelativePath, &info.relative_path, &counts.relative_path}}) {
+    if (!(info.link_flags & field.flag)) continue;
     const auto bytes = strings.Next(true);
     if (!bytes) {
       info.strings_end_early_at = strings.Position();
       return;
     }
-    *field = text(*bytes);
+    *field.text = text(*bytes);
+    *field.count = strings.Count();
   }
-  for (const auto& [flag, field] : {std::pair{kHasWorkingDir, &info.start_in},
-                                    std::pair{kHasArguments, &info.arguments},
-                                    std::pair{kHasIconLocation, &info.icon_location}}) {
-    if (info.link_flags & flag) *field = text(*strings.Next(false));
+  for (const Field& field : {Field{kHasWorkingDir, &info.start_in, &counts.start_in},
+                             Field{kHasArguments, &info.arguments, &counts.arguments},
+                             Field{kHasIconLocation, &info.icon_location, nullptr}}) {
+    if (!(info.link_flags & field.flag)) continue;
+    *field.text = text(*strings.Next(false));
+    if (field.count != nullptr) *field.count = strings.Count();
   }
 }
 
@@ -172,13 +220,13 @@ bool LeavesTargetToAppId(const std::optional<IdListInfo>& list) {
 
 // The target by precedence: the link info's path, the environment block's
 // target, a packaged app's id, then the ID list's parsing name.
-void ChooseTarget(std::string link_info_target, std::string environment_target,
-                  ShortcutInfo& info) {
-  if (!link_info_target.empty()) {
-    info.target = std::move(link_info_target);
+void ChooseTarget(ShortcutInfo& info) {
+  const EnvironmentHalves* environment = info.environment ? &*info.environment : nullptr;
+  if (info.link_info && !info.link_info->target.empty()) {
+    info.target = info.link_info->target;
     info.target_source = TargetSource::kLinkInfo;
-  } else if (!environment_target.empty()) {
-    info.target = std::move(environment_target);
+  } else if (environment && !(environment->unicode.empty() && environment->ansi.empty())) {
+    info.target = environment->unicode.empty() ? environment->ansi : environment->unicode;
     info.target_source = TargetSource::kEnvironment;
   } else if (info.app_id && info.app_id->find('!') != std::string::npos &&
              LeavesTargetToAppId(info.id_list)) {
@@ -187,6 +235,31 @@ void ChooseTarget(std::string link_info_target, std::string environment_target,
   } else if (info.id_list && info.id_list->target) {
     info.target = *info.id_list->target;
     info.target_source = TargetSource::kIdList;
+  }
+}
+
+// What Windows runs: the shell takes the environment block's Unicode half
+// when it is a valid path and ignores the other records; with that half
+// empty it runs the ANSI half; otherwise it resolves the ID list, and uses
+// the link info only to find a target that has moved.
+void ChooseEffectiveTarget(ShortcutInfo& info) {
+  const auto take = [&info](const std::string& target, TargetSource source) {
+    info.effective_target = target;
+    info.effective_target_source = source;
+  };
+  if ((info.link_flags & kHasExpString) && info.environment) {
+    const EnvironmentHalves& halves = *info.environment;
+    if (IsWindowsPath(halves.unicode)) return take(halves.unicode, TargetSource::kEnvironment);
+    if (halves.unicode.empty() && !halves.ansi.empty()) {
+      return take(halves.ansi, TargetSource::kEnvironment);
+    }
+  }
+  if (info.target_source == TargetSource::kAppId) return take(info.target, TargetSource::kAppId);
+  if (info.id_list && info.id_list->target) {
+    return take(*info.id_list->target, TargetSource::kIdList);
+  }
+  if (info.link_info && !info.link_info->target.empty()) {
+    take(info.link_info->target, TargetSource::kLinkInfo);
   }
 }
 
@@ -210,7 +283,6 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
 
   std::size_t pos = kHeaderSize;
   std::optional<ByteReader> id_list;
-  std::string link_info_target;
   try {
     if (info.link_flags & kHasLinkTargetIdList) {
       const std::uint16_t list_size = file.ReadU16(pos);
@@ -221,9 +293,7 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
       const std::uint32_t info_size = file.ReadU32(pos);
       if (info_size < kMinLinkInfoSize) throw RecordError();
       const ByteReader link_info = file.Sub(pos, info_size);
-      if (!(info.link_flags & kForceNoLinkInfo)) {
-        link_info_target = LinkInfoTarget(link_info, files);
-      }
+      if (!(info.link_flags & kForceNoLinkInfo)) info.link_info = ReadLinkInfo(link_info, files);
       pos += info_size;
     }
   } catch (const RecordError&) {
@@ -237,7 +307,9 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
     extra = ReadExtraData(file.From(*extra_at), files);
   }
   info.app_id = std::move(extra.app_id);
-  ChooseTarget(std::move(link_info_target), std::move(extra.environment_target), info);
+  info.environment = std::move(extra.environment);
+  ChooseTarget(info);
+  ChooseEffectiveTarget(info);
 
   ReadStrings(file, pos, files, info);
   if (const std::uint8_t key = file.ReadU8(kHotKeyByte); key != 0) {

@@ -16,7 +16,9 @@ namespace varnlink::auditor {
 // items, the counted strings, the property store's app id, and the target:
 // the link info's path or share, else the environment-variables block's
 // target, else a packaged app's id where the ID list names nothing beyond the
-// computer, else the ID list's parsing name.
+// computer, else the ID list's parsing name. Besides, what the suspicious-
+// shortcut checks set the records against: the link info's paths, both halves
+// of the environment block, the strings' counts, and what Windows runs.
 //
 // nullopt when the file is not a genuine link, or when its ID list's size or
 // its link info does not hold together (a size or offset leaving the file or

@@ -2,9 +2,11 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "auditor/file_facts.h"
 #include "auditor/shortcut_info.h"
+#include "auditor/suspicious_checks.h"
 #include "auditor/target_status.h"
 
 namespace varnlink::auditor {
@@ -21,6 +23,9 @@ struct ReportEntry {
   std::optional<std::string> duplicate_arguments_of;
   // What the missing-target check found; nullopt when it was not asked for.
   std::optional<TargetStatus> target_status;
+  // The suspicious-shortcut checks that fired, in the order they run; empty
+  // when none did, nullopt when the checks were not asked for.
+  std::optional<std::vector<Suspicion>> suspicions;
 };
 
 }  // namespace varnlink::auditor

@@ -118,6 +118,15 @@ void AppendEntry(std::string& out, const ReportEntry& entry) {
   if (status && status->outcome == TargetOutcome::kMissing) {
     AppendMarker(out, kMissingTargetMarker, "looked for ", status->checked_path.value_or(""));
   }
+  if (entry.suspicions && !entry.suspicions->empty()) {
+    std::string lead;
+    for (const Suspicion& found : *entry.suspicions) {
+      if (!lead.empty()) lead += ", ";
+      lead += found.check;
+    }
+    lead += "; Windows runs ";
+    AppendMarker(out, kSuspiciousMarker, lead, info.effective_target);
+  }
 
   out += "SHORTCUT NAME:   ";
   AppendShownText(out, facts.name);

@@ -24,7 +24,8 @@ namespace varnlink::auditor {
 //   CREATED:   12 April 1999   10:15:42     MODIFIED:   12 April 1999   10:15:42     ACCESSED:   03 June 1999   
 //
 // Duplicate warnings stand as two marker lines each directly above the entry,
-// and after them the two of a missing target.
+// after them the two of a missing target, and last the two of a suspicious
+// shortcut: the checks that fired and what Windows runs.
 
 inline constexpr std::string_view kTargetLabel = "TARGET:   ";
 inline constexpr std::string_view kDuplicateTargetMarker =
@@ -32,6 +33,7 @@ inline constexpr std::string_view kDuplicateTargetMarker =
 inline constexpr std::string_view kDuplicateArgumentsMarker =
     "*** DUPLICATE TARGET AND PARAMETER STRING IN SHORTCUT BELOW***";
 inline constexpr std::string_view kMissingTargetMarker = "*** MISSING TARGET IN SHORTCUT BELOW***";
+inline constexpr std::string_view kSuspiciousMarker = "*** SUSPICIOUS SHORTCUT BELOW***";
 
 // Appends the entry's marker lines and its nine lines to `report`.
 void AppendEntry(std::string& report, const ReportEntry& entry);

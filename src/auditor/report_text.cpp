@@ -21,6 +21,15 @@ bool IsLayoutControl(char32_t cp) {
          (cp >= 0x2066 && cp <= 0x2069);
 }
 
+// `text` with the letters `from` to `from` + 25 moved to those of `to`.
+std::string WithLetters(std::string_view text, char from, char to) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= from && c <= from + 25) c = static_cast<char>(c - from + to);
+  }
+  return out;
+}
+
 }  // namespace
 
 void AppendShownText(std::string& out, std::string_view utf8) {
@@ -74,12 +83,7 @@ std::string Utf16LeToUtf8(std::span<const std::uint8_t> bytes) {
   return out;
 }
 
-std::string AsciiUpper(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
+std::string AsciiUpper(std::string_view text) { return WithLetters(text, 'a', 'A'); }
+std::string AsciiLower(std::string_view text) { return WithLetters(text, 'A', 'a'); }
 
 }  // namespace varnlink::auditor

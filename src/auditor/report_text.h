@@ -20,7 +20,8 @@ void AppendShownText(std::string& out, std::string_view utf8);
 // UTF-16LE bytes as UTF-8; lone surrogates and a trailing odd byte give U+FFFD.
 [[nodiscard]] std::string Utf16LeToUtf8(std::span<const std::uint8_t> bytes);
 
-// ASCII letters upper-cased, every other byte kept.
+// ASCII letters upper-cased (lower-cased), every other byte kept.
 [[nodiscard]] std::string AsciiUpper(std::string_view text);
+[[nodiscard]] std::string AsciiLower(std::string_view text);
 
 }  // namespace varnlink::auditor

@@ -301,6 +301,8 @@ IdListInfo ReadIdList(const ByteReader& list, const platform::FileServices& file
     const std::vector<Item> items = ReadItems(list, files, info);
     info.item_count = items.size();
     info.target = ListTarget(items);
+    info.names_uri =
+        info.target && HasShape(items, {Kind::kRoot, Kind::kUri}) && items[0].value == kInternet;
     for (const Item& item : items) {
       if (item.kind == Kind::kCplFile || item.kind == Kind::kControlPanelItem) {
         info.control_panel_applet = true;

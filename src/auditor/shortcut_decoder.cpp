@@ -12,7 +12,11 @@ ShortcutInfo DecodeShortcut(const std::string& path, std::vector<std::uint8_t> b
                             const platform::FileServices& files) {
   if (auto info = ReadByStructure(ByteReader(bytes), files)) return std::move(*info);
   bytes.push_back(' ');  // the end position the byte rules may look at
-  return ReadByByteRules(ByteReader(bytes), path, files);
+  ShortcutInfo info = ReadByByteRules(ByteReader(bytes), path, files);
+  // Without the structure, what the byte rules found is all there is to run.
+  info.effective_target = info.target;
+  info.effective_target_source = info.target_source;
+  return info;
 }
 
 }  // namespace varnlink::auditor

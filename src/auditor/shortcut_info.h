@@ -54,6 +54,39 @@ struct IdListInfo {
   // The list holds a Control Panel applet: a CPL-file item or a control-panel item.
   bool control_panel_applet = false;
   std::optional<std::string> cpl_path;  // the CPL-file item's path
+  // The list is the Internet folder and a URI: a web link, opened as it shows.
+  bool names_uri = false;
+};
+
+// What the link info says, kept whichever record gives the target (genuine
+// links whose link info is not to be ignored).
+struct LinkInfoPaths {
+  // The local path, else the network path; "" when it names neither.
+  std::string target;
+  // The local base path and common path suffix, their Unicode forms where
+  // present; nullopt when the link info has no local part or an empty one.
+  std::optional<std::string> local_path;
+  // The target was read in the creating machine's code page alone: no
+  // Unicode form of the local base path, or of the share's name and suffix.
+  bool target_ansi_only = false;
+  // The network link's provider type (0x00020000 a Windows share, 0x002E0000
+  // WebDAV); nullopt when there is no network link or it marks the type invalid.
+  std::optional<std::uint32_t> network_provider_type;
+};
+
+// The environment-variables block's two halves, each up to its first NUL.
+struct EnvironmentHalves {
+  std::string ansi;     // 260 bytes in the code page
+  std::string unicode;  // 260 UTF-16 units
+};
+
+// The character counts the counted strings declare (bytes for ANSI strings,
+// UTF-16 units for Unicode ones); nullopt for a string the link does not have.
+struct StringCounts {
+  std::optional<std::uint16_t> description;
+  std::optional<std::uint16_t> relative_path;
+  std::optional<std::uint16_t> start_in;
+  std::optional<std::uint16_t> arguments;
 };
 
 // What decoding one shortcut file yields, as values: texts are UTF-8 as the
@@ -66,6 +99,14 @@ struct ShortcutInfo {
   std::string target;  // without arguments; empty when the source is kNone
   TargetSource target_source = TargetSource::kNone;
 
+  // What Windows runs when the link's records disagree, which need not be
+  // the target above: the environment block's Unicode half when it is a valid
+  // path; else its ANSI half when the Unicode half is empty; else the ID
+  // list's target (a packaged app's where the list leaves it to the property
+  // store); else the link info's. Links read by the byte rules: their target.
+  std::string effective_target;
+  TargetSource effective_target_source = TargetSource::kNone;
+
   std::optional<std::string> description;
   std::optional<std::string> relative_path;
   std::optional<std::string> start_in;
@@ -73,6 +114,11 @@ struct ShortcutInfo {
   std::optional<std::string> icon_location;
   std::optional<HotKey> hot_key;  // nullopt: no hot key
   std::optional<RunMode> run;     // nullopt: a show command the report does not name
+  StringCounts string_counts;     // genuine links
+
+  std::optional<LinkInfoPaths> link_info;  // genuine links with a link info not ignored
+  // The first environment-variables block, whatever the flags say (genuine links).
+  std::optional<EnvironmentHalves> environment;
 
   // The ID list's shell items (genuine links with an ID list).
   std::optional<IdListInfo> id_list;

@@ -329,19 +329,32 @@ TEST(MainWindowModel, TheMissingAndSuspiciousCheckBoxesReachTheAuditOptions) {
   EXPECT_TRUE(!w.model.Options().check_targets && w.model.Options().warn_suspicious);
 }
 
-TEST(MainWindowModel, WarnOfMissingTargetsCountsTheTargetsInOneMessageAtTheEnd) {
-  Window w;
-  w.AddShortcut("C:\\R\\", "a.lnk", "\\\\server\\share\\a.doc");
-  w.AddShortcut("C:\\R\\", "b.lnk", "b.exe");
-  w.model.Load();
-  w.model.chosen_folder = "C:\\R";
-  w.model.warn_missing_targets.ticked = true;
-  w.model.Audit();
-  EXPECT_EQ(w.messages.shown, Paths{"Targets not found: 0; not checked: 2"});
-  w.messages.shown.clear();
-  w.model.warn_missing_targets.ticked = false;
-  w.model.Audit();
-  EXPECT_TRUE(w.messages.shown.empty());
+TEST(MainWindowModel, TheMissingAndSuspiciousWarningsCountInOneMessageEachAtTheEnd) {
+  const std::string missing = "Targets not found: 0; not checked: 2";
+  const std::string suspicious = "Suspicious shortcuts: 1";  // b.exe: no drive
+  const struct {
+    bool missing, suspicious;
+    Paths shown;
+  } kCases[] = {{false, false, {}},
+                {true, false, {missing}},
+                {false, true, {suspicious}},
+                {true, true, {missing, suspicious}}};
+  for (const auto& c : kCases) {
+    Window w;
+    w.AddShortcut("C:\\R\\", "a.lnk", "\\\\server\\share\\a.doc");
+    w.AddShortcut("C:\\R\\", "b.lnk", "b.exe");
+    w.model.Load();
+    w.model.chosen_folder = "C:\\R";
+    w.model.warn_missing_targets.ticked = c.missing;
+    w.model.warn_suspicious_shortcuts.ticked = c.suspicious;
+    w.model.Audit();
+    EXPECT_EQ(w.messages.shown, c.shown);
+    EXPECT_EQ(
+        w.model.report.find("*** SUSPICIOUS SHORTCUT BELOW***\r\n(noncanonical_target; "
+                            "Windows runs b.exe)\r\nSHORTCUT NAME:   b\r\n") != std::string::npos,
+        c.suspicious)
+        << w.model.report;
+  }
 }
 
 class MainWindowModelSubfolders : public ::testing::TestWithParam<std::pair<bool, Paths>> {};

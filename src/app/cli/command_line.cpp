@@ -87,6 +87,8 @@ std::string UsageText() {
          "                              FOLDER, on Linux\n"
          "  --env NAME=VALUE            use VALUE for %NAME% in targets (repeatable; turns the\n"
          "                              check on)\n"
+         "  --warn-suspicious           warn of shortcuts built to deceive: mark them and\n"
+         "                              say what Windows really runs (see README)\n"
          "  --help                      show this text\n"
          "  --version                   show the version\n"
          "\n"
@@ -104,7 +106,8 @@ std::string UsageText() {
          "\n"
          "Standard error: text: each warning on a line of its own; jsonl and csv: the\n"
          "folders passed over (duplicate warnings are in the records); then, with the\n"
-         "target check, \"Targets not found: N; not checked: K\"; then the result line\n"
+         "target check, \"Targets not found: N; not checked: K\"; then, with\n"
+         "--warn-suspicious, \"Suspicious shortcuts: N\"; then the result line\n"
          "(\"12 Shortcuts Found\"; with jsonl and csv the count of records).\n"
          "\n"
          "Exit status:\n"
@@ -161,6 +164,8 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
       command.options.warn_duplicate_arguments = true;
     } else if (argument == "--check-targets") {
       command.options.check_targets = true;
+    } else if (argument == "--warn-suspicious") {
+      command.options.warn_suspicious = true;
     } else if (argument == "--map" || argument == "--env") {
       if (it + 1 == arguments.end()) return {std::nullopt, argument + " needs a value"};
       const std::string& value = *++it;

@@ -111,6 +111,16 @@ const std::array kFields = {
                   if (!e.target_status || !e.target_status->reason) return {};
                   return auditor::ReasonName(*e.target_status->reason);
                 }},
+    RecordField{"suspicious",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.suspicions) return {};
+                  return &*e.suspicions;
+                }},
+    RecordField{"runs",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.suspicions) return {};
+                  return std::string_view(e.info.effective_target);
+                }},
 };
 
 }  // namespace

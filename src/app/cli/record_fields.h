@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "audit/entry_sink.h"
 #include "auditor/report_entry.h"
@@ -21,9 +22,11 @@ struct Record {
 
 // A field's value: null, a boolean, a number, text (UTF-8 as the shortcut
 // holds it, unmasked; a writer replaces what is not valid UTF-8), or an
-// instant (written in UTC). Text views stay valid while the record does.
+// instant (written in UTC), or the suspicious-shortcut checks that fired
+// (a list of {"check", "reason"} objects in JSON; the ids joined by ";" in
+// CSV). Text views and lists stay valid while the record does.
 using FieldValue = std::variant<std::monostate, bool, std::uint64_t, std::string_view, std::string,
-                                platform::FileTime>;
+                                platform::FileTime, const std::vector<auditor::Suspicion>*>;
 
 // One field of the record: its name and how to take its value.
 struct RecordField {

@@ -115,6 +115,18 @@ struct JsonValue {
     platform::AppendIsoUtc(out, time);
     out += '"';
   }
+  void operator()(const std::vector<auditor::Suspicion>* suspicions) const {
+    out += '[';
+    for (const auditor::Suspicion& found : *suspicions) {
+      if (out.back() != '[') out += ',';
+      out += "{\"check\":";
+      AppendJsonString(out, found.check);
+      out += ",\"reason\":";
+      AppendJsonString(out, found.reason);
+      out += '}';
+    }
+    out += ']';
+  }
 };
 
 // Writes one value as a CSV field; null is an empty field.
@@ -127,6 +139,14 @@ struct CsvValue {
   void operator()(std::string_view text) const { AppendCsvText(out, text, for_excel); }
   void operator()(const std::string& text) const { AppendCsvText(out, text, for_excel); }
   void operator()(platform::FileTime time) const { platform::AppendIsoUtc(out, time); }
+  void operator()(const std::vector<auditor::Suspicion>* suspicions) const {
+    std::string ids;
+    for (const auditor::Suspicion& found : *suspicions) {
+      if (!ids.empty()) ids += ';';
+      ids += found.check;
+    }
+    out += ids;  // ids are plain words: nothing to quote
+  }
 };
 
 }  // namespace

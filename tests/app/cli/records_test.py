@@ -174,6 +174,21 @@ class Records(unittest.TestCase):
                                  record["target_status"] != "not_checked")
         self.assertLessEqual({"missing", "not_checked"}, outcomes)
 
+    def test_the_suspicious_shortcut_fields(self):
+        folder = CORPUS if os.path.isdir(CORPUS) else EXAMPLES
+        code, out, err = run(["--format", "jsonl", "--warn-suspicious", folder], FAR_ZONE)
+        self.assertEqual(code, 0, err)
+        self.assertRegex(err, r"^Suspicious shortcuts: 0\n\d+ Shortcuts? Found\n$")
+        validator = jsonschema.Draft202012Validator(self.schema)
+        lines = out.decode("utf-8").split("\n")[:-1]
+        self.assertGreater(len(lines), 600 if folder == CORPUS else 0)
+        for line in lines:
+            record = json.loads(line)
+            with self.subTest(path=record["path"]):
+                self.assertEqual([e.message for e in validator.iter_errors(record)], [])
+                self.assertEqual(record["suspicious"], [], "no real shortcut is suspicious")
+                self.assertIsInstance(record["runs"], str)
+
     def test_the_examples(self):
         self.check_folder(EXAMPLES)
 
