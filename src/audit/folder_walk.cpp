@@ -4,18 +4,12 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "auditor/windows_path.h"
 #include "platform/error.h"
 
 namespace varnlink::audit {
 
-bool IsShortcutName(std::string_view name) {
-  constexpr std::string_view kExtension = ".lnk";
-  if (name.size() < kExtension.size()) return false;
-  const std::string_view tail = name.substr(name.size() - kExtension.size());
-  return std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char a, char b) {
-    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
-  });
-}
+bool IsShortcutName(std::string_view name) { return auditor::EndsWithIgnoringCase(name, ".lnk"); }
 
 std::string WithoutTrailingSeparator(std::string path, char separator) {
   const auto at_root = [&] {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "audit/target_path.h"
+#include "auditor/windows_path.h"
 #include "platform/name_order.h"
 
 namespace varnlink::audit {
@@ -81,10 +82,7 @@ bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 // none of < > : " / \ | ? *. Such a name is never looked for (a NUL would
 // cut the path short and find another file).
 bool IsPossibleName(std::string_view name) {
-  return std::none_of(name.begin(), name.end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 ||
-           std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
-  });
+  return auditor::IsWindowsPath(name) && name.find_first_of(":/\\") == std::string_view::npos;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "auditor/windows_path.h"
 #include "platform/name_order.h"
 
 namespace varnlink::audit {
@@ -12,18 +13,9 @@ using Reason = auditor::NotCheckedReason;
 
 bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 
-bool StartsWithFolded(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) ==
-                  std::tolower(static_cast<unsigned char>(b));
-         });
-}
-
 // "C:" or "C:\..." at the start of `text`.
 bool HasDriveRoot(std::string_view text) {
-  return text.size() >= 2 && IsLetter(text[0]) && text[1] == ':' &&
-         (text.size() == 2 || text[2] == '\\');
+  return auditor::StartsWithDrive(text) && (text.size() == 2 || text[2] == '\\');
 }
 
 std::vector<std::string> Names(std::string_view text, bool as_written) {
@@ -57,7 +49,7 @@ WindowsPath ParseWindowsPath(std::string_view written) {
   if (rest.starts_with("\\\\?\\") || rest.starts_with("\\??\\") || rest.starts_with("\\\\.\\")) {
     const bool raw = rest[2] != '.';
     rest.remove_prefix(4);
-    if (StartsWithFolded(rest, "UNC\\")) return {WindowsPath::Kind::kNetwork, 0, {}};
+    if (auditor::StartsWithIgnoringCase(rest, "UNC\\")) return {WindowsPath::Kind::kNetwork, 0, {}};
     if (!HasDriveRoot(rest)) return {WindowsPath::Kind::kDevice, 0, {}};
     as_written = raw;
   } else if (rest.starts_with("\\\\")) {
@@ -71,10 +63,10 @@ WindowsPath ParseWindowsPath(std::string_view written) {
 
 std::optional<Reason> NonPathTarget(std::string_view text) {
   if (text.starts_with("::")) return Reason::kShellNamespace;
-  if (StartsWithFolded(text, "shell:AppsFolder\\") || SameName(text, "shell:AppsFolder")) {
+  if (auditor::StartsWithIgnoringCase(text, "shell:AppsFolder\\") || SameName(text, "shell:AppsFolder")) {
     return Reason::kPackagedApp;
   }
-  if (StartsWithFolded(text, "shell:")) return Reason::kShellNamespace;
+  if (auditor::StartsWithIgnoringCase(text, "shell:")) return Reason::kShellNamespace;
   // A URI's scheme: a letter, then letters, digits, "+", "-" or ".", then ":".
   const std::size_t colon = text.find(':');
   if (colon == std::string_view::npos || colon < 2 || !IsLetter(text[0])) return std::nullopt;

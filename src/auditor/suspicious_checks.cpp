@@ -272,7 +272,7 @@ Reason NoncanonicalTarget(const Link& link) {
 
 Reason RiskyHost(const Link& link) {
   const ShortcutInfo& info = link.info;
-  const std::string arguments = info.arguments.value_or("");
+  const std::string_view arguments = info.arguments ? std::string_view(*info.arguments) : "";
   if (!link.host.empty() && !std::all_of(arguments.begin(), arguments.end(), IsBlank)) {
     if (const auto piece = SuspiciousArgument(arguments)) {
       return link.WhatRuns() + " runs with " + Quoted(*piece) + " in its arguments";
@@ -311,7 +311,7 @@ Reason Masquerade(const Link& link) {
     }
   }
   std::string_view name = link.file_name;
-  if (AsciiLower(name).ends_with(".lnk")) name.remove_suffix(4);
+  if (EndsWithIgnoringCase(name, ".lnk")) name.remove_suffix(4);
   if (IsOneOf(kDocumentExtensions, LowerExtension(name))) {
     return link.WhatRuns() + " runs from a shortcut named like a document: " + Quoted(name);
   }

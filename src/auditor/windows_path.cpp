@@ -120,6 +120,15 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
                     [](char x, char y) { return Upper(x) == Upper(y); });
 }
 
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
+  return text.size() >= suffix.size() &&
+         EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
 bool SameFileName(std::string_view a, std::string_view b) {
   return EqualsIgnoringCase(a, b) || Abbreviates(a, b) || Abbreviates(b, a);
 }

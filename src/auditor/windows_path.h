@@ -32,6 +32,8 @@ namespace varnlink::auditor {
 [[nodiscard]] std::string LowerExtension(std::string_view path);
 
 [[nodiscard]] bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+[[nodiscard]] bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
+[[nodiscard]] bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix);
 
 // True when two file names name the same file: equal ignoring case, or one
 // is the 8.3 short name Windows makes of the other ("PROGRA~1" of "Program

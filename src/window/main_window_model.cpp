@@ -1,11 +1,11 @@
 #include "window/main_window_model.h"
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
 
 #include "audit/audit_run.h"
 #include "auditor/report_format.h"
+#include "auditor/windows_path.h"
 
 namespace varnlink::window {
 namespace {
@@ -43,10 +43,7 @@ class ReportSink : public audit::EntrySink {
 bool StartsWithFolder(const std::string& path, const std::string& root, char separator) {
   if (root.empty() || path.size() < root.size()) return false;
   if (separator != '\\') return path.starts_with(root);
-  return std::equal(root.begin(), root.end(), path.begin(), [](char a, char b) {
-    return std::tolower(static_cast<unsigned char>(a)) ==
-           std::tolower(static_cast<unsigned char>(b));
-  });
+  return auditor::StartsWithIgnoringCase(path, root);
 }
 
 // The result line while the shortcut list cannot show the whole folder; empty
