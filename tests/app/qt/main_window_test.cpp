@@ -132,7 +132,6 @@ class MainWindowTest : public QObject {
       QVERIFY(Control<QCheckBox>(window, box)->isEnabled());
     }
     QVERIFY(Control<QRadioButton>(window, "all_targets")->isChecked());
-    QVERIFY(!Control<QRadioButton>(window, "exe_targets")->isChecked());
     QVERIFY(Control<ReportView>(window, "report")->Text().empty());
     QCOMPARE(Text(window, "result_text"), QString());
     QCOMPARE(Text(window, "chosen_folder"), QString());
