@@ -33,8 +33,8 @@ class RecordingDesk : public platform::Printer,
     pointers.push_back(model->pointer);
   }
   const MainWindowModel* model = nullptr;
-  Paths handed;
-  Paths shown;
+  std::vector<std::string> handed;
+  std::vector<std::string> shown;
   std::vector<MousePointer> pointers;
 };
 
