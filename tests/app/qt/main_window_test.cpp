@@ -135,6 +135,10 @@ class MainWindowTest : public QObject {
     QVERIFY(Control<ReportView>(window, "report")->Text().empty());
     QCOMPARE(Text(window, "result_text"), QString());
     QCOMPARE(Text(window, "chosen_folder"), QString());
+    // A folder named "<b>x" shows as written, never read as markup.
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+      QCOMPARE(label->textFormat(), Qt::PlainText);
+    }
     QWidget* focus = QApplication::focusWidget();
     QVERIFY(focus == nullptr || focus == Control(window, "audit"));
   }

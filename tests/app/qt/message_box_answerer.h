@@ -21,7 +21,8 @@ class MessageBoxAnswerer {
       titles.append(box->windowTitle());
       all_information_ok_only = all_information_ok_only &&
                                 box->icon() == QMessageBox::Information &&
-                                box->standardButtons() == QMessageBox::Ok;
+                                box->standardButtons() == QMessageBox::Ok &&
+                                box->textFormat() == Qt::PlainText;  // names are no markup
       box->button(QMessageBox::Ok)->click();
     });
     timer_.start();
