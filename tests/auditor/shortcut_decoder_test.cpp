@@ -1,5 +1,6 @@
 // The shortcut decoder: genuine links read
-// by their structure, every other file by the byte rules, hot key and run mode.
+// by their structure, every other file by the byte rules, hot key and run mode,
+// and the failures that end a run.
 
 #include "auditor/shortcut_decoder.h"
 
@@ -480,42 +481,38 @@ TEST(Decoder, KeepsWhatTheIdListSaysWhicheverRecordGivesTheTarget) {
   EXPECT_EQ(item.id_list->cpl_path, std::nullopt);
 }
 
-TEST(Decoder, StrictFailuresNameThePath) {
-  struct Failing {
-    const char* name;
-    Bytes bytes;
-  };
-  const Bytes no_nul =
-      NotALink(0, Concat({kPatternA, BytesOf("xxxxx")}));  // no NUL ends the target
-  const Bytes description_count_missing =  // HasName; the first count reads 0xFFFF, the description
-                                           // has none
-      NotALink(0x04, Concat({kPatternA, BytesOf("T"), kNulPassedOver, {0xFF, 0xFF, 'a'}}));
-  ShellLink link = LocalLink("C:\\A.EXE");
-  link.description = "D";
-  link.terminal_block = false;
-  LinkLayout layout = LayoutLink(link);
+using StrictFailures = AuditTest;
+
+// A file too short, or cut where a string must be, ends the run naming the
+// shortcut and keeps the report so far; so does one missing or locked.
+TEST_F(StrictFailures, NameThePathAndLeaveNoTrace) {
+  ShellLink cut = LocalLink("C:\\A.EXE");
+  cut.description = "D";
+  cut.terminal_block = false;
+  LinkLayout layout = LayoutLink(cut);
   layout.bytes.resize(layout.strings_start);  // the description's count is missing
-  const std::vector<Failing> cases = {
-      {"no NUL after target start", no_nul},
-      {"description count past end", description_count_missing},
-      {"genuine link without its description's count", layout.bytes},
-  };
-  for (const Failing& c : cases) {
-    SCOPED_TRACE(c.name);
-    FakeFileServices files;
-    files.Add("C:\\bad.lnk", c.bytes);
+  AddFile("C:\\L\\cut.lnk", layout.bytes);
+  AddFile("C:\\L\\short.lnk", Bytes(19, 'x'));
+  AddFile("C:\\L\\no-nul.lnk", NotALink(0, Concat({kPatternA, BytesOf("xxxxx")})));
+  // HasName; the first count reads 0xFFFF, the description has none.
+  AddFile("C:\\L\\no-count.lnk",
+          NotALink(0x04, Concat({kPatternA, BytesOf("T"), kNulPassedOver, {0xFF, 0xFF, 'a'}})));
+  AddLink("C:\\L\\locked.lnk", LocalLink("C:\\B.EXE")).unreadable = true;
+  AddLink("C:\\L\\ok.lnk", LocalLink("C:\\A.EXE"));
+  const std::string before = Audit("C:\\L\\ok.lnk");
+  for (const char* path : {"C:\\L\\cut.lnk", "C:\\L\\short.lnk", "C:\\L\\no-nul.lnk",
+                           "C:\\L\\no-count.lnk", "C:\\L\\locked.lnk", "C:\\L\\missing.lnk"}) {
     try {
-      (void)auditor::ShortcutAuditor(files).Audit("C:\\bad.lnk", auditor::TargetFilter::kAll);
-      ADD_FAILURE() << "decoded without failing";
+      AuditPaths({"C:\\L\\ok.lnk", path, "C:\\L\\ok.lnk"});
+      ADD_FAILURE() << path << " was audited";
     } catch (const std::exception& e) {
-      EXPECT_NE(std::string(e.what()).find("C:\\bad.lnk"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
     }
+    EXPECT_EQ(Report(), before) << "the run ends there, with the report so far";
   }
   // The strings are strict only for a shortcut the target filter keeps.
-  FakeFileServices files;
-  files.Add("C:\\d.lnk", layout.bytes);
-  EXPECT_EQ(auditor::ShortcutAuditor(files).Audit("C:\\d.lnk", auditor::TargetFilter::kNonExe),
-            std::nullopt);
+  options.target_filter = auditor::TargetFilter::kNonExe;
+  EXPECT_EQ(Audit("C:\\L\\cut.lnk"), "");
 }
 
 TEST(Decoder, GenuineTolerantStringPastTheEndIsCut) {
