@@ -100,43 +100,30 @@ TEST(FolderWalk, StopsTheMomentItsVisitorSaysSo) {
 
 // --- real folders
 
-class FolderWalkOnDisk : public ::testing::Test {
- protected:
-  std::string Make(const std::string& relative) {
-    const auto path = scratch.Path() / relative;
-    std::filesystem::create_directories(path.parent_path());
-    test_support::WriteFileBytes(path, {0x4C, 0, 0, 0});
-    return path.string();
-  }
-  std::string Root() const { return scratch.Path().string() + "/"; }
-  Paths Walk(bool subfolders) {
-    FolderWalk walk(listing, '/');
-    return WalkAll(walk, Root(), subfolders);
-  }
-
+TEST(FolderWalkOnDisk, FindsWhatAUserSeesAndSkipsHiddenSystemAndLookalikes) {
   test_support::ScratchFolder scratch;
-  platform::LinuxFolderListing listing;
-};
-
-TEST_F(FolderWalkOnDisk, FindsWhatAUserSeesAndSkipsHiddenSystemAndLookalikes) {
-  const std::string a = Make("a.lnk");
-  const std::string old = Make("Sub/OLD.LNK");
-  const std::string deep = Make("Sub/Deeper/deep.lnk");
-  Make("notes.lnk.txt");
-  Make(".hidden.lnk");
-  Make(".HiddenFolder/inside.lnk");
-  std::filesystem::create_directories(scratch.Path() / "folder.lnk");
-  Make("folder.lnk/inner.lnk");
-  const std::string inner = Root() + "folder.lnk/inner.lnk";
-  ASSERT_EQ(::mkfifo((Root() + "pipe.lnk").c_str(), 0600), 0);
-  std::filesystem::create_directory_symlink(scratch.Path(), scratch.Path() / "Sub" / "loop");
-  std::filesystem::create_symlink(scratch.Path() / "a.lnk", scratch.Path() / "alias.lnk");
-  const std::string alias = Root() + "alias.lnk";
+  const std::string root = scratch.Path().string() + "/";
+  const auto make = [&](const std::string& relative) {
+    std::filesystem::create_directories(std::filesystem::path(root + relative).parent_path());
+    test_support::WriteFileBytes(root + relative, {0x4C, 0, 0, 0});
+    return root + relative;
+  };
+  for (const char* other : {"notes.lnk.txt", ".hidden.lnk", ".HiddenFolder/inside.lnk"})
+    make(other);
+  const std::string a = make("a.lnk");
+  const std::string old = make("Sub/OLD.LNK");
+  const std::string deep = make("Sub/Deeper/deep.lnk");
+  const std::string inner = make("folder.lnk/inner.lnk");
+  ASSERT_EQ(::mkfifo((root + "pipe.lnk").c_str(), 0600), 0);
+  std::filesystem::create_directory_symlink(root, root + "Sub/loop");
+  std::filesystem::create_symlink(root + "a.lnk", root + "alias.lnk");
 
   // Depth first, each folder in the order Windows lists it: by name, case
   // ignored ("Deeper" before "OLD.LNK"), "a.lnk" before "alias.lnk".
-  EXPECT_EQ(Walk(true), (Paths{a, alias, inner, deep, old}));
-  EXPECT_EQ(Walk(false), (Paths{a, alias}));
+  platform::LinuxFolderListing listing;
+  FolderWalk walk(listing, '/');
+  EXPECT_EQ(WalkAll(walk, root, true), (Paths{a, root + "alias.lnk", inner, deep, old}));
+  EXPECT_EQ(WalkAll(walk, root, false), (Paths{a, root + "alias.lnk"}));
 }
 
 }  // namespace

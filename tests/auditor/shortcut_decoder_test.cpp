@@ -360,28 +360,6 @@ TEST(Decoder, ReadsByStructureOrFallsBackToTheByteRules) {
   }
 }
 
-// Targets a link's other records leave to its shell items or property store
-// (the real corpus holds one link of each shape; these rows are the cases it
-// lacks: every extension version, precedence, and lists that name nothing).
-struct IdListCase {
-  std::string name;
-  Bytes bytes;
-  std::string target;
-  auditor::TargetSource source;
-};
-
-void PrintTo(const IdListCase& c, std::ostream* os) { *os << c.name; }
-
-class TakesTheTargetByPrecedence : public ::testing::TestWithParam<IdListCase> {};
-
-TEST_P(TakesTheTargetByPrecedence, FromTheRecordThatNamesIt) {
-  FakeFileServices files;
-  const auditor::ShortcutInfo info = auditor::DecodeShortcut("t.lnk", GetParam().bytes, files);
-  EXPECT_TRUE(info.genuine);
-  EXPECT_EQ(info.target, GetParam().target);
-  EXPECT_EQ(info.target_source, GetParam().source);
-}
-
 // A Unicode link whose only records are `items` and, when given, a property store.
 ShellLink ItemsOnly(std::vector<Bytes> items, std::string_view app_id = {}) {
   ShellLink link;
@@ -397,7 +375,10 @@ Bytes BuiltItemsOnly(std::vector<Bytes> items, std::string_view app_id = {}) {
 const std::string kComputer = "::" + std::string(kComputerClsid);
 constexpr std::string_view kPrinters = "{2227A280-3AEA-1069-A2DE-08002B30309D}";
 
-std::vector<IdListCase> IdListCases() {
+// Targets a link's other records leave to its shell items or property store
+// (the real corpus holds one link of each shape; these rows are the cases it
+// lacks: every extension version, precedence, and lists that name nothing).
+TEST(Decoder, TakesTheTargetByPrecedenceFromTheRecordThatNamesIt) {
   using auditor::TargetSource;
   const auto path = [] {
     return std::vector<Bytes>{
@@ -413,7 +394,12 @@ std::vector<IdListCase> IdListCases() {
   const std::string app = "Contoso.Notes_8wekyb3d8bbwe!App";
   std::vector<Bytes> longer = path();
   longer.push_back(UriItem("http://example.com/"));
-  return {
+  const struct {
+    const char* name;
+    Bytes bytes;
+    std::string target;
+    auditor::TargetSource source;
+  } cases[] = {
       {"FileEntriesByLongNameOfEveryVersion", BuiltItemsOnly(path()),
        "C:\\Program Files\\Ünïcode\\My App\\Tools\\OLD~1\\run file.exe", TargetSource::kIdList},
       {"CplFileOfTheUnicodeLayout",
@@ -439,13 +425,17 @@ std::vector<IdListCase> IdListCases() {
                        Concat({RegisteredFolderItem(kPrinters),
                                GuidBytes("{5E591A74-DF96-48D3-8D67-1733BCEE28BA}")})}),
        "", TargetSource::kNone},
-      {"LongerListNamesNothing", BuiltItemsOnly(longer), "",
-       TargetSource::kNone},  // never half a path
+      {"LongerListNamesNothing", BuiltItemsOnly(longer), "", TargetSource::kNone},  // no half path
   };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFileServices files;
+    const auditor::ShortcutInfo info = auditor::DecodeShortcut("t.lnk", c.bytes, files);
+    EXPECT_TRUE(info.genuine);
+    EXPECT_EQ(info.target, c.target);
+    EXPECT_EQ(info.target_source, c.source);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Decoder, TakesTheTargetByPrecedence, ::testing::ValuesIn(IdListCases()),
-                         [](const auto& row) { return row.param.name; });
 
 TEST(Decoder, KeepsWhatTheIdListSaysWhicheverRecordGivesTheTarget) {
   FakeFileServices files;

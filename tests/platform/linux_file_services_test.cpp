@@ -118,21 +118,17 @@ class TimeZone {
  public:
   explicit TimeZone(const char* tz) {
     if (const char* old = std::getenv("TZ")) old_ = old;
-    ::setenv("TZ", tz, 1);
-    ::tzset();
+    Set(tz);
   }
-  ~TimeZone() {
-    if (old_) {
-      ::setenv("TZ", old_->c_str(), 1);
-    } else {
-      ::unsetenv("TZ");
-    }
-    ::tzset();
-  }
+  ~TimeZone() { Set(old_ ? old_->c_str() : nullptr); }
   TimeZone(const TimeZone&) = delete;
   TimeZone& operator=(const TimeZone&) = delete;
 
  private:
+  static void Set(const char* tz) {
+    (void)(tz ? ::setenv("TZ", tz, 1) : ::unsetenv("TZ"));
+    ::tzset();
+  }
   std::optional<std::string> old_;
 };
 
