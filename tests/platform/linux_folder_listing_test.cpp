@@ -25,49 +25,34 @@ std::map<std::string, FolderEntry> ByName(const std::vector<FolderEntry>& entrie
   return by_name;
 }
 
-struct EntryCase {
-  const char* name;
-  void (*make)(const fs::path& folder, const char* name);
-  std::optional<std::uint32_t> attributes;  // nullopt: left out
-  EntryKind kind;
-};
-
-void File(const fs::path& folder, const char* name) {
-  test_support::WriteFileBytes(folder / name, {1, 2, 3});
-}
-void ReadOnlyFile(const fs::path& folder, const char* name) {
-  File(folder, name);
-  fs::permissions(folder / name, fs::perms::owner_read | fs::perms::group_read);
-}
-void Folder(const fs::path& folder, const char* name) { fs::create_directory(folder / name); }
-void Fifo(const fs::path& folder, const char* name) {
-  ASSERT_EQ(::mkfifo((folder / name).c_str(), 0600), 0);
-}
-void LinkToFolder(const fs::path& folder, const char* name) {
-  fs::create_directory_symlink(folder, folder / name);
-}
-void LinkToFile(const fs::path& folder, const char* name) {
-  File(folder, "target-of-link");
-  fs::create_symlink(folder / "target-of-link", folder / name);
-}
-void DanglingLink(const fs::path& folder, const char* name) {
-  fs::create_symlink(folder / "nothing-here", folder / name);
-}
-
 TEST(LinuxFolderListing, ListsOrdinaryFilesAndFoldersAndLeavesOutHiddenAndSystem) {
-  const std::vector<EntryCase> cases = {
-      {"plain.lnk", File, kArchive, EntryKind::kRegularFile},
-      {"readonly.lnk", ReadOnlyFile, kArchive, EntryKind::kRegularFile},
-      {"Folder", Folder, kFolder, EntryKind::kFolder},
-      {"alias.lnk", LinkToFile, kArchive, EntryKind::kRegularFile},
-      {".hidden.lnk", File, std::nullopt, EntryKind::kOther},
-      {".HiddenFolder", Folder, std::nullopt, EntryKind::kOther},
-      {"pipe.lnk", Fifo, std::nullopt, EntryKind::kOther},
-      {"loop", LinkToFolder, std::nullopt, EntryKind::kOther},
-      {"dangling.lnk", DanglingLink, std::nullopt, EntryKind::kOther},
-  };
   test_support::ScratchFolder scratch;
-  for (const EntryCase& c : cases) c.make(scratch.Path(), c.name);
+  const fs::path dir = scratch.Path();
+  for (const char* name : {"plain.lnk", "readonly.lnk", ".hidden.lnk", "target-of-link"}) {
+    test_support::WriteFileBytes(dir / name, {1, 2, 3});
+  }
+  fs::permissions(dir / "readonly.lnk", fs::perms::owner_read | fs::perms::group_read);
+  fs::create_directory(dir / "Folder");
+  fs::create_directory(dir / ".HiddenFolder");
+  ASSERT_EQ(::mkfifo((dir / "pipe.lnk").c_str(), 0600), 0);
+  fs::create_directory_symlink(dir, dir / "loop");
+  fs::create_symlink(dir / "target-of-link", dir / "alias.lnk");
+  fs::create_symlink(dir / "nothing-here", dir / "dangling.lnk");
+  const struct {
+    const char* name;
+    std::optional<std::uint32_t> attributes;  // nullopt: left out
+    EntryKind kind;
+  } cases[] = {
+      {"plain.lnk", kArchive, EntryKind::kRegularFile},
+      {"readonly.lnk", kArchive, EntryKind::kRegularFile},
+      {"Folder", kFolder, EntryKind::kFolder},
+      {"alias.lnk", kArchive, EntryKind::kRegularFile},
+      {".hidden.lnk", std::nullopt, EntryKind::kOther},
+      {".HiddenFolder", std::nullopt, EntryKind::kOther},
+      {"pipe.lnk", std::nullopt, EntryKind::kOther},
+      {"loop", std::nullopt, EntryKind::kOther},
+      {"dangling.lnk", std::nullopt, EntryKind::kOther},
+  };
 
   const std::vector<FolderEntry> entries = LinuxFolderListing().List(scratch.Path().string() + "/");
   std::vector<std::string> order;
@@ -76,7 +61,7 @@ TEST(LinuxFolderListing, ListsOrdinaryFilesAndFoldersAndLeavesOutHiddenAndSystem
                                              "readonly.lnk", "target-of-link"}))
       << "dots first, then the order Windows lists an NTFS folder in";
   const auto listed = ByName(entries);
-  for (const EntryCase& c : cases) {
+  for (const auto& c : cases) {
     auto found = listed.find(c.name);
     if (!c.attributes) {
       EXPECT_EQ(found, listed.end()) << c.name << " should be left out";
@@ -157,14 +142,9 @@ TEST(LinuxFolderListing, OffersRealFileSystemsAsDrives) {
                         << "/dev/sdc1 " << base << "/my\\040disk ext4 rw 0 0\n"
                         << "/dev/sdd1 " << base << "/gone ext4 rw 0 0\n";
   const LinuxFolderListing listing(mounts);
-  EXPECT_EQ(listing.Drives(),
-            (std::vector<std::string>{"/", base + "/usb", base + "/my disk"}));
+  EXPECT_EQ(listing.Drives(), (std::vector<std::string>{"/", base + "/usb", base + "/my disk"}));
   EXPECT_EQ(listing.DriveRoot(base + "/usb"), base + "/usb/");
   EXPECT_EQ(listing.DriveRoot("/"), "/");
-}
-
-TEST(LinuxFolderListing, ReportsTheCurrentFolder) {
-  EXPECT_EQ(LinuxFolderListing().CurrentFolder(), fs::current_path().string());
 }
 
 }  // namespace
