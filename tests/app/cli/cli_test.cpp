@@ -97,16 +97,13 @@ Outcome RunCli(const std::vector<std::string>& arguments, const std::string& fol
   return outcome;
 }
 
-class CopyingClipboard : public platform::Clipboard {
+// A clipboard that keeps what Copy hands over, and a printer that takes nothing.
+class CopyingClipboard : public platform::Clipboard, public platform::Printer {
  public:
   void Clear() override { text.clear(); }
   void SetText(const std::string& t) override { text = t; }
-  std::string text;
-};
-
-class NoPrinter : public platform::Printer {
- public:
   int PrintText(const std::string&) override { return 0; }
+  std::string text;
 };
 
 // What the window's Copy puts on the clipboard after auditing `names` (or
@@ -115,9 +112,8 @@ std::string CopiedReport(const std::string& folder, const Lines& names, const Li
   platform::LinuxFileServices files;
   platform::LinuxFolderListing folders;
   test_support::RecordingMessageDialog messages;
-  NoPrinter printer;
   CopyingClipboard clipboard;
-  window::MainWindowModel model(window::Platform{files, folders, messages, printer, clipboard});
+  window::MainWindowModel model(window::Platform{files, folders, messages, clipboard, clipboard});
   model.Load();
   model.OpenFolder(folder);
   model.selected_names = names;  // in the order given, which need not be the list's
