@@ -62,8 +62,21 @@ Expect Reports(std::vector<std::string> lines, std::vector<std::string> absent =
   return expect;
 }
 
+Subject File(const ScratchFolder& dir, const std::string& name, const Bytes& bytes) {
+  return {dir.Write(name, bytes)};
+}
+
 struct Row {
-  const char* name;
+  Row(std::string row_name, std::function<Subject(const ScratchFolder&)> make_subject,
+      std::function<Expect(const ScratchFolder&)> expected)
+      : name(std::move(row_name)), make(std::move(make_subject)), expect(std::move(expected)) {}
+  // Audits `bytes` as x.lnk.
+  Row(std::string row_name, const Bytes& bytes, const Expect& expected)
+      : Row(
+            std::move(row_name), [bytes](auto& d) { return File(d, "x.lnk", bytes); },
+            [expected](auto&) { return expected; }) {}
+
+  std::string name;
   std::function<Subject(const ScratchFolder&)> make;
   std::function<Expect(const ScratchFolder&)> expect;
 };
@@ -72,10 +85,6 @@ void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
 std::string Shown(const std::string& text) { return auditor::ShownText(text); }
 std::string Location(const std::string& path) { return "LOCATION:   " + Shown(path); }
-
-Subject File(const ScratchFolder& dir, const std::string& name, const Bytes& bytes) {
-  return {dir.Write(name, bytes)};
-}
 
 // A genuine ANSI link with every counted string.
 ShellLink FullLink() {
@@ -93,9 +102,19 @@ Bytes Prefix(std::size_t n) {
   return bytes;
 }
 
-// A folder chain below `dir` whose innermost path is at least `length` bytes
-// long, built relative to each parent so no call ever sees the whole path.
-std::string DeepFolder(const ScratchFolder& dir, std::size_t length) {
+// FullLink's bytes with 32-bit `values` put at their offsets into its link info.
+Bytes LinkInfoWith(const std::vector<std::pair<std::size_t, std::uint32_t>>& values) {
+  LinkLayout layout = LayoutLink(FullLink());
+  for (const auto& [at, value] : values) PutU32(layout.bytes, layout.link_info_start + at, value);
+  return layout.bytes;
+}
+
+// Writes `bytes` as `name` (when empty, the longest name the path limit
+// allows) in a folder chain below `dir` whose innermost path is at least
+// `length` bytes long, built relative to each parent so no call ever sees the
+// whole path. Returns the shortcut's path.
+std::string DeepShortcut(const ScratchFolder& dir, std::size_t length, std::string name,
+                         const Bytes& bytes) {
   std::string path = dir.Path().string();
   const std::string component(200, 'd');
   int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -108,8 +127,17 @@ std::string DeepFolder(const ScratchFolder& dir, std::size_t length) {
     fd = next;
     path += "/" + component;
   }
+  if (name.empty()) {
+    name = std::string(std::min<std::size_t>(NAME_MAX, PATH_MAX - 2 - path.size()) - 4, 'n');
+    name += ".lnk";
+  }
+  const int file = ::openat(fd, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   ::close(fd);
-  return path;
+  if (file < 0 || ::write(file, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+    throw std::runtime_error(path + "/" + name + ": cannot write");
+  }
+  ::close(file);
+  return path + "/" + name;
 }
 
 // Removes everything inside the folder open as `fd`, however deep, relative to
@@ -134,29 +162,6 @@ void EmptyFolder(int fd) {
     ::unlinkat(fd, name.c_str(), AT_REMOVEDIR);
   }
   ::closedir(folder);
-}
-
-// Writes `bytes` as `name` inside the (possibly over-long) folder `folder`.
-std::string WriteDeep(const std::string& folder, const std::string& name, const Bytes& bytes) {
-  std::string relative = folder;
-  int fd = ::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  std::size_t start = 1;
-  while (start < relative.size()) {
-    const std::size_t end = relative.find('/', start);
-    const std::string part = relative.substr(start, end - start);
-    const int next = ::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ::close(fd);
-    fd = next;
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  const int file = ::openat(fd, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  ::close(fd);
-  if (file < 0 || ::write(file, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
-    throw std::runtime_error(folder + "/" + name + ": cannot write");
-  }
-  ::close(file);
-  return folder + "/" + name;
 }
 
 // Control and layout characters in every string of a link.
@@ -204,182 +209,143 @@ Expect NoTargetByStructure() {
   return Reports({"TARGET:    -x\r\n", "START IN:   C:\\W\r\n", "ICON SOURCE:   \r\n"});
 }
 
-const std::vector<Row>& Rows() {
-  static const std::vector<Row> rows = {
-      // --- too short to hold the flags, or cut inside the header
-      {"EmptyFile", [](auto& d) { return File(d, "x.lnk", {}); },
-       [](auto&) { return Fails("only 0 bytes long"); }},
-      {"NineteenBytes", [](auto& d) { return File(d, "x.lnk", Prefix(19)); },
-       [](auto&) { return Fails("only 19 bytes long"); }},
-      {"TwentyBytes", [](auto& d) { return File(d, "x.lnk", Prefix(20)); },
-       [](auto&) {
-         return Reports({"LENGTH:   20 bytes          SHORTCUT KEY:   Ctrl + Alt +   \r\n"});
-       }},
-      {"FiftyNineBytes", [](auto& d) { return File(d, "x.lnk", Prefix(59)); },
-       [](auto&) {
-         return Reports({"LENGTH:   59 bytes          SHORTCUT KEY:   Ctrl + Alt +   \r\n"});
-       }},
-      {"SixtyBytes", [](auto& d) { return File(d, "x.lnk", Prefix(60)); },
-       [](auto&) {
-         return Reports({"LENGTH:   60 bytes          SHORTCUT KEY:   Ctrl + Alt +   \r\n"});
-       }},
-      {"SixtyThreeBytes", [](auto& d) { return File(d, "x.lnk", Prefix(63)); },
-       [](auto&) {
-         return Reports(
-             {"LENGTH:   63 bytes          SHORTCUT KEY:   Ctrl + Alt +       RUN:   Normal\r\n"});
-       }},
-      {"SixtyFourBytes", [](auto& d) { return File(d, "x.lnk", Prefix(64)); },
-       // Byte 64 is the blank after the file's end: the key shows as a blank.
-       [](auto&) {
-         return Reports(
-             {"LENGTH:   64 bytes          SHORTCUT KEY:   Ctrl + Alt +        RUN:   Normal\r\n"});
-       }},
-      {"SeventyFiveBytes", [](auto& d) { return File(d, "x.lnk", Prefix(75)); },
-       [](auto&) {
-         return Reports(
-             {"LENGTH:   75 bytes          SHORTCUT KEY:   (none)        RUN:   Normal\r\n"});
-       }},
+// The first `size` bytes of a genuine link: too short to hold the flags
+// (an error), or cut inside the header, whose LENGTH line shows how much of
+// the hot key and run mode was read.
+const struct {
+  std::size_t size;
+  const char* key_and_run;  // the LENGTH line's end; none: the audit fails
+} kCuts[] = {
+    {0, nullptr},
+    {19, nullptr},
+    {20, "Ctrl + Alt +   "},
+    {59, "Ctrl + Alt +   "},
+    {60, "Ctrl + Alt +   "},
+    {63, "Ctrl + Alt +       RUN:   Normal"},
+    {64, "Ctrl + Alt +        RUN:   Normal"},  // byte 64 is the blank after the file's end
+    {75, "(none)        RUN:   Normal"},
+};
 
+std::vector<Row> MakeRows() {
+  std::vector<Row> rows = {
       // --- counts and sizes that reach past the end
       {"WorkingFolderCountFFFF",
-       [](auto& d) {
+       [] {
          ShellLink link = LocalLink("C:\\A.EXE");
          link.working_dir = Text::WithCount("C:\\W", 0xFFFF);
          link.arguments = "-x";
-         return File(d, "x.lnk", BuildLink(link));
-       },
+         return BuildLink(link);
+       }(),
        // The working folder runs to the end; the arguments after it are gone.
-       [](auto&) {
-         return Reports({"TARGET:   C:\\A.EXE \r\n", "START IN:   C:\\W?\?-x"});
-       }},
+       Reports({"TARGET:   C:\\A.EXE \r\n", "START IN:   C:\\W?\?-x"})},
       {"DescriptionCountFFFF",
-       [](auto& d) {
+       [] {
          ShellLink link = FullLink();
          link.description = Text::WithCount("Desc", 0xFFFF);
          link.relative_path = "..\\A.EXE";  // its count lies past the end
-         return File(d, "x.lnk", BuildLink(link));
-       },
-       [](auto&) { return Fails("the shortcut's strings end early"); }},
+         return BuildLink(link);
+       }(),
+       Fails("the shortcut's strings end early")},
       {"IdListSizePastTheEnd",
-       [](auto& d) {
+       [] {
          ShellLink link = FullLink();
          link.id_list = std::vector<Bytes>{Filled(20, 0x31)};
          Bytes bytes = BuildLink(link);
          PutU16(bytes, 76, 0xFFFF);
-         return File(d, "x.lnk", bytes);
-       },
+         return bytes;
+       }(),
        // Not a link that holds together: the byte rules find the volume record.
-       [](auto&) { return Reports({"TARGET:   C:\\A.EXE"}); }},
-      {"LinkInfoSizePastTheEnd",
-       [](auto& d) {
-         const LinkLayout layout = LayoutLink(FullLink());
-         Bytes bytes = layout.bytes;
-         PutU32(bytes, layout.link_info_start, 0x00FFFFFF);
-         return File(d, "x.lnk", bytes);
-       },
-       [](auto&) { return Reports({"TARGET:   C:\\A.EXE"}); }},
-      {"LinkInfoOffsetsOutsideIt",
-       [](auto& d) {
-         const LinkLayout layout = LayoutLink(FullLink());
-         Bytes bytes = layout.bytes;
-         PutU32(bytes, layout.link_info_start + 16, 0x7FFFFFF0);  // local base path
-         PutU32(bytes, layout.link_info_start + 24, 0xFFFFFFFF);  // common path suffix
-         return File(d, "x.lnk", bytes);
-       },
-       [](auto&) { return Reports({"TARGET:   C:\\A.EXE"}); }},
-      {"LinkInfoOffsetsPointingAtEachOther",
-       [](auto& d) {
-         const LinkLayout layout = LayoutLink(FullLink());
-         Bytes bytes = layout.bytes;
-         // The local base path and the suffix both start at the offset fields.
-         PutU32(bytes, layout.link_info_start + 16, 24);
-         PutU32(bytes, layout.link_info_start + 24, 16);
-         return File(d, "x.lnk", bytes);
-       },
-       // Each reads the other's offset byte (24 or 16) and a NUL: control
-       // characters, shown as "?".
-       [](auto&) { return Reports({"TARGET:   ??"}); }},
+       Reports({"TARGET:   C:\\A.EXE"})},
+      {"LinkInfoSizePastTheEnd", LinkInfoWith({{0, 0x00FFFFFF}}), Reports({"TARGET:   C:\\A.EXE"})},
+      // The local base path's offset, then the common path suffix's.
+      {"LinkInfoOffsetsOutsideIt", LinkInfoWith({{16, 0x7FFFFFF0}, {24, 0xFFFFFFFF}}),
+       Reports({"TARGET:   C:\\A.EXE"})},
+      // Both start at the offset fields, so each reads the other's offset byte
+      // (24 or 16) and a NUL: control characters, shown as "?".
+      {"LinkInfoOffsetsPointingAtEachOther", LinkInfoWith({{16, 24}, {24, 16}}),
+       Reports({"TARGET:   ??"})},
 
       // --- shell items and property stores that do not hold together: no
       // target from them, the rest read by structure
       {"ShellItemRunningPastTheList",
-       [](auto& d) {
+       [] {
          LinkLayout layout = LayoutLink(PathItems(FileEntryItem({"A.EXE", "a.exe", false})));
          const std::size_t at = EntryStart(layout);
          PutU16(layout.bytes, at, static_cast<std::uint16_t>(layout.link_info_start - at + 2));
-         return File(d, "x.lnk", layout.bytes);
-       },
-       [](auto&) { return NoTargetByStructure(); }},
+         return layout.bytes;
+       }(),
+       NoTargetByStructure()},
       {"ShellItemRunningPastTheFile",
-       [](auto& d) {
+       [] {
          ShellLink link = PathItems(FileEntryItem({"A.EXE", "a.exe", false}));
          link.working_dir.reset();
          link.arguments.reset();
          link.terminal_block = false;  // the list ends the file
          LinkLayout layout = LayoutLink(link);
          PutU16(layout.bytes, EntryStart(layout), 0xFFF0);
-         return File(d, "x.lnk", layout.bytes);
-       },
-       [](auto&) { return Reports({"TARGET:   \r\n"}); }},
+         return layout.bytes;
+       }(),
+       Reports({"TARGET:   \r\n"})},
       {"ShellItemSizeBelowTwo",
-       [](auto& d) {
+       [] {
          LinkLayout layout = LayoutLink(PathItems(FileEntryItem({"A.EXE", "a.exe", false})));
          PutU16(layout.bytes, EntryStart(layout), 1);
-         return File(d, "x.lnk", layout.bytes);
-       },
-       [](auto&) { return NoTargetByStructure(); }},
+         return layout.bytes;
+       }(),
+       NoTargetByStructure()},
+      // class 0x32, FAT fields, then the name at 14 to the item's end
       {"FileNameWithoutItsTerminator",
-       [](auto& d) {
-         // class 0x32, FAT fields, then the name at 14 to the item's end
-         const Bytes entry = Concat({{0x32}, Filled(11, 0), BytesOf("A.EXE")});
-         return File(d, "x.lnk", BuildLink(PathItems(entry)));
-       },
-       [](auto&) { return NoTargetByStructure(); }},
+       BuildLink(PathItems(Concat({{0x32}, Filled(11, 0), BytesOf("A.EXE")}))),
+       NoTargetByStructure()},
       {"ExtensionOffsetOutsideItsItem",
-       [](auto& d) {
+       [] {
          Bytes entry = FileEntryItem({"A.EXE", "a.exe", false});
          PutU16(entry, entry.size() - 2, 0xFFF0);
-         return File(d, "x.lnk", BuildLink(PathItems(entry)));
-       },
-       [](auto&) { return NoTargetByStructure(); }},
+         return BuildLink(PathItems(entry));
+       }(),
+       NoTargetByStructure()},
       {"PropertyStoreSizesDoNotAddUp",
-       [](auto& d) {
+       [] {
          ShellLink link = PathItems({});
          link.id_list.reset();
          Bytes block = PropertyStoreBlock("Contoso.Notes_8wekyb3d8bbwe!App");
          // The first storage claims 4 bytes more than its values and their end fill.
          PutU32(block, 8, static_cast<std::uint32_t>(block[8] + 4));
          link.extra_blocks.push_back(block);
-         return File(d, "x.lnk", BuildLink(link));
-       },
-       [](auto&) { return NoTargetByStructure(); }},
+         return BuildLink(link);
+       }(),
+       NoTargetByStructure()},
 
-      // --- broken UTF-16
+      // --- broken UTF-16, and NUL
       {"OddUtf16ByteLength",
-       [](auto& d) {
+       [] {
          ShellLink link = LocalLink("C:\\A.EXE");
          link.unicode = true;
          link.icon_location = "ABCD";
          link.terminal_block = false;
          Bytes bytes = BuildLink(link);
          bytes.pop_back();  // the file ends inside the last UTF-16 unit
-         return File(d, "x.lnk", bytes);
-       },
-       [](auto&) { return Reports({"ICON SOURCE:    ABC\xef\xbf\xbd"}); }},
+         return bytes;
+       }(),
+       Reports({"ICON SOURCE:    ABC\xef\xbf\xbd"})},
       {"LoneSurrogates",
-       [](auto& d) {
+       [] {
          ShellLink link = LocalLink("C:\\A.EXE");
          link.unicode = true;
          link.working_dir = Text::Raw({0x00, 0xD8, 'A', 0x00});  // high surrogate, then A
          link.arguments = Text::Raw({0x00, 0xDC, 0x00, 0xD8});   // low, then high at the end
-         return File(d, "x.lnk", BuildLink(link));
-       },
-       [](auto&) {
-         return Reports(
-             {"START IN:   \xef\xbf\xbd"
-              "A",
-              "TARGET:   C:\\A.EXE \xef\xbf\xbd\xef\xbf\xbd"});
-       }},
+         return BuildLink(link);
+       }(),
+       Reports({"START IN:   \xef\xbf\xbd"
+                "A",
+                "TARGET:   C:\\A.EXE \xef\xbf\xbd\xef\xbf\xbd"})},
+      {"NulInCountedStrings",
+       [] {
+         ShellLink link = LocalLink("C:\\A.EXE");
+         link.working_dir = Text::Raw({'C', 0, 'D'});
+         return BuildLink(link);
+       }(),
+       Reports({"START IN:   C?D"})},
 
       // --- report lines hidden in every string, and in the file's name
       {"ControlCharactersInEveryAnsiString",
@@ -403,13 +369,6 @@ const std::vector<Row>& Rows() {
                          "START IN:   W" + kUnicodeHostileShown,
                          "ICON SOURCE:    I" + kUnicodeHostileShown});
        }},
-      {"NulInCountedStrings",
-       [](auto& d) {
-         ShellLink link = LocalLink("C:\\A.EXE");
-         link.working_dir = Text::Raw({'C', 0, 'D'});
-         return File(d, "x.lnk", BuildLink(link));
-       },
-       [](auto&) { return Reports({"START IN:   C?D"}); }},
 
       // --- special files posing as shortcuts
       {"FourGiBSparseFile",
@@ -425,17 +384,16 @@ const std::vector<Row>& Rows() {
        }},
       {"Fifo",
        [](auto& d) {
-         const std::string path = d.PathOf("x.lnk");
-         if (::mkfifo(path.c_str(), 0644) != 0) throw std::runtime_error(path + ": mkfifo failed");
-         return Subject{path};
+         if (::mkfifo(d.PathOf("x.lnk").c_str(), 0644) != 0) throw std::runtime_error("mkfifo");
+         return Subject{d.PathOf("x.lnk")};
        },
-       [](auto&) { return Fails("not a regular file"); }},
+       [](auto&) { return Fails("it is a FIFO, not a regular file"); }},
       {"DevicePath",
        [](auto& d) {
          fs::create_symlink("/dev/zero", d.PathOf("x.lnk"));
          return Subject{d.PathOf("x.lnk")};
        },
-       [](auto&) { return Fails("not a regular file"); }},
+       [](auto&) { return Fails("it is a device, not a regular file"); }},
       {"SymbolicLinkLoop",
        [](auto& d) {
          fs::create_symlink("y.lnk", d.PathOf("x.lnk"));
@@ -448,7 +406,7 @@ const std::vector<Row>& Rows() {
          fs::create_directory(d.PathOf("x.lnk"));
          return Subject{d.PathOf("x.lnk")};
        },
-       [](auto&) { return Fails("not a regular file"); }},
+       [](auto&) { return Fails("it is a folder, not a regular file"); }},
       {"NameThatIsNotUtf8",
        [](auto& d) { return File(d, "\xff\xfe\x80.lnk", BuildLink(FullLink())); },
        [](auto& d) {
@@ -456,17 +414,11 @@ const std::vector<Row>& Rows() {
                          Location(d.PathOf("\xff\xfe\x80.lnk"))});
        }},
       {"PathJustUnderTheLimit",
-       [](auto& d) {
-         const std::string folder = DeepFolder(d, PATH_MAX - 260);
-         const std::size_t room = std::min<std::size_t>(NAME_MAX, PATH_MAX - 2 - folder.size());
-         const std::string name = std::string(room - 4, 'n') + ".lnk";
-         return Subject{WriteDeep(folder, name, BuildLink(FullLink()))};
-       },
+       [](auto& d) { return Subject{DeepShortcut(d, PATH_MAX - 260, "", BuildLink(FullLink()))}; },
        [](auto&) { return Reports({"TARGET:   C:\\A.EXE -x"}); }},
       {"PathOverTheLimit",
        [](auto& d) {
-         const std::string folder = DeepFolder(d, PATH_MAX + 10);
-         return Subject{WriteDeep(folder, "x.lnk", BuildLink(FullLink()))};
+         return Subject{DeepShortcut(d, PATH_MAX + 10, "x.lnk", BuildLink(FullLink()))};
        },
        [](auto&) { return Fails("File name too long"); }},
 
@@ -499,10 +451,8 @@ const std::vector<Row>& Rows() {
        }},
       {"WalkOfATreeNearTheLengthLimit",
        [](auto& d) {
-         const std::string near = DeepFolder(d, PATH_MAX - 300);
-         WriteDeep(near, "near.lnk", BuildLink(LocalLink("C:\\A.EXE")));
-         const std::string over = DeepFolder(d, PATH_MAX + 10);
-         WriteDeep(over, "over.lnk", BuildLink(LocalLink("C:\\B.EXE")));
+         DeepShortcut(d, PATH_MAX - 300, "near.lnk", BuildLink(LocalLink("C:\\A.EXE")));
+         DeepShortcut(d, PATH_MAX + 10, "over.lnk", BuildLink(LocalLink("C:\\B.EXE")));
          return Subject{d.Path().string(), true};
        },
        // The shortcut within the limit is audited; the folder beyond it cannot
@@ -540,6 +490,14 @@ const std::vector<Row>& Rows() {
        },
        [](auto& d) { return Fails("Permission denied", d.PathOf("sub/b.lnk")); }},
   };
+  for (const auto& [size, key_and_run] : kCuts) {
+    const std::string bytes = std::to_string(size) + " bytes";
+    rows.push_back({"CutAfter" + std::to_string(size) + "Bytes", Prefix(size),
+                    key_and_run == nullptr
+                        ? Fails("only " + bytes + " long")
+                        : Reports({"LENGTH:   " + bytes +
+                                   "          SHORTCUT KEY:   " + key_and_run + "\r\n"})});
+  }
   return rows;
 }
 
@@ -641,8 +599,8 @@ TEST_P(HostileInput, GivesACorrectReportOrAnErrorNamingTheFile) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, HostileInput, ::testing::ValuesIn(Rows()),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, HostileInput, ::testing::ValuesIn(MakeRows()),
+                         [](const auto& row) { return row.param.name; });
 
 }  // namespace
 }  // namespace varnlink::test_support

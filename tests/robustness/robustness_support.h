@@ -22,13 +22,10 @@
 
 namespace varnlink::test_support {
 
-class NoPrinter : public platform::Printer {
+// A printer and a clipboard that take nothing.
+class NoOutput : public platform::Printer, public platform::Clipboard {
  public:
   int PrintText(const std::string&) override { return 0; }
-};
-
-class NoClipboard : public platform::Clipboard {
- public:
   void Clear() override {}
   void SetText(const std::string&) override {}
 };
@@ -54,7 +51,7 @@ class HookedFolderListing : public platform::LinuxFolderListing {
 
 // The window model over the real file system, with every duplicate check on.
 struct RealWindow {
-  RealWindow() : model({files, folders, messages, printer, clipboard}) {
+  RealWindow() : model({files, folders, messages, output, output}) {
     model.search_subfolders.ticked = true;
     model.warn_duplicate_targets.ticked = true;
     model.warn_duplicate_arguments.ticked = true;
@@ -74,8 +71,7 @@ struct RealWindow {
   platform::LinuxFileServices files;
   HookedFolderListing folders;
   RecordingMessageDialog messages;
-  NoPrinter printer;
-  NoClipboard clipboard;
+  NoOutput output;
   window::MainWindowModel model;
 };
 

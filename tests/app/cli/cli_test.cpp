@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "app/cli/record_fields.h"
 #include "platform/linux/linux_file_services.h"
@@ -96,32 +97,33 @@ Outcome RunCli(const std::vector<std::string>& arguments, const std::string& fol
   return outcome;
 }
 
-class CopyingClipboard : public platform::Clipboard {
+// A clipboard that keeps what Copy hands over, and a printer that takes nothing.
+class CopyingClipboard : public platform::Clipboard, public platform::Printer {
  public:
   void Clear() override { text.clear(); }
   void SetText(const std::string& t) override { text = t; }
+  int PrintText(const std::string&) override { return 0; }
   std::string text;
 };
 
-class NoPrinter : public platform::Printer {
- public:
-  int PrintText(const std::string&) override { return 0; }
-};
-
 // What the window's Copy puts on the clipboard after auditing `names` (or
-// walking) in `folder` with the window's starting choices plus `setup`.
-std::string CopiedReport(const std::string& folder, const Lines& names,
-                         void (*setup)(window::MainWindowModel&) = nullptr) {
+// walking) in `folder` with the choices the command line's `options` make.
+std::string CopiedReport(const std::string& folder, const Lines& names, const Lines& options) {
   platform::LinuxFileServices files;
   platform::LinuxFolderListing folders;
   test_support::RecordingMessageDialog messages;
-  NoPrinter printer;
   CopyingClipboard clipboard;
-  window::MainWindowModel model(window::Platform{files, folders, messages, printer, clipboard});
+  window::MainWindowModel model(window::Platform{files, folders, messages, clipboard, clipboard});
   model.Load();
   model.OpenFolder(folder);
   model.selected_names = names;  // in the order given, which need not be the list's
-  if (setup != nullptr) setup(model);
+  for (const std::string& option : options) {
+    if (option == "--no-subfolders") model.search_subfolders.ticked = false;
+    if (option == "--warn-duplicates") model.warn_duplicate_targets.ticked = true;
+    if (option == "--warn-duplicate-arguments") model.warn_duplicate_arguments.ticked = true;
+    if (option == "--exe") model.target_filter = auditor::TargetFilter::kExe;
+    if (option == "--non-exe") model.target_filter = auditor::TargetFilter::kNonExe;
+  }
   try {
     model.Audit();
   } catch (const std::exception&) {
@@ -133,8 +135,7 @@ std::string CopiedReport(const std::string& folder, const Lines& names,
 class CliOnDisk : public ::testing::Test {
  protected:
   CliOnDisk() : dir(scratch.Path().string()) {
-    Link("a.lnk", "C:\\WINDOWS\\NOTEPAD.EXE");
-    Link("b.lnk", "C:\\WINDOWS\\NOTEPAD.EXE");
+    for (const char* name : {"a.lnk", "b.lnk"}) Link(name, "C:\\WINDOWS\\NOTEPAD.EXE");
     fs::create_directory(scratch.Path() / "Sub");
     Link("Sub/c.lnk", "C:\\My Documents\\letter.doc");
     scratch.Write("notes.lnk.txt", test_support::BytesOf("not a shortcut"));
@@ -147,103 +148,72 @@ class CliOnDisk : public ::testing::Test {
   std::string dir;
 };
 
-TEST_F(CliOnDisk, WritesTheReportAsCopyWouldAndTheResultLineOnStderr) {
-  const Outcome run = RunCli({dir});
-  EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(run.out, CopiedReport(dir, {}));
-  EXPECT_EQ(LinesOf(run.err), Lines{"3 Shortcuts Found"});
-  EXPECT_NE(run.out.find("LOCATION:   " + dir + "/Sub/c.lnk\r\n"), std::string::npos);
-  EXPECT_EQ(run.out.find("notes.lnk.txt"), std::string::npos);
-  std::size_t bare_line_ends = 0;
-  for (std::size_t i = 0; i < run.out.size(); ++i) {
-    if (run.out[i] == '\n' && (i == 0 || run.out[i - 1] != '\r')) ++bare_line_ends;
-  }
-  EXPECT_EQ(bare_line_ends, 0u) << "every line ends with CR LF";
-}
-
 struct CliCase {
   const char* why;
-  std::vector<std::string> arguments;  // "{dir}" stands for the folder
-  Lines selection;                     // for the expected report
-  void (*setup)(window::MainWindowModel&);
-  Lines err;  // "{dir}" likewise
+  Lines arguments;                 // "{dir}" stands for the folder
+  std::optional<Lines> selection;  // the window's report of these names; none: no report
+  Lines err;                       // "{dir}" likewise
+  int exit_code = 0;
 };
 
 void PrintTo(const CliCase& c, std::ostream* out) { *out << c.why; }
 
 class CliRuns : public CliOnDisk, public ::testing::WithParamInterface<CliCase> {
  protected:
-  std::string Expand(std::string text) const {
-    for (std::size_t at; (at = text.find("{dir}")) != std::string::npos;) text.replace(at, 5, dir);
-    return text;
+  Lines Expand(Lines texts) const {
+    for (std::string& text : texts) {
+      for (std::size_t at; (at = text.find("{dir}")) != std::string::npos;) {
+        text.replace(at, 5, dir);
+      }
+    }
+    return texts;
   }
 };
 
+// stdout is what Copy hands over for the same choices; a failure ends the run
+// with the report so far and exit code 1.
 TEST_P(CliRuns, MatchTheWindowForTheSameChoices) {
-  std::vector<std::string> arguments;
-  for (const std::string& argument : GetParam().arguments) arguments.push_back(Expand(argument));
-  Lines err;
-  for (const std::string& line : GetParam().err) err.push_back(Expand(line));
-  const Outcome run = RunCli(arguments);
-  EXPECT_EQ(run.exit_code, 0) << GetParam().why << "\n" << run.err;
-  EXPECT_EQ(run.out, CopiedReport(dir, GetParam().selection, GetParam().setup)) << GetParam().why;
-  EXPECT_EQ(LinesOf(run.err), err) << GetParam().why;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Choices, CliRuns,
-    ::testing::Values(
-        CliCase{"folder only, no sub-folders", {"--no-subfolders", "{dir}"}, {},
-                [](window::MainWindowModel& m) { m.search_subfolders.ticked = false; }, {"2 Shortcuts Found"}},
-        CliCase{"a trailing separator changes nothing", {"{dir}/", "b.lnk"}, {"b.lnk"}, nullptr,
-                {"1 Shortcut Found"}},
-        CliCase{"the selection, in its order, with a duplicate warning",
-                {"--warn-duplicates", "{dir}", "b.lnk", "a.lnk", "--no-subfolders"},
-                {"b.lnk", "a.lnk"},
-                [](window::MainWindowModel& m) { m.warn_duplicate_targets.ticked = true; },
-                {"Duplicate Target in Shortcut a at {dir}/a.lnk", "2 Shortcuts Found"}},
-        CliCase{"without arguments only the target repeats", {"--warn-duplicates", "--warn-duplicate-arguments", "{dir}", "a.lnk", "b.lnk"},
-                {"a.lnk", "b.lnk"},
-                [](window::MainWindowModel& m) {
-                  m.warn_duplicate_targets.ticked = m.warn_duplicate_arguments.ticked = true;
-                },
-                {"Duplicate Target in Shortcut b at {dir}/b.lnk", "2 Shortcuts Found"}},
-        CliCase{".EXE targets only", {"--exe", "{dir}"}, {},
-                [](window::MainWindowModel& m) { m.target_filter = auditor::TargetFilter::kExe; },
-                {"2 Shortcuts Found"}},
-        CliCase{"other targets only", {"{dir}", "--non-exe"}, {},
-                [](window::MainWindowModel& m) { m.target_filter = auditor::TargetFilter::kNonExe; },
-                {"1 Shortcut Found"}}));
-
-TEST_F(CliOnDisk, AFailureEndsTheRunWithTheReportSoFarAndExitCode1) {
-  const Outcome run = RunCli({dir, "a.lnk", "missing.lnk", "b.lnk"});
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.out, CopiedReport(dir, {"a.lnk"}));
-  const Lines err = LinesOf(run.err);
-  ASSERT_EQ(err.size(), 1u) << run.err;
-  EXPECT_EQ(err[0].rfind("varnlink-cli: " + dir + "/missing.lnk: ", 0), 0u) << err[0];
-}
-
-// A NAME that is no shortcut file says what it is, and one that is not there
-// says so, rather than a system reason that does not fit.
-TEST_F(CliOnDisk, ANameThatIsNoFileSaysWhatItIs) {
-  ASSERT_EQ(::mkfifo(scratch.PathOf("pipe.lnk").c_str(), 0600), 0);
-  fs::create_directory(scratch.Path() / "folder.lnk");
-  const struct {
-    const char* name;
-    const char* cause;
-  } kCases[] = {
-      {"pipe.lnk", "it is a FIFO, not a regular file"},
-      {"folder.lnk", "it is a folder, not a regular file"},
-      {"missing.lnk", "it does not exist"},
-  };
-  for (const auto& c : kCases) {
-    const Outcome run = RunCli({dir, c.name});
-    EXPECT_EQ(run.exit_code, 1) << c.name;
-    EXPECT_EQ(LinesOf(run.err),
-              Lines{"varnlink-cli: " + dir + "/" + c.name + ": cannot open the shortcut: " + c.cause});
+  const CliCase& c = GetParam();
+  const Outcome run = RunCli(Expand(c.arguments));
+  EXPECT_EQ(run.exit_code, c.exit_code) << run.err;
+  EXPECT_EQ(run.out, c.selection ? CopiedReport(dir, *c.selection, c.arguments) : "");
+  EXPECT_EQ(LinesOf(run.err), Expand(c.err));
+  for (std::size_t at = run.out.find('\n'); at != std::string::npos;
+       at = run.out.find('\n', at + 1)) {
+    ASSERT_TRUE(at > 0 && run.out[at - 1] == '\r') << "a line ends without CR at byte " << at;
   }
 }
+
+const CliCase kRuns[] = {
+    {"the whole tree", {"{dir}"}, Lines{}, {"3 Shortcuts Found"}},
+    {"folder only, no sub-folders", {"--no-subfolders", "{dir}"}, Lines{}, {"2 Shortcuts Found"}},
+    {"a trailing separator changes nothing",
+     {"{dir}/", "b.lnk"},
+     Lines{"b.lnk"},
+     {"1 Shortcut Found"}},
+    {"the selection, in its order, with a duplicate warning",
+     {"--warn-duplicates", "{dir}", "b.lnk", "a.lnk", "--no-subfolders"},
+     Lines{"b.lnk", "a.lnk"},
+     {"Duplicate Target in Shortcut a at {dir}/a.lnk", "2 Shortcuts Found"}},
+    {"without arguments only the target repeats",
+     {"--warn-duplicates", "--warn-duplicate-arguments", "{dir}", "a.lnk", "b.lnk"},
+     Lines{"a.lnk", "b.lnk"},
+     {"Duplicate Target in Shortcut b at {dir}/b.lnk", "2 Shortcuts Found"}},
+    {".EXE targets only", {"--exe", "{dir}"}, Lines{}, {"2 Shortcuts Found"}},
+    {"other targets only", {"{dir}", "--non-exe"}, Lines{}, {"1 Shortcut Found"}},
+    {"a shortcut that is not there",
+     {"{dir}", "a.lnk", "missing.lnk", "b.lnk"},
+     Lines{"a.lnk"},
+     {"varnlink-cli: {dir}/missing.lnk: cannot open the shortcut: it does not exist"},
+     1},
+    {"a folder that is not there",
+     {"{dir}/nowhere"},
+     std::nullopt,
+     {"varnlink-cli: {dir}/nowhere: cannot open folder: it does not exist or is not a folder"},
+     1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Choices, CliRuns, ::testing::ValuesIn(kRuns));
 
 // Names are audited as given, without listing the folder, so a folder of
 // more shortcuts than one run may audit still yields the ones named. Walked,
@@ -317,23 +287,12 @@ TEST(CliRecords, AShortcutThatCannotBeAuditedIsARecordWithItsErrorAndTheRunGoesO
 }
 
 TEST_F(CliOnDisk, AReaderThatHasGoneEndsTheRunQuietly) {
-  for (const std::vector<std::string>& format :
-       {std::vector<std::string>{}, {"--format", "jsonl"}, {"--format", "csv"}}) {
-    std::vector<std::string> arguments = format;
-    arguments.push_back(dir);
+  for (const Lines& arguments :
+       {Lines{dir}, {"--format", "jsonl", dir}, {"--format", "csv", dir}}) {
     const Outcome run = RunCli(arguments, ".", Stdout::kPipeWithoutReader);
     EXPECT_EQ(run.exit_code, 0) << arguments.front();
     EXPECT_EQ(run.err, "") << arguments.front();
   }
-}
-
-TEST_F(CliOnDisk, AFolderThatDoesNotExistIsAFailureNamingIt) {
-  const Outcome run = RunCli({dir + "/nowhere"});
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(LinesOf(run.err),
-            Lines{"varnlink-cli: " + dir +
-                  "/nowhere: cannot open folder: it does not exist or is not a folder"});
 }
 
 // A folder too deep for the system's path limit cannot be entered, even by
@@ -350,7 +309,6 @@ TEST_F(CliOnDisk, PassesOverAFolderItCannotEnterAndNamesIt) {
     chain.push_back(::openat(chain.back(), component.c_str(), O_RDONLY | O_DIRECTORY));
     too_deep += component + "/";
   }
-  const Outcome run = RunCli({"--no-subfolders", dir, "--", "a.lnk"});
   const Outcome walk = RunCli({dir});
   // The deep chain is removed from the inside out, by handle, before the
   // scratch folder goes.
@@ -360,12 +318,12 @@ TEST_F(CliOnDisk, PassesOverAFolderItCannotEnterAndNamesIt) {
   }
   ::close(fd);
 
-  EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(walk.exit_code, 0) << walk.err;
   const Lines err = LinesOf(walk.err);
   ASSERT_EQ(err.size(), 2u) << walk.err;
-  EXPECT_EQ(err[0].rfind("1 folder could not be searched and was passed over: " + dir + "/Deep/", 0),
-            0u) << err[0];
+  EXPECT_EQ(
+      err[0].rfind("1 folder could not be searched and was passed over: " + dir + "/Deep/", 0), 0u)
+      << err[0];
   EXPECT_NE(err[0].find("(File name too long)"), std::string::npos) << err[0];
   EXPECT_EQ(err[1], "3 Shortcuts Found");
 }
@@ -377,12 +335,14 @@ std::string MakeWindowsDisk(const fs::path& root) {
   for (const char* folder : {"Windows", "Program Files/App", "Users/ann/Desktop", "Docs"}) {
     fs::create_directories(root / folder);
   }
-  for (const char* file : {"Windows/notepad.exe", "Program Files/App/app.exe", "Users/ann/notes.txt"}) {
+  for (const char* file :
+       {"Windows/notepad.exe", "Program Files/App/app.exe", "Users/ann/notes.txt"}) {
     test_support::WriteFileBytes(root / file, {});
   }
   const fs::path desktop = root / "Users/ann/Desktop";
   const auto local = [&](const std::string& name, const std::string& target) {
-    test_support::WriteFileBytes(desktop / name, test_support::BuildLink(test_support::LocalLink(target)));
+    test_support::WriteFileBytes(desktop / name,
+                                 test_support::BuildLink(test_support::LocalLink(target)));
   };
   const auto expandable = [&](const std::string& name, const std::string& target) {
     test_support::ShellLink link;
@@ -439,62 +399,54 @@ int Command(const std::string& command, std::string* out = nullptr) {
 
 // A fresh NTFS image attached to a loop device and mounted with ntfs-3g;
 // unmounted and detached again however the test ends.
-class NtfsImage {
- public:
+struct NtfsImage {
   explicit NtfsImage(const test_support::ScratchFolder& scratch)
-      : image_(scratch.PathOf("disk.img")), mount_(scratch.PathOf("mnt")) {
-    if (::geteuid() != 0) { why_not_ = "not running as root"; return; }
-    if (::access("/dev/fuse", R_OK | W_OK) != 0) { why_not_ = "/dev/fuse is not available"; return; }
-    std::string out;
-    if (Command("command -v mkntfs && command -v ntfs-3g && command -v losetup", &out) != 0) {
-      why_not_ = "mkntfs, ntfs-3g or losetup is not installed (Debian ntfs-3g, mount)";
-      return;
-    }
-    fs::create_directory(mount_);
-    fs::resize_file((std::ofstream(image_), image_), 16 << 20);
-    if (Command("mkntfs -F -Q -q '" + image_ + "'", &out) != 0) { why_not_ = "mkntfs: " + out; return; }
-    if (Command("losetup -f --show '" + image_ + "'", &device_) != 0) {
-      why_not_ = "no loop device: " + device_;
-      device_.clear();
-      return;
-    }
-    if (Command("ntfs-3g '" + device_ + "' '" + mount_ + "'", &out) != 0) { why_not_ = "ntfs-3g: " + out; return; }
-    mounted_ = true;
-  }
+      : mount(scratch.PathOf("mnt")), why_not(Mount(scratch.PathOf("disk.img"))) {}
   ~NtfsImage() {
-    if (mounted_) (void)Command("umount '" + mount_ + "'");
-    if (!device_.empty()) (void)Command("losetup -d '" + device_ + "'");
+    if (why_not.empty()) (void)Command("umount '" + mount + "'");
+    if (!device.empty()) (void)Command("losetup -d '" + device + "'");
   }
   NtfsImage(const NtfsImage&) = delete;
   NtfsImage& operator=(const NtfsImage&) = delete;
 
-  [[nodiscard]] const std::string& WhyNot() const { return why_not_; }
-  [[nodiscard]] const std::string& MountPoint() const { return mount_; }
+  // Why the image could not be mounted, or "".
+  std::string Mount(const std::string& image) {
+    if (::geteuid() != 0) return "not running as root";
+    if (::access("/dev/fuse", R_OK | W_OK) != 0) return "/dev/fuse is not available";
+    if (Command("command -v mkntfs && command -v ntfs-3g && command -v losetup") != 0) {
+      return "mkntfs, ntfs-3g or losetup is not installed (Debian ntfs-3g, mount)";
+    }
+    std::string out;
+    fs::resize_file((std::ofstream(image), image), 16 << 20);
+    if (Command("mkntfs -F -Q -q '" + image + "'", &out) != 0) return "mkntfs: " + out;
+    if (Command("losetup -f --show '" + image + "'", &out) != 0) return "no loop device: " + out;
+    device = out;
+    fs::create_directory(mount);
+    if (Command("ntfs-3g '" + device + "' '" + mount + "'", &out) != 0) return "ntfs-3g: " + out;
+    return {};
+  }
 
- private:
-  std::string image_;
-  std::string mount_;
-  std::string device_;
-  std::string why_not_;
-  bool mounted_ = false;
+  std::string mount;
+  std::string device;  // set by Mount, so declared before why_not
+  std::string why_not;
 };
 
 TEST(CliTargetCheck, MapsCToTheNtfsVolumeHoldingTheFolder) {
   test_support::ScratchFolder scratch;
   const NtfsImage image(scratch);
-  if (!image.WhyNot().empty()) GTEST_SKIP() << "cannot mount an NTFS image: " << image.WhyNot();
+  if (!image.why_not.empty()) GTEST_SKIP() << "cannot mount an NTFS image: " << image.why_not;
   std::string type;
-  (void)Command("findmnt -n -o FSTYPE '" + image.MountPoint() + "'", &type);
+  (void)Command("findmnt -n -o FSTYPE '" + image.mount + "'", &type);
   EXPECT_EQ(type, "fuseblk");
-  const std::string desktop = MakeWindowsDisk(image.MountPoint());
-  ExpectWindowsDiskOutcomes(RunCli({"--check-targets", desktop}), image.MountPoint());
+  const std::string desktop = MakeWindowsDisk(image.mount);
+  ExpectWindowsDiskOutcomes(RunCli({"--check-targets", desktop}), image.mount);
 }
 
 struct UsageCase {
   std::vector<std::string> arguments;
   int exit_code;
-  std::string out_start;
-  std::string err_start;
+  std::string err_start;       // after "varnlink-cli: "
+  std::string out_start = {};  // none: nothing on stdout
 };
 
 void PrintTo(const UsageCase& c, std::ostream* out) {
@@ -504,48 +456,39 @@ void PrintTo(const UsageCase& c, std::ostream* out) {
 class CliUsage : public ::testing::TestWithParam<UsageCase> {};
 
 TEST_P(CliUsage, AnswersHelpVersionAndBadUsage) {
-  const Outcome run = RunCli(GetParam().arguments);
-  EXPECT_EQ(run.exit_code, GetParam().exit_code);
-  EXPECT_EQ(run.out.substr(0, GetParam().out_start.size()), GetParam().out_start) << run.out;
-  EXPECT_EQ(run.err.substr(0, GetParam().err_start.size()), GetParam().err_start) << run.err;
-  if (GetParam().out_start.empty()) {
+  const UsageCase& c = GetParam();
+  const Outcome run = RunCli(c.arguments);
+  EXPECT_EQ(run.exit_code, c.exit_code);
+  EXPECT_TRUE(run.out.starts_with(c.out_start)) << run.out;
+  if (c.out_start.empty()) {
     EXPECT_EQ(run.out, "");
   }
+  const std::string err = c.err_start.empty() ? "" : "varnlink-cli: " + c.err_start;
+  EXPECT_TRUE(run.err.starts_with(err)) << run.err;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CliUsage,
-    ::testing::Values(
-        UsageCase{{"--help"}, 0, "usage: varnlink-cli [OPTIONS] FOLDER [NAME...]\n", ""},
-        UsageCase{{"--version"}, 0, "varnlink-cli 1.0", ""},
-        UsageCase{{}, 2, "", "varnlink-cli: no FOLDER given\n"},
-        UsageCase{{"--recursive", "."}, 2, "", "varnlink-cli: unknown option --recursive\n"},
-        UsageCase{{"--exe", "--non-exe", "."},
-                  2,
-                  "",
-                  "varnlink-cli: --exe and --non-exe exclude each other\n"},
-        UsageCase{{""}, 2, "", "varnlink-cli: FOLDER is empty\n"},
-        UsageCase{{"--format", "xml", "."},
-                  2,
-                  "",
-                  "varnlink-cli: unknown format 'xml': text, jsonl or csv\n"},
-        UsageCase{{".", "--format"}, 2, "", "varnlink-cli: --format needs a FORMAT"},
-        UsageCase{{"--csv-excel", "--format=jsonl", "."},
-                  2,
-                  "",
-                  "varnlink-cli: --csv-excel goes with --format csv only\n"},
-        UsageCase{{"--map", "C=/mnt", "."}, 2, "", "varnlink-cli: --map needs DRIVE:=FOLDER"},
-        UsageCase{{"--env", "=x", "."}, 2, "", "varnlink-cli: --env needs NAME=VALUE"},
-        UsageCase{{".", "--map"}, 2, "", "varnlink-cli: --map needs a value\n"},
-        UsageCase{{"--map", "C:=/no/such/folder", "."},
-                  1,
-                  "",
-                  "varnlink-cli: /no/such/folder: cannot look for drive C: in it"},
-        UsageCase{{"--", "--exe"}, 1, "", "varnlink-cli: --exe: cannot open folder"}));
+const UsageCase kUsageCases[] = {
+    {{"--help"}, 0, "", "usage: varnlink-cli [OPTIONS] FOLDER [NAME...]\n"},
+    {{"--version"}, 0, "", "varnlink-cli 1.0"},
+    {{}, 2, "no FOLDER given\n"},
+    {{"--recursive", "."}, 2, "unknown option --recursive\n"},
+    {{"--exe", "--non-exe", "."}, 2, "--exe and --non-exe exclude each other\n"},
+    {{""}, 2, "FOLDER is empty\n"},
+    {{"--format", "xml", "."}, 2, "unknown format 'xml': text, jsonl or csv\n"},
+    {{".", "--format"}, 2, "--format needs a FORMAT"},
+    {{"--csv-excel", "--format=jsonl", "."}, 2, "--csv-excel goes with --format csv only\n"},
+    {{"--map", "C=/mnt", "."}, 2, "--map needs DRIVE:=FOLDER"},
+    {{"--env", "=x", "."}, 2, "--env needs NAME=VALUE"},
+    {{".", "--map"}, 2, "--map needs a value\n"},
+    {{"--map", "C:=/no/such/folder", "."}, 1, "/no/such/folder: cannot look for drive C: in it"},
+    {{"--", "--exe"}, 1, "--exe: cannot open folder"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliUsage, ::testing::ValuesIn(kUsageCases));
 
 TEST(Cli, AuditsTheExamples) {
-  const Outcome run = RunCli({"--warn-duplicates", "--warn-duplicate-arguments", "examples"},
-                             VARNLINK_SOURCE_DIR);
+  const Outcome run =
+      RunCli({"--warn-duplicates", "--warn-duplicate-arguments", "examples"}, VARNLINK_SOURCE_DIR);
   EXPECT_EQ(run.exit_code, 0) << run.err;
   const Lines err = LinesOf(run.err);
   ASSERT_FALSE(err.empty());
@@ -554,16 +497,6 @@ TEST(Cli, AuditsTheExamples) {
   // order; that three warnings come is fixed.
   EXPECT_EQ(err.size(), 4u) << run.err;
   EXPECT_NE(run.out.find("LOCATION:   examples/Tools/OLD.LNK\r\n"), std::string::npos);
-}
-
-TEST(Cli, AuditsEveryShortcutOfTheRealCorpusWithoutStopping) {
-  const fs::path corpus = VARNLINK_CORPUS_DIR;
-  if (!fs::is_directory(corpus)) {
-    GTEST_SKIP() << corpus << ": real shortcut corpus not found; skipping";
-  }
-  const Outcome run = RunCli({corpus.string()});
-  EXPECT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(LinesOf(run.err), Lines{"664 Shortcuts Found"});
 }
 
 // An honest shortcut, one that shows a document while Windows runs cmd.exe,
