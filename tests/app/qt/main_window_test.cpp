@@ -380,6 +380,20 @@ class MainWindowTest : public QObject {
 
   // 33,000 shortcuts: the list takes the first 32,767 in listing order and
   // the result line says so; a selection among them is audited.
+  void aFolderWhoseNameIsNotUtf8Opens() {
+    // Linux names are bytes: the list shows U+FFFD for what is not text and
+    // still opens the folder by its real name.
+    std::filesystem::create_directory(folder_->Path() / "Sub\xff");
+    folder_->Write("Sub\xff/a.lnk", BuildLink(LocalLink("C:\\A.EXE")));
+    WindowApp app;
+    app.Start(folder_->Path().string());
+    MainWindow& window = app.Window();
+    OpenFolder(window, QStringLiteral("Sub\uFFFD"));
+    QCOMPARE(Control<QListWidget>(window, "shortcut_list")->count(), 1);
+    Press(window, "audit");
+    QCOMPARE(Text(window, "result_text"), QStringLiteral("1 Shortcut Found"));
+  }
+
   void aFolderOfMoreShortcutsThanTheListHoldsOpens() {
     const test_support::Bytes link = BuildLink(LocalLink("C:\\WINDOWS\\NOTEPAD.EXE"));
     std::filesystem::create_directory(folder_->Path() / "Big");
