@@ -23,9 +23,4 @@ inline std::wstring ClipboardText() {
   return text;
 }
 
-// Whether the clipboard offers rich text besides.
-inline bool ClipboardOffersRichText() {
-  return IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Rich Text Format")) != 0;
-}
-
 }  // namespace varnlink::win32_test

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "audit/target_check.h"
 #include "platform/target_files.h"
 #include "tests/support/scratch_folder.h"
@@ -12,8 +15,7 @@ namespace varnlink::audit {
 namespace {
 
 using auditor::NotCheckedReason;
-using auditor::TargetOutcome;
-using auditor::TargetSource;
+using auditor::TargetStatus;
 using namespace varnlink::win32_test;
 
 std::string Environment(const wchar_t* name) {
@@ -36,76 +38,61 @@ std::string Upper(std::string text) {
   return text;
 }
 
-class Win32TargetCheck : public testing::Test {
- protected:
-  Win32TargetCheck() : folder(scratch.Path().string()) {
-    EXPECT_TRUE(MakeFolder(folder + "\\App"));
-    EXPECT_TRUE(MakeFile(folder + "\\App\\present.exe"));
-    // A folder deeper than MAX_PATH allows without the long form.
-    long_folder = folder;
-    for (int i = 0; i < 3; ++i) {
-      long_folder += "\\" + std::string(100, static_cast<char>('a' + i));
-      EXPECT_TRUE(MakeFolder(long_folder));
-    }
-    EXPECT_TRUE(MakeFile(long_folder + "\\deep.txt"));
-  }
-  ~Win32TargetCheck() override {
-    DeleteFileW(platform::ApiPath(long_folder + "\\deep.txt").c_str());
-  }
-
-  auditor::TargetStatus Check(const std::string& target, TargetSource source,
-                              const TargetCheckSettings& settings = {}) {
-    TargetCheck check(platform::SystemTargetFiles(), settings, folder);
-    auditor::ShortcutInfo info;
-    info.target = target;
-    info.target_source = source;
-    return check.Check(info, folder + "\\a.lnk");
-  }
-
-  test_support::ScratchFolder scratch;
-  std::string folder;
-  std::string long_folder;
-};
-
-TEST_F(Win32TargetCheck, FindsRealFilesAndSaysWhatItLookedFor) {
+TEST(Win32TargetCheck, FindsRealFilesAndSaysWhatItLookedFor) {
+  const test_support::ScratchFolder scratch;
+  const std::string folder = scratch.Path().string();
   const std::string windir = Environment(L"windir");
   ASSERT_FALSE(windir.empty()) << "the system has no %windir%";
+  ASSERT_TRUE(MakeFolder(folder + "\\App"));
+  const std::string present = folder + "\\App\\present.exe";
+  ASSERT_TRUE(MakeFile(present));
+  // A file deeper than MAX_PATH allows without the long form.
+  std::string deep = folder;
+  for (const char letter : {'a', 'b', 'c'}) {
+    deep += "\\" + std::string(100, letter);
+    ASSERT_TRUE(MakeFolder(deep));
+  }
+  const RemovedAtEnd deep_file{deep + "\\deep.txt"};
+  ASSERT_TRUE(MakeFile(deep_file.path));
+
+  using enum auditor::TargetOutcome;
+  using enum auditor::TargetSource;
   struct Row {
     std::string target;
-    TargetSource source;
-    TargetOutcome outcome;
-    std::string checked;
+    auditor::TargetSource source;
+    TargetStatus expected;
+    TargetCheckSettings settings{};
   };
-  const std::string present = folder + "\\App\\present.exe";
-  for (const Row& row : std::initializer_list<Row>{
-           {present, TargetSource::kLinkInfo, TargetOutcome::kFound, present},
-           {Upper(present), TargetSource::kLinkInfo, TargetOutcome::kFound, Upper(present)},
-           {long_folder + "\\deep.txt", TargetSource::kLinkInfo, TargetOutcome::kFound,
-            long_folder + "\\deep.txt"},
-           {folder + "\\App\\absent.exe", TargetSource::kLinkInfo, TargetOutcome::kMissing,
-            folder + "\\App\\absent.exe"},
-           // The system's own environment.
-           {"%windir%\\system32", TargetSource::kEnvironment, TargetOutcome::kFound,
-            windir + "\\system32"},
-           {"%WINDIR%\\no-such.exe", TargetSource::kEnvironment, TargetOutcome::kMissing,
-            windir + "\\no-such.exe"}}) {
-    const auditor::TargetStatus status = Check(row.target, row.source);
-    EXPECT_EQ(status.outcome, row.outcome) << row.target;
-    EXPECT_EQ(status.checked_path, row.checked) << row.target;
-  }
-  EXPECT_EQ(Check("%VARNLINK_NO_SUCH_VARIABLE%\\x", TargetSource::kEnvironment).reason,
-            NotCheckedReason::kUnknownVariable);
-}
-
-TEST_F(Win32TargetCheck, PassesOverADriveTheSystemDoesNotHaveUnlessItIsMapped) {
+  const std::string absent = folder + "\\App\\absent.exe";
+  std::vector<Row> rows{
+      {present, kLinkInfo, {kFound, {}, present}},
+      {Upper(present), kLinkInfo, {kFound, {}, Upper(present)}},
+      {deep_file.path, kLinkInfo, {kFound, {}, deep_file.path}},
+      {absent, kLinkInfo, {kMissing, {}, absent}},
+      // The system's own environment.
+      {"%windir%\\system32", kEnvironment, {kFound, {}, windir + "\\system32"}},
+      {"%WINDIR%\\no-such.exe", kEnvironment, {kMissing, {}, windir + "\\no-such.exe"}},
+      {"%VARNLINK_NO_SUCH_VARIABLE%\\x",
+       kEnvironment,
+       {kNotChecked, NotCheckedReason::kUnknownVariable, {}}}};
+  // A drive the system does not have is passed over unless it is mapped.
   const char drive = AbsentDrive();
-  if (drive == 0) GTEST_SKIP() << "every drive letter from Q: to Y: is in use";
-  const std::string target = std::string{drive} + ":\\APP\\present.exe";
-  EXPECT_EQ(Check(target, TargetSource::kLinkInfo).reason, NotCheckedReason::kUnmappedDrive);
-  const auditor::TargetStatus mapped =
-      Check(target, TargetSource::kLinkInfo, {{{drive, folder}}, {}});
-  EXPECT_EQ(mapped.outcome, TargetOutcome::kFound);
-  EXPECT_EQ(mapped.checked_path, folder + "\\APP\\present.exe");
+  if (drive != 0) {
+    const std::string elsewhere = std::string{drive} + ":\\APP\\present.exe";
+    rows.push_back({elsewhere, kLinkInfo, {kNotChecked, NotCheckedReason::kUnmappedDrive, {}}});
+    rows.push_back({elsewhere,
+                    kLinkInfo,
+                    {kFound, {}, folder + "\\APP\\present.exe"},
+                    {{{drive, folder}}, {}}});
+  }
+  for (const Row& row : rows) {
+    TargetCheck check(platform::SystemTargetFiles(), row.settings, folder);
+    auditor::ShortcutInfo info;
+    info.target = row.target;
+    info.target_source = row.source;
+    EXPECT_EQ(check.Check(info, folder + "\\a.lnk"), row.expected) << row.target;
+  }
+  if (drive == 0) GTEST_SKIP() << "every drive letter from Q: to Y: is in use: no unmapped drive";
 }
 
 }  // namespace

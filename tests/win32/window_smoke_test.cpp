@@ -19,6 +19,7 @@
 
 #include "app/win32/main_window.h"
 #include "auditor/report_text.h"
+#include "platform/win32/wide_text.h"
 #include "platform/win32/win32_dpi.h"
 #include "tests/win32/clipboard_text.h"
 #include "window/layout.h"
@@ -26,6 +27,8 @@
 namespace {
 
 using varnlink::app::win32::ControlNumber;
+using varnlink::platform::Utf8ToWide;
+using varnlink::platform::WideToUtf8;
 using varnlink::window::ControlId;
 
 int Fail(const std::string& why) {
@@ -39,23 +42,6 @@ std::wstring TextOf(HWND control) {
   std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1, L'\0');
   SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
   return std::wstring(text.data());
-}
-
-std::string Narrow(const std::wstring& text) {
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                      nullptr, nullptr);
-  return out;
-}
-
-std::wstring Widen(std::string_view text) {
-  const int size =
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-  return out;
 }
 
 std::size_t Count(const std::wstring& text, const std::wstring& needle) {
@@ -109,8 +95,8 @@ std::string LayoutFault(HWND window) {
     if (!EqualRect(&shown, &expected)) {
       return name + " is at " + Describe(shown) + ", the layout says " + Describe(expected);
     }
-    if (!control.caption.empty() && TextOf(item) != Widen(control.caption)) {
-      return name + " says \"" + Narrow(TextOf(item)) + "\", the layout \"" +
+    if (!control.caption.empty() && TextOf(item) != Utf8ToWide(control.caption)) {
+      return name + " says \"" + WideToUtf8(TextOf(item)) + "\", the layout \"" +
              std::string(control.caption) + "\"";
     }
   }
@@ -151,7 +137,7 @@ std::string ShortcutListFault(HWND list) {
   if (search != INVALID_HANDLE_VALUE) {
     do {
       if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)))
-        expected.push_back(Widen(varnlink::auditor::ShownText(Narrow(found.cFileName))));
+        expected.push_back(Utf8ToWide(varnlink::auditor::ShownText(WideToUtf8(found.cFileName))));
     } while (FindNextFileW(search, &found));
     FindClose(search);
   }
@@ -167,7 +153,7 @@ std::string ShortcutListFault(HWND list) {
   std::sort(rows.begin(), rows.end());
   if (rows == expected) return "";
   std::string shown;
-  for (const std::wstring& row : rows) shown += " [" + Narrow(row) + "]";
+  for (const std::wstring& row : rows) shown += " [" + WideToUtf8(row) + "]";
   return "the shortcut list shows" + shown;
 }
 
@@ -198,7 +184,7 @@ bool WaitUntilDrawn(HWND window) {
   return false;
 }
 
-bool SaveScreenshot(HWND window, const std::wstring& path) {
+bool SaveScreenshot(HWND window, const wchar_t* path) {
   RECT box{};
   GetWindowRect(window, &box);
   const int width = box.right - box.left;
@@ -206,37 +192,104 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
   const HDC screen = GetDC(nullptr);
   const HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
+  // A bottom-up 24-bit bitmap of the window's size, uncompressed.
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
   const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
   const HGDIOBJ old = SelectObject(memory, bitmap);
   BitBlt(memory, 0, 0, width, height, screen, box.left, box.top, SRCCOPY);
   SelectObject(memory, old);
-  const DWORD row = static_cast<DWORD>((width * 3 + 3) & ~3);
-  const DWORD image = row * static_cast<DWORD>(height);
-  BITMAPFILEHEADER header{};
-  header.bfType = 0x4D42;  // "BM"
-  header.bfOffBits = sizeof(header) + sizeof(info.bmiHeader);
-  header.bfSize = header.bfOffBits + image;
-  bool ok = false;
-  const HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    DWORD written = 0;
-    ok = WriteFile(file, &header, sizeof(header), &written, nullptr) &&
-         WriteFile(file, &info.bmiHeader, sizeof(info.bmiHeader), &written, nullptr) &&
-         WriteFile(file, bits, image, &written, nullptr);
-    CloseHandle(file);
-  }
+  const DWORD image = static_cast<DWORD>((width * 3 + 3) & ~3) * static_cast<DWORD>(height);
+  const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  const BITMAPFILEHEADER header{0x4D42 /* "BM" */, offset + image, 0, 0, offset};
+  FILE* file = _wfopen(path, L"wb");
+  bool ok = file != nullptr && std::fwrite(&header, sizeof(header), 1, file) == 1 &&
+            std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, file) == 1 &&
+            std::fwrite(bits, image, 1, file) == 1;
+  if (file != nullptr) ok = std::fclose(file) == 0 && ok;
   DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return ok;
+}
+
+// What the user sees, step by step (see the top of the file); "" when all of
+// it holds, else what does not.
+std::string WindowFault(HWND window, const wchar_t* screenshot) {
+  const auto control = [&](ControlId id) { return GetDlgItem(window, ControlNumber(id)); };
+  if (const std::wstring title = TextOf(window); title != L"Varnlink V1.0") {
+    return "window title is " + WideToUtf8(title);
+  }
+  if (!IsZoomed(window)) return "the window did not open maximised";
+  for (const std::string& fault : {LayoutFault(window), TabOrderFault(window)}) {
+    if (!fault.empty()) return fault;
+  }
+  const int dpi = varnlink::platform::WindowDpi(window);
+  const varnlink::window::PixelSize maximised = ClientSize(window);
+  std::printf(
+      "smoke test: every control at its place with its caption, in tab order (%dx%d at %d dpi)\n",
+      maximised.width, maximised.height, dpi);
+  if (std::string fault = ShortcutListFault(control(ControlId::kShortcutList)); !fault.empty()) {
+    return fault;
+  }
+
+  // A click on the highlighted (open) folder makes it the chosen folder.
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(ControlNumber(ControlId::kFolderList), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(control(ControlId::kFolderList)));
+  const std::wstring folder = TextOf(control(ControlId::kChosenFolder));
+  if (folder.empty()) return "the folder click left the chosen folder empty";
+
+  // BM_CLICK returns once the window has handled the click, run included.
+  SendMessageW(control(ControlId::kAudit), BM_CLICK, 0, 0);
+  const std::wstring result = TextOf(control(ControlId::kResultText));
+  const std::wstring report = TextOf(control(ControlId::kReport));
+  const std::size_t entries = Count(report, L"SHORTCUT NAME:   ");
+  std::printf("smoke test: folder %s: %s; %zu report entries, %zu characters\n",
+              WideToUtf8(folder).c_str(), WideToUtf8(result).c_str(), entries, report.size());
+  if (entries == 0) return "the report is empty";
+  if (result !=
+      std::to_wstring(entries) + (entries == 1 ? L" Shortcut Found" : L" Shortcuts Found")) {
+    return "the result line says " + WideToUtf8(result) + ", the report holds " +
+           std::to_string(entries) + " entries";
+  }
+  for (const wchar_t* label : {L"LOCATION:   ", L"TARGET:   ", L"START IN:   ", L"ICON SOURCE:   ",
+                               L"LENGTH:   ", L"READ ONLY:   ", L"CREATED:   "}) {
+    if (Count(report, label) != entries) {
+      return "the report has not one " + WideToUtf8(label) + "line per entry";
+    }
+  }
+
+  // "Copy" puts exactly the report on the clipboard, as plain text only.
+  SendMessageW(control(ControlId::kCopy), BM_CLICK, 0, 0);
+  const std::wstring copied = varnlink::win32_test::ClipboardText();
+  if (WithoutCarriageReturns(copied) != WithoutCarriageReturns(report)) {
+    return "the clipboard does not hold the report (" + std::to_string(copied.size()) +
+           " characters)";
+  }
+  if (copied.find(L"\r\n") == std::wstring::npos) return "the copied report has no CR LF line ends";
+  if (IsClipboardFormatAvailable(RegisterClipboardFormatW(L"Rich Text Format"))) {
+    return "the clipboard offers rich text as well";
+  }
+  std::printf("smoke test: Copy put the %zu-character report on the clipboard as plain text\n",
+              copied.size());
+
+  // Resized to 1600 x 1000 (at 96 dpi; scaled with the DPI), the report takes the room.
+  ResizeClient(window, MulDiv(1600, dpi, 96), MulDiv(1000, dpi, 96));
+  if (const std::string fault = LayoutFault(window); !fault.empty()) return "resized: " + fault;
+  RECT pane{};
+  GetWindowRect(control(ControlId::kReport), &pane);
+  const varnlink::window::PixelSize client = ClientSize(window);
+  std::printf("smoke test: resized to %dx%d, every control at its place; report pane %ldx%ld\n",
+              client.width, client.height, pane.right - pane.left, pane.bottom - pane.top);
+  if (pane.right - pane.left < MulDiv(1200, dpi, 96) ||
+      pane.bottom - pane.top < MulDiv(450, dpi, 96)) {
+    return "the report pane is only " + Describe(pane);
+  }
+
+  if (screenshot == nullptr) return "";
+  SendMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+  if (!WaitUntilDrawn(window)) return "the window was not drawn within 30 seconds";
+  return SaveScreenshot(window, screenshot) ? "" : "cannot save " + WideToUtf8(screenshot);
 }
 
 }  // namespace
@@ -250,7 +303,7 @@ int wmain(int argc, wchar_t** argv) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &process)) {
-    return Fail("cannot start " + Narrow(argv[1]));
+    return Fail("cannot start " + WideToUtf8(argv[1]));
   }
   WaitForInputIdle(process.hProcess, 30000);
   // The window exists before it is shown maximised: wait until it is visible.
@@ -259,98 +312,13 @@ int wmain(int argc, wchar_t** argv) {
     window = FindWindowW(varnlink::app::win32::kWindowClass, nullptr);
     if (window == nullptr || !IsWindowVisible(window)) Sleep(50);
   }
-  const auto finish = [&](int status) {
-    if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
-      TerminateProcess(process.hProcess, 1);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return status;
-  };
-  if (window == nullptr) return finish(Fail("no Varnlink window appeared within 30 seconds"));
-  const auto control = [&](ControlId id) { return GetDlgItem(window, ControlNumber(id)); };
-
-  wchar_t title[128] = {};
-  GetWindowTextW(window, title, 128);
-  if (std::wstring(title) != L"Varnlink V1.0")
-    return finish(Fail("window title is " + Narrow(title)));
-  if (!IsZoomed(window)) return finish(Fail("the window did not open maximised"));
-  if (const std::string fault = LayoutFault(window); !fault.empty()) return finish(Fail(fault));
-  if (const std::string fault = TabOrderFault(window); !fault.empty()) return finish(Fail(fault));
-  const varnlink::window::PixelSize maximised = ClientSize(window);
-  const int dpi = varnlink::platform::WindowDpi(window);
-  std::printf(
-      "smoke test: every control at its place with its caption, in tab order (%dx%d at %d dpi)\n",
-      maximised.width, maximised.height, dpi);
-  if (const std::string fault = ShortcutListFault(control(ControlId::kShortcutList));
-      !fault.empty()) {
-    return finish(Fail(fault));
+  const std::string fault = window == nullptr ? "no Varnlink window appeared within 30 seconds"
+                                              : WindowFault(window, argc > 2 ? argv[2] : nullptr);
+  if (window != nullptr) PostMessageW(window, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 1);
   }
-
-  // A click on the highlighted (open) folder makes it the chosen folder.
-  const HWND folders = control(ControlId::kFolderList);
-  SendMessageW(window, WM_COMMAND, MAKEWPARAM(ControlNumber(ControlId::kFolderList), LBN_SELCHANGE),
-               reinterpret_cast<LPARAM>(folders));
-  const std::wstring folder = TextOf(control(ControlId::kChosenFolder));
-  if (folder.empty()) return finish(Fail("the folder click left the chosen folder empty"));
-
-  // BM_CLICK returns once the window has handled the click, run included.
-  SendMessageW(control(ControlId::kAudit), BM_CLICK, 0, 0);
-  const std::wstring result = TextOf(control(ControlId::kResultText));
-  const std::wstring report = TextOf(control(ControlId::kReport));
-  const std::size_t entries = Count(report, L"SHORTCUT NAME:   ");
-  std::printf("smoke test: folder %s: %s; %zu report entries, %zu characters\n",
-              Narrow(folder).c_str(), Narrow(result).c_str(), entries, report.size());
-  if (entries == 0) return finish(Fail("the report is empty"));
-  const std::wstring expected =
-      std::to_wstring(entries) + (entries == 1 ? L" Shortcut Found" : L" Shortcuts Found");
-  if (result != expected) {
-    return finish(Fail("the result line says " + Narrow(result) + ", the report holds " +
-                       std::to_string(entries) + " entries"));
-  }
-  for (const wchar_t* label : {L"LOCATION:   ", L"TARGET:   ", L"START IN:   ", L"ICON SOURCE:   ",
-                               L"LENGTH:   ", L"READ ONLY:   ", L"CREATED:   "}) {
-    if (Count(report, label) != entries) {
-      return finish(Fail("the report has not one " + Narrow(label) + "line per entry"));
-    }
-  }
-
-  // "Copy" puts exactly the report on the clipboard, as plain text only.
-  SendMessageW(control(ControlId::kCopy), BM_CLICK, 0, 0);
-  const std::wstring copied = varnlink::win32_test::ClipboardText();
-  if (WithoutCarriageReturns(copied) != WithoutCarriageReturns(report)) {
-    return finish(Fail("the clipboard does not hold the report (" + std::to_string(copied.size()) +
-                       " characters)"));
-  }
-  if (copied.find(L"\r\n") == std::wstring::npos) {
-    return finish(Fail("the copied report has no CR LF line ends"));
-  }
-  if (varnlink::win32_test::ClipboardOffersRichText()) {
-    return finish(Fail("the clipboard offers rich text as well"));
-  }
-  std::printf("smoke test: Copy put the %zu-character report on the clipboard as plain text\n",
-              copied.size());
-
-  // Resized to 1600 x 1000 (at 96 dpi; scaled with the DPI), the report takes the room.
-  ResizeClient(window, MulDiv(1600, dpi, 96), MulDiv(1000, dpi, 96));
-  if (const std::string fault = LayoutFault(window); !fault.empty()) {
-    return finish(Fail("resized: " + fault));
-  }
-  RECT pane{};
-  GetWindowRect(control(ControlId::kReport), &pane);
-  const varnlink::window::PixelSize client = ClientSize(window);
-  std::printf("smoke test: resized to %dx%d, every control at its place; report pane %ldx%ld\n",
-              client.width, client.height, pane.right - pane.left, pane.bottom - pane.top);
-  if (pane.right - pane.left < MulDiv(1200, dpi, 96) ||
-      pane.bottom - pane.top < MulDiv(450, dpi, 96)) {
-    return finish(Fail("the report pane is only " + Describe(pane)));
-  }
-
-  if (argc > 2) {
-    SendMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-    if (!WaitUntilDrawn(window)) return finish(Fail("the window was not drawn within 30 seconds"));
-    if (!SaveScreenshot(window, argv[2])) return finish(Fail("cannot save " + Narrow(argv[2])));
-  }
-  return finish(0);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return fault.empty() ? 0 : Fail(fault);
 }

@@ -1,12 +1,11 @@
 // Shortcuts saved by the system's own shell (IShellLinkW + IPersistFile),
 // an independent producer of real links, audited end to end on real files.
 
-#include <windows.h>
+#include <gtest/gtest.h>
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-
-#include <gtest/gtest.h>
+#include <windows.h>
 
 #include <optional>
 #include <string>
@@ -36,15 +35,27 @@ struct LinkCase {
   std::string start_in_line;
   std::string icon_line;
   std::string key_and_run;
+  int virtual_folder = 0;  // CSIDL_*, saved as its ID list in place of a target
 };
 
-// Creates a shell link object, lets `set` fill it in and saves it at `path`.
-template <typename Set>
-void SaveShellLink(const std::string& path, const Set& set) {
+// Saves `c` through the shell at `path`; empty fields are left unset.
+void SaveLink(const LinkCase& c, const std::string& path) {
   IShellLinkW* link = nullptr;
   ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
                                             IID_IShellLinkW, reinterpret_cast<void**>(&link)));
-  set(*link);
+  if (c.virtual_folder != 0) {
+    PIDLIST_ABSOLUTE items = nullptr;
+    EXPECT_HRESULT_SUCCEEDED(SHGetSpecialFolderLocation(nullptr, c.virtual_folder, &items));
+    EXPECT_HRESULT_SUCCEEDED(link->SetIDList(items));
+    CoTaskMemFree(items);
+  }
+  EXPECT_HRESULT_SUCCEEDED(c.target.empty() ? S_OK : link->SetPath(c.target.c_str()));
+  EXPECT_HRESULT_SUCCEEDED(c.arguments.empty() ? S_OK : link->SetArguments(c.arguments.c_str()));
+  EXPECT_HRESULT_SUCCEEDED(c.start_in.empty() ? S_OK
+                                              : link->SetWorkingDirectory(c.start_in.c_str()));
+  EXPECT_HRESULT_SUCCEEDED(c.hot_key == 0 ? S_OK : link->SetHotkey(c.hot_key));
+  EXPECT_HRESULT_SUCCEEDED(link->SetShowCmd(c.show));
+  EXPECT_HRESULT_SUCCEEDED(c.icon.empty() ? S_OK : link->SetIconLocation(c.icon.c_str(), 0));
   IPersistFile* file = nullptr;
   EXPECT_HRESULT_SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)));
   if (file != nullptr) {
@@ -52,26 +63,6 @@ void SaveShellLink(const std::string& path, const Set& set) {
     file->Release();
   }
   link->Release();
-}
-
-// Saves one shortcut through the shell; empty fields are left unset.
-void SaveLink(const LinkCase& c, const std::string& path) {
-  SaveShellLink(path, [&c](IShellLinkW& link) {
-    EXPECT_HRESULT_SUCCEEDED(link.SetPath(c.target.c_str()));
-    if (!c.arguments.empty()) {
-      EXPECT_HRESULT_SUCCEEDED(link.SetArguments(c.arguments.c_str()));
-    }
-    if (!c.start_in.empty()) {
-      EXPECT_HRESULT_SUCCEEDED(link.SetWorkingDirectory(c.start_in.c_str()));
-    }
-    if (c.hot_key != 0) {
-      EXPECT_HRESULT_SUCCEEDED(link.SetHotkey(c.hot_key));
-    }
-    EXPECT_HRESULT_SUCCEEDED(link.SetShowCmd(c.show));
-    if (!c.icon.empty()) {
-      EXPECT_HRESULT_SUCCEEDED(link.SetIconLocation(c.icon.c_str(), 0));
-    }
-  });
 }
 
 std::vector<std::string> LinesOf(const std::string& text) {
@@ -83,129 +74,79 @@ std::vector<std::string> LinesOf(const std::string& text) {
   return lines;
 }
 
-// A parameterised test inside a COM apartment, where the shell's objects live.
-template <typename Case>
-class InComApartment : public testing::TestWithParam<Case> {
+// Shortcuts saved inside a COM apartment, where the shell's objects live.
+class ShellSavedLink : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   }
   void TearDown() override { CoUninitialize(); }
-};
-
-// The shortcut at `path` audited: its entry and the entry's report lines.
-struct Audited {
-  auditor::ReportEntry entry;
-  std::vector<std::string> lines;
-};
-
-Audited AuditOf(const std::string& path) {
-  const Win32FileServices files;
-  Audited audited{auditor::ShortcutAuditor(files).Audit(path, auditor::TargetFilter::kAll).value(),
-                  {}};
-  std::string report;
-  auditor::AppendEntry(report, audited.entry);
-  audited.lines = LinesOf(report);
-  return audited;
-}
-
-class ShellSavedLink : public InComApartment<LinkCase> {};
-
-TEST_P(ShellSavedLink, IsAuditedWithItsTargetArgumentsFolderKeyAndRunMode) {
-  const LinkCase& c = GetParam();
   const ScratchFolder folder;
-  const std::string path = folder.PathOf(std::string(c.name) + ".lnk");
-  SaveLink(c, path);
-  if (HasFatalFailure()) return;
-
-  const auto [entry, lines] = AuditOf(path);
-  // The shell writes genuine links: read by their structure, the target from the link info.
-  EXPECT_TRUE(entry.info.genuine);
-  EXPECT_EQ(entry.info.target_source, auditor::TargetSource::kLinkInfo);
-  ASSERT_EQ(lines.size(), 9u);
-  EXPECT_EQ(lines[0], "SHORTCUT NAME:   " + std::string(c.name));
-  EXPECT_EQ(lines[1], "LOCATION:   " + path);
-  EXPECT_EQ(lines[2], c.target_line);
-  EXPECT_EQ(lines[3], c.start_in_line);
-  EXPECT_EQ(lines[4], c.icon_line);
-  const std::string length =
-      "LENGTH:   " + std::to_string(Win32FileServices().StatusOf(path).size) + " bytes    ";
-  EXPECT_EQ(lines[5], length + "  " + c.key_and_run);
-  EXPECT_EQ(lines[6].rfind("READ ONLY:   False ", 0), 0u) << lines[6];
-  EXPECT_EQ(lines[7].rfind("CREATED:   ", 0), 0u) << lines[7];
-  EXPECT_EQ(lines[8], "");
-}
+};
 
 constexpr WORD Key(char key, BYTE modifiers) {
   return static_cast<WORD>(static_cast<BYTE>(key) | (modifiers << 8));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Links, ShellSavedLink,
-    testing::Values(
-        LinkCase{"Notepad", L"C:\\windows\\notepad.exe", L"/p readme.txt", L"C:\\windows",
+TEST_F(ShellSavedLink, IsAuditedWithItsTargetArgumentsFolderKeyAndRunMode) {
+  // A virtual folder, saved as its ID list alone: the shell adds no link info
+  // for a folder without a path, so the target is the parsing name of the ID
+  // list's shell items.
+  const auto virtual_folder = [](const char* name, int csidl, const std::string& target) {
+    return LinkCase(name, L"", L"", L"", 0, SW_SHOWNORMAL, L"", "TARGET:   " + target,
+                    "START IN:    ", "ICON SOURCE:   " + target,
+                    "    SHORTCUT KEY:   (none)        RUN:   Normal", csidl);
+  };
+  const std::string computer = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+  for (const LinkCase& c :
+       {LinkCase{"Notepad", L"C:\\windows\\notepad.exe", L"/p readme.txt", L"C:\\windows",
                  Key('N', HOTKEYF_CONTROL | HOTKEYF_ALT), SW_SHOWNORMAL, L"",
-                 "TARGET:   C:\\windows\\notepad.exe /p readme.txt",
-                 "START IN:   C:\\windows",
+                 "TARGET:   C:\\windows\\notepad.exe /p readme.txt", "START IN:   C:\\windows",
                  "ICON SOURCE:   C:\\windows\\notepad.exe",
                  "    SHORTCUT KEY:   Ctrl + Alt + N      RUN:   Normal"},
         LinkCase{"Registry", L"C:\\windows\\regedit.exe", L"", L"", 0, SW_SHOWMINNOACTIVE, L"",
-                 "TARGET:   C:\\windows\\regedit.exe", "START IN:    ",
-                 "ICON SOURCE:   C:\\windows\\regedit.exe",
+                 "TARGET:   C:\\windows\\regedit.exe",
+                 "START IN:    ", "ICON SOURCE:   C:\\windows\\regedit.exe",
                  "    SHORTCUT KEY:   (none)        RUN:   Minimised"},
-        LinkCase{"Big Notes", L"C:\\windows\\notepad.exe", L"C:\\a file.txt",
-                 L"C:\\users", Key('7', HOTKEYF_CONTROL | HOTKEYF_ALT), SW_SHOWMAXIMIZED,
+        LinkCase{"Big Notes", L"C:\\windows\\notepad.exe", L"C:\\a file.txt", L"C:\\users",
+                 Key('7', HOTKEYF_CONTROL | HOTKEYF_ALT), SW_SHOWMAXIMIZED,
                  L"C:\\windows\\system32\\shell32.dll",
                  "TARGET:   C:\\windows\\notepad.exe C:\\a file.txt", "START IN:   C:\\users",
                  "ICON SOURCE:    C:\\windows\\system32\\shell32.dll",
-                 "    SHORTCUT KEY:   Ctrl + Alt + 7      RUN:   Maximised"}),
-    [](const auto& row) {
-      std::string name = row.param.name;
-      for (char& ch : name) {
-        if (ch == ' ') ch = '_';
-      }
-      return name;
-    });
+                 "    SHORTCUT KEY:   Ctrl + Alt + 7      RUN:   Maximised"},
+        virtual_folder("Computer", CSIDL_DRIVES, computer),
+        virtual_folder("RecycleBin", CSIDL_BITBUCKET, "::{645FF040-5081-101B-9F08-00AA002F954E}"),
+        virtual_folder("ControlPanel", CSIDL_CONTROLS,
+                       computer + "\\::{21EC2020-3AEA-1069-A2DD-08002B30309D}")}) {
+    SCOPED_TRACE(c.name);
+    const std::string path = folder.PathOf(std::string(c.name) + ".lnk");
+    SaveLink(c, path);
+    if (HasFatalFailure()) return;
 
-// Shortcuts to virtual folders, saved with an ID list only: the shell adds
-// no link info for a folder without a path, so the target is the parsing
-// name of the ID list's shell items.
-struct IdListCase {
-  const char* name;
-  int folder;  // CSIDL_*
-  std::string target;
-};
-
-class ShellSavedIdList : public InComApartment<IdListCase> {};
-
-TEST_P(ShellSavedIdList, IsAuditedWithTheFoldersParsingNameAsTarget) {
-  const IdListCase& c = GetParam();
-  const ScratchFolder folder;
-  const std::string path = folder.PathOf(std::string(c.name) + ".lnk");
-  PIDLIST_ABSOLUTE items = nullptr;
-  ASSERT_HRESULT_SUCCEEDED(SHGetSpecialFolderLocation(nullptr, c.folder, &items));
-  SaveShellLink(path,
-                [items](IShellLinkW& link) { EXPECT_HRESULT_SUCCEEDED(link.SetIDList(items)); });
-  CoTaskMemFree(items);
-  if (HasFatalFailure()) return;
-
-  const auto [entry, lines] = AuditOf(path);
-  EXPECT_TRUE(entry.info.genuine);
-  EXPECT_EQ(entry.info.target_source, auditor::TargetSource::kIdList);
-  ASSERT_EQ(lines.size(), 9u);
-  EXPECT_EQ(lines[2], "TARGET:   " + c.target);
-  EXPECT_EQ(lines[4], "ICON SOURCE:   " + c.target);
+    const Win32FileServices files;
+    const auditor::ReportEntry entry =
+        auditor::ShortcutAuditor(files).Audit(path, auditor::TargetFilter::kAll).value();
+    std::string report;
+    auditor::AppendEntry(report, entry);
+    const std::vector<std::string> lines = LinesOf(report);
+    // The shell writes genuine links: read by their structure, the target
+    // from the link info, or the ID list when there is none.
+    EXPECT_TRUE(entry.info.genuine);
+    EXPECT_EQ(entry.info.target_source, c.virtual_folder != 0 ? auditor::TargetSource::kIdList
+                                                              : auditor::TargetSource::kLinkInfo);
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines[0], "SHORTCUT NAME:   " + std::string(c.name));
+    EXPECT_EQ(lines[1], "LOCATION:   " + path);
+    EXPECT_EQ(lines[2], c.target_line);
+    EXPECT_EQ(lines[3], c.start_in_line);
+    EXPECT_EQ(lines[4], c.icon_line);
+    EXPECT_EQ(lines[5], "LENGTH:   " + std::to_string(files.StatusOf(path).size) + " bytes      " +
+                            c.key_and_run);
+    EXPECT_EQ(lines[6].rfind("READ ONLY:   False ", 0), 0u) << lines[6];
+    EXPECT_EQ(lines[7].rfind("CREATED:   ", 0), 0u) << lines[7];
+    EXPECT_EQ(lines[8], "");
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    VirtualFolders, ShellSavedIdList,
-    testing::Values(
-        IdListCase{"Computer", CSIDL_DRIVES, "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}"},
-        IdListCase{"RecycleBin", CSIDL_BITBUCKET, "::{645FF040-5081-101B-9F08-00AA002F954E}"},
-        IdListCase{
-            "ControlPanel", CSIDL_CONTROLS,
-            "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\::{21EC2020-3AEA-1069-A2DD-08002B30309D}"}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace varnlink::platform
