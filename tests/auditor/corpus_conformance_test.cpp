@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -21,6 +20,7 @@
 #include "auditor/report_text.h"
 #include "auditor/shortcut_auditor.h"
 #include "tests/support/audit_fixture.h"
+#include "tests/support/corpus_folder.h"
 
 #ifdef _WIN32
 #include "platform/win32/win32_file_services.h"
@@ -39,13 +39,8 @@ using nlohmann::json;
 // A string field of a row; "" for null.
 std::string Str(const json& value) { return value.is_string() ? value.get<std::string>() : ""; }
 
-std::filesystem::path CorpusDir() {
-  if (const char* dir = std::getenv("VARNLINK_CORPUS_DIR")) return dir;
-  return VARNLINK_CORPUS_DIR;
-}
-
 TEST(CorpusConformance, GenuineLinksMatchThePeerDecoders) {
-  const std::filesystem::path dir = CorpusDir();
+  const std::filesystem::path dir = CorpusFolder();
   const std::filesystem::path expected = dir / "expected.jsonl";
   if (!std::filesystem::exists(expected)) {
     GTEST_SKIP() << "real shortcut corpus not found at " << dir.string()

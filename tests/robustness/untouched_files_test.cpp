@@ -14,12 +14,10 @@
 #include <vector>
 
 #include "tests/robustness/robustness_support.h"
+#include "tests/support/corpus_folder.h"
 #include "tests/support/link_writer.h"
 #include "tests/support/scratch_folder.h"
 
-#ifndef VARNLINK_CORPUS_DIR
-#define VARNLINK_CORPUS_DIR ""
-#endif
 
 namespace varnlink::test_support {
 namespace {
@@ -113,9 +111,9 @@ TEST(UntouchedFiles, AnAuditedTreeKeepsEveryFilesBytesAndTimes) {
 }
 
 TEST(UntouchedFiles, TheRealCorpusKeepsEveryFilesBytesAndTimes) {
-  const fs::path corpus = VARNLINK_CORPUS_DIR;
+  const fs::path corpus = CorpusFolder();
   if (corpus.empty() || !fs::is_directory(corpus)) {
-    GTEST_SKIP() << "no shortcut corpus at '" << corpus.string() << "' (../shared/corpus)";
+    GTEST_SKIP() << "no shortcut corpus at '" << corpus.string() << "'";
   }
   const auto before = Snapshot(corpus);
   ASSERT_GT(before.size(), 100u);

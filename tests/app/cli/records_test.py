@@ -8,7 +8,7 @@ form) to the same values; and each record agrees with its entry of the text
 report, which is made with TZ=UTC while the records are made in a zone far
 from it, so the records' times must be UTC.
 
-    records_test.py CLI SCHEMA EXAMPLES CORPUS
+    records_test.py CLI SCHEMA EXAMPLES CORPUS   ($VARNLINK_CORPUS_DIR overrides CORPUS)
 """
 import csv
 import io
@@ -22,6 +22,7 @@ import unittest
 import jsonschema
 
 CLI, SCHEMA, EXAMPLES, CORPUS = sys.argv[1:5]
+CORPUS = os.environ.get("VARNLINK_CORPUS_DIR", CORPUS)  # as the C++ corpus tests take it
 WARNINGS = ["--warn-duplicates", "--warn-duplicate-arguments"]
 FAR_ZONE = "XST-5:45"  # UTC+5:45, a POSIX zone that needs no time-zone data
 LARGEST = CORPUS if os.path.isdir(CORPUS) else EXAMPLES
