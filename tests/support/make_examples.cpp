@@ -77,13 +77,15 @@ void WriteExamples(const std::filesystem::path& folder) {
   menu.show_command = ts::kShowMinNoActive;
   Write(folder, "Caf\xC3\xA9 Menu.lnk", menu);
 
-  // A sub-folder: a console with arguments and a hot key, a file on a network
-  // share, and a shortcut whose extension is written in capitals.
+  // A sub-folder: a console with arguments and a hot key (under cmd.exe's own
+  // icon, as Windows makes it: none of the examples is a shortcut built to
+  // deceive), a file on a network share, and a shortcut whose extension is
+  // written in capitals.
   ShellLink prompt = Local("C:\\Windows\\System32\\cmd.exe", true);
   prompt.working_dir = "%USERPROFILE%";
   prompt.arguments = "/k echo Varnlink";
-  prompt.icon_location = "%SystemRoot%\\System32\\shell32.dll";
-  prompt.icon_index = 3;
+  prompt.icon_location = "%SystemRoot%\\System32\\cmd.exe";
+  prompt.icon_index = 0;
   prompt.hot_key = 'P';
   prompt.hot_key_modifiers = ts::kHotKeyCtrl | ts::kHotKeyShift;
   Write(folder / "Tools", "Command Prompt.lnk", prompt);
