@@ -113,6 +113,22 @@ cli_check() {
 }
 cli_check
 
+# varnlink-cli.exe is for servers and fleets: like the Linux program, it needs
+# no window system, so it imports none of the window, drawing or printing DLLs.
+imports_check() {
+  local win_cli=$build/src/app/cli/varnlink-cli.exe ui
+  ui=$(x86_64-w64-mingw32-objdump -p "$win_cli" | sed -n 's/^\tDLL Name: //p' |
+       grep -i -E '^(user32|gdi32|winspool|comctl32|comdlg32)\.' || true)
+  if [[ -z $ui ]]; then
+    echo "50-wine: varnlink-cli.exe imports no window, drawing or printing DLL"
+    passed=$((passed + 1))
+  else
+    echo "50-wine: varnlink-cli.exe imports $(echo $ui)" >&2
+    failed=$((failed + 1)); failures+=("varnlink-cli.exe imports")
+  fi
+}
+imports_check
+
 # A reader that stops early (| head) ends varnlink-cli.exe's run quietly with
 # status 0, as on Linux: records of the real corpus overflow the pipe, so the
 # later writes find its reader gone.

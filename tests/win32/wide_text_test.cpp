@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/win32/print_layout.h"
+#include "app/win32/print_layout.h"
 #include "platform/win32/win32_folder_listing.h"
 
 namespace varnlink::platform {
@@ -95,6 +95,9 @@ INSTANTIATE_TEST_SUITE_P(
                     RootCase{"C:\\WINDOWS\\", false}, RootCase{"C:\\WINDOWS", false},
                     RootCase{"\\\\server\\share\\dir\\", false}, RootCase{"dir\\", false},
                     RootCase{"\\\\?\\C:\\dir\\", false}));
+
+using app::win32::LayOutPages;
+using app::win32::PrintedPage;
 
 struct LayoutCase {
   const char* what;

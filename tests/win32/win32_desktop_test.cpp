@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "platform/error.h"
-#include "platform/win32/win32_clipboard.h"
-#include "platform/win32/win32_message_dialog.h"
-#include "platform/win32/win32_printer.h"
+#include "app/win32/win32_clipboard.h"
+#include "app/win32/win32_message_dialog.h"
+#include "app/win32/win32_printer.h"
 #include "platform/win32/wide_text.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/win32/clipboard_text.h"
@@ -20,6 +20,9 @@ namespace varnlink::platform {
 namespace {
 
 using win32_test::ClipboardText;
+using app::win32::Win32Clipboard;
+using app::win32::Win32MessageDialog;
+using app::win32::Win32Printer;
 
 bool PutPrivateFormat() {
   if (!OpenClipboard(nullptr)) return false;

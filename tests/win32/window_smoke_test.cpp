@@ -20,7 +20,7 @@
 #include "app/win32/main_window.h"
 #include "auditor/report_text.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_dpi.h"
+#include "app/win32/win32_dpi.h"
 #include "tests/win32/clipboard_text.h"
 #include "window/layout.h"
 
@@ -79,7 +79,7 @@ varnlink::window::PixelSize ClientSize(HWND window) {
 // wrong.
 std::string LayoutFault(HWND window) {
   const varnlink::window::PixelSize client = ClientSize(window);
-  const int dpi = varnlink::platform::WindowDpi(window);
+  const int dpi = varnlink::app::win32::WindowDpi(window);
   for (const varnlink::window::Control& control : varnlink::window::Controls()) {
     const std::string name(control.name);
     const HWND item = GetDlgItem(window, ControlNumber(control.id));
@@ -161,8 +161,8 @@ std::string ShortcutListFault(HWND list) {
 void ResizeClient(HWND window, int width, int height) {
   SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
   RECT frame{0, 0, width, height};
-  varnlink::platform::AdjustWindowRectForDpi(&frame, WS_OVERLAPPEDWINDOW, 0,
-                                             varnlink::platform::WindowDpi(window));
+  varnlink::app::win32::AdjustWindowRectForDpi(&frame, WS_OVERLAPPEDWINDOW, 0,
+                                             varnlink::app::win32::WindowDpi(window));
   SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -224,7 +224,7 @@ std::string WindowFault(HWND window, const wchar_t* screenshot) {
   for (const std::string& fault : {LayoutFault(window), TabOrderFault(window)}) {
     if (!fault.empty()) return fault;
   }
-  const int dpi = varnlink::platform::WindowDpi(window);
+  const int dpi = varnlink::app::win32::WindowDpi(window);
   const varnlink::window::PixelSize maximised = ClientSize(window);
   std::printf(
       "smoke test: every control at its place with its caption, in tab order (%dx%d at %d dpi)\n",
@@ -296,7 +296,7 @@ std::string WindowFault(HWND window, const wchar_t* screenshot) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return Fail("usage: varnlink_smoke_test VARNLINK_EXE [SCREENSHOT.bmp]");
-  varnlink::platform::UsePerMonitorDpi();  // to see the window's own pixels
+  varnlink::app::win32::UsePerMonitorDpi();  // to see the window's own pixels
   std::wstring command = L"\"" + std::wstring(argv[1]) + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);

@@ -9,7 +9,7 @@
 
 #include "auditor/report_text.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_dpi.h"
+#include "app/win32/win32_dpi.h"
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
@@ -164,7 +164,7 @@ std::size_t FolderRows(const platform::FolderListing& folders, const std::string
 RECT DesignFrame(int dpi) {
   const window::PixelSize client = window::ToPixels(window::DesignClientSize(), dpi);
   RECT frame{0, 0, client.width, client.height};
-  platform::AdjustWindowRectForDpi(&frame, WS_OVERLAPPEDWINDOW, 0, dpi);
+  AdjustWindowRectForDpi(&frame, WS_OVERLAPPEDWINDOW, 0, dpi);
   return frame;
 }
 
@@ -198,7 +198,7 @@ bool MainWindow::Create(void* instance, int show) {
 
   // The design's client area before the window is maximised, at the system's
   // DPI until the window knows its monitor's.
-  dpi_ = platform::WindowDpi(nullptr);
+  dpi_ = WindowDpi(nullptr);
   // No WS_CLIPCHILDREN: the group box paints only its frame, and the window
   // must paint the area inside it.
   const DWORD style = WS_OVERLAPPEDWINDOW;
@@ -208,7 +208,7 @@ bool MainWindow::Create(void* instance, int show) {
                                       frame.bottom - frame.top, nullptr, nullptr, module, this);
   if (window == nullptr) return false;
   window_ = window;
-  if (const int dpi = platform::WindowDpi(window); dpi != dpi_) {
+  if (const int dpi = WindowDpi(window); dpi != dpi_) {
     dpi_ = dpi;
     const RECT scaled = DesignFrame(dpi_);
     SetWindowPos(window, nullptr, 0, 0, scaled.right - scaled.left, scaled.bottom - scaled.top,

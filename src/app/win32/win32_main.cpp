@@ -12,24 +12,24 @@
 #include "app/win32/main_window.h"
 #include "auditor/report_text.h"
 #include "platform/win32/wide_text.h"
-#include "platform/win32/win32_dpi.h"
-#include "platform/win32/win32_clipboard.h"
+#include "app/win32/win32_dpi.h"
+#include "app/win32/win32_clipboard.h"
 #include "platform/win32/win32_file_services.h"
 #include "platform/win32/win32_folder_listing.h"
-#include "platform/win32/win32_message_dialog.h"
-#include "platform/win32/win32_printer.h"
+#include "app/win32/win32_message_dialog.h"
+#include "app/win32/win32_printer.h"
 #include "window/main_window_model.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  varnlink::platform::UsePerMonitorDpi();
+  varnlink::app::win32::UsePerMonitorDpi();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   try {
     varnlink::platform::Win32FileServices files;
     varnlink::platform::Win32FolderListing folders;
-    varnlink::platform::Win32MessageDialog messages;
-    varnlink::platform::Win32Printer printer;
-    varnlink::platform::Win32Clipboard clipboard;
+    varnlink::app::win32::Win32MessageDialog messages;
+    varnlink::app::win32::Win32Printer printer;
+    varnlink::app::win32::Win32Clipboard clipboard;
     varnlink::window::MainWindowModel model(
         varnlink::window::Platform{files, folders, messages, printer, clipboard});
     varnlink::app::win32::MainWindow window(model, folders);

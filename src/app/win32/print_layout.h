@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace varnlink::platform {
+namespace varnlink::app::win32 {
 
 using PrintedPage = std::vector<std::wstring>;
 
@@ -17,4 +17,4 @@ using PrintedPage = std::vector<std::wstring>;
 // Always yields at least one page. `columns` and `rows` below 1 count as 1.
 [[nodiscard]] std::vector<PrintedPage> LayOutPages(std::wstring_view text, int columns, int rows);
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::app::win32

@@ -2,13 +2,13 @@
 
 #include "platform/message_dialog.h"
 
-namespace varnlink::platform {
+namespace varnlink::app::win32 {
 
 // MessageBoxW with the information icon and one OK button, titled "Varnlink",
 // owned by the thread's active window so it is modal to the main window.
-class Win32MessageDialog final : public MessageDialog {
+class Win32MessageDialog final : public platform::MessageDialog {
  public:
   void Show(const std::string& text) override;
 };
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::app::win32

@@ -1,4 +1,4 @@
-#include "platform/win32/win32_clipboard.h"
+#include "app/win32/win32_clipboard.h"
 
 #include <windows.h>
 
@@ -7,7 +7,10 @@
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_error.h"
 
-namespace varnlink::platform {
+namespace varnlink::app::win32 {
+
+using platform::Utf8ToWide;
+using platform::WindowsError;
 namespace {
 
 constexpr const char* kSubject = "clipboard";
@@ -77,4 +80,4 @@ void Win32Clipboard::SetText(const std::string& text) {
   }
 }
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::app::win32

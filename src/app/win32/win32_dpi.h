@@ -5,7 +5,7 @@
 // and each window's own DPI. Older systems without the newer calls get the
 // system DPI.
 
-namespace varnlink::platform {
+namespace varnlink::app::win32 {
 
 inline constexpr int kDefaultDpi = 96;
 
@@ -21,4 +21,4 @@ void UsePerMonitorDpi();
 // AdjustWindowRectEx gives it at the system DPI.
 void AdjustWindowRectForDpi(void* rect, unsigned long style, unsigned long ex_style, int dpi);
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::app::win32

@@ -1,4 +1,4 @@
-#include "platform/win32/win32_printer.h"
+#include "app/win32/win32_printer.h"
 
 #include <windows.h>
 #include <winspool.h>
@@ -7,11 +7,16 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "platform/win32/print_layout.h"
+#include "app/win32/print_layout.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_error.h"
 
-namespace varnlink::platform {
+namespace varnlink::app::win32 {
+
+using platform::Error;
+using platform::WindowsError;
+using platform::Utf8ToWide;
+using platform::WideToUtf8;
 namespace {
 
 std::wstring DefaultPrinterName() {
@@ -127,4 +132,4 @@ int Win32Printer::PrintText(const std::string& text) {
   return job;
 }
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::app::win32

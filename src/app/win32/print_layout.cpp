@@ -1,8 +1,8 @@
-#include "platform/win32/print_layout.h"
+#include "app/win32/print_layout.h"
 
 #include <algorithm>
 
-namespace varnlink::platform {
+namespace varnlink::app::win32 {
 
 std::vector<PrintedPage> LayOutPages(std::wstring_view text, int columns, int rows) {
   const auto width = static_cast<std::size_t>(std::max(columns, 1));
@@ -32,4 +32,4 @@ std::vector<PrintedPage> LayOutPages(std::wstring_view text, int columns, int ro
   return pages;
 }
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::app::win32

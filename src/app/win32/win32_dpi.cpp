@@ -1,8 +1,8 @@
-#include "platform/win32/win32_dpi.h"
+#include "app/win32/win32_dpi.h"
 
 #include <windows.h>
 
-namespace varnlink::platform {
+namespace varnlink::app::win32 {
 namespace {
 
 // Looked up at run time: Windows 7 and Wine lack some of them.
@@ -61,4 +61,4 @@ void AdjustWindowRectForDpi(void* rect, unsigned long style, unsigned long ex_st
   AdjustWindowRectEx(frame, style, FALSE, ex_style);
 }
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::app::win32

@@ -2,13 +2,13 @@
 
 #include "platform/clipboard.h"
 
-namespace varnlink::platform {
+namespace varnlink::app::win32 {
 
 // The Windows clipboard. It owns a hidden message-only window, because the
 // clipboard only takes data from a window that owns it. SetText offers
 // CF_UNICODETEXT alone; the system derives the older text formats from it on
 // request.
-class Win32Clipboard final : public Clipboard {
+class Win32Clipboard final : public platform::Clipboard {
  public:
   Win32Clipboard();
   ~Win32Clipboard() override;
@@ -22,4 +22,4 @@ class Win32Clipboard final : public Clipboard {
   void* owner_ = nullptr;  // HWND
 };
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::app::win32

@@ -1,11 +1,14 @@
-#include "platform/win32/win32_message_dialog.h"
+#include "app/win32/win32_message_dialog.h"
 
 #include <windows.h>
 
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_error.h"
 
-namespace varnlink::platform {
+namespace varnlink::app::win32 {
+
+using platform::Utf8ToWide;
+using platform::WindowsError;
 
 void Win32MessageDialog::Show(const std::string& text) {
   // Style 64: the information icon with one OK button.
@@ -15,4 +18,4 @@ void Win32MessageDialog::Show(const std::string& text) {
   }
 }
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::app::win32

@@ -4,14 +4,14 @@
 
 #include "platform/printer.h"
 
-namespace varnlink::platform {
+namespace varnlink::app::win32 {
 
 // Prints on the system's default printer (GetDefaultPrinterW) without asking
 // anything: one document per call, the text in a fixed-pitch font with half
 // an inch of margin, long lines wrapped and new pages as they fill. The text
 // is followed by one line end. When `output_file` is given the printer driver
 // writes the document there instead of sending it to the device.
-class Win32Printer final : public Printer {
+class Win32Printer final : public platform::Printer {
  public:
   explicit Win32Printer(std::string output_file = {}) : output_file_(std::move(output_file)) {}
   int PrintText(const std::string& text) override;
@@ -20,4 +20,4 @@ class Win32Printer final : public Printer {
   std::string output_file_;
 };
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::app::win32
