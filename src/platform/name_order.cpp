@@ -256,13 +256,6 @@ std::u16string ListingKey(std::string_view name) {
   return key;
 }
 
-bool ListsBefore(std::string_view a, std::string_view b) {
-  const std::u16string key_a = ListingKey(a);
-  const std::u16string key_b = ListingKey(b);
-  if (key_a != key_b) return key_a < key_b;
-  return a < b;
-}
-
 void SortAsListed(std::vector<std::string>& names) {
   std::vector<std::pair<std::u16string, std::string>> keyed;
   keyed.reserve(names.size());
