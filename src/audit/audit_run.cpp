@@ -1,6 +1,8 @@
 #include "audit/audit_run.h"
 
+#include <cctype>
 #include <string_view>
+#include <unordered_set>
 
 #include "auditor/duplicate_warnings.h"
 #include "auditor/report_text.h"
@@ -23,6 +25,17 @@ std::string NamedList(const std::vector<std::string>& items) {
   }
   if (items.size() > kNamed) text += "; and " + std::to_string(items.size() - kNamed) + " more";
   return text;
+}
+
+// Each folder once, in the order first met: several paths may walk one
+// folder twice.
+std::vector<FolderWalk::NotSearched> Distinct(const std::vector<FolderWalk::NotSearched>& folders) {
+  std::vector<FolderWalk::NotSearched> distinct;
+  std::unordered_set<std::string> seen;
+  for (const FolderWalk::NotSearched& folder : folders) {
+    if (seen.insert(folder.folder).second) distinct.push_back(folder);
+  }
+  return distinct;
 }
 
 std::string WithSeparator(const std::string& folder, char separator) {
@@ -111,13 +124,16 @@ AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
   vanished_.clear();
   target_check_.reset();
   if (request.options.check_targets) {
-    target_check_.emplace(targets_, request.target_check, request.folder);
+    target_check_.emplace(targets_, request.target_check,
+                          request.paths.empty() ? request.folder : request.paths.front());
   }
   Shortcuts shortcuts(*this, request, sink);
   FolderWalk walk(folders_, files_.PathSeparator());
   try {
     const std::string folder = WithSeparator(request.folder, files_.PathSeparator());
-    if (!request.selected_names.empty()) {
+    if (!request.paths.empty()) {
+      AuditPaths(request, walk, shortcuts, sink);
+    } else if (!request.selected_names.empty()) {
       if (request.limit && request.selected_names.size() > *request.limit) {
         throw RunTooLarge(folder + ": " + std::to_string(request.selected_names.size()) +
                               " shortcuts selected, more than one run can audit (" +
@@ -150,13 +166,98 @@ AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
     }
   } catch (...) {
     // What was passed over so far is told before the failure that ends the run.
-    ReportPassedOver(walk.Skipped());
+    ReportPassedOver(Distinct(walk.Skipped()));
     ReportCounts(request, shortcuts.result);
     throw;
   }
-  ReportPassedOver(walk.Skipped());
+  shortcuts.result.passed_over = Distinct(walk.Skipped());
+  ReportPassedOver(shortcuts.result.passed_over);
   ReportCounts(request, shortcuts.result);
   return shortcuts.result;
+}
+
+void AuditRun::AuditPaths(const AuditRequest& request, FolderWalk& walk, Shortcuts& shortcuts,
+                          EntrySink& sink) {
+  std::size_t current = 0;  // the path the target check's C: was worked out for
+  const auto audit = [&](const std::string& path, bool walked, std::size_t from) {
+    if (target_check_ && from != current) target_check_->AuditFrom(request.paths[from]);
+    current = from;
+    shortcuts.Audit(path, walked);
+  };
+  if (!request.limit) {
+    EachShortcutOfPaths(request, walk, [&](const std::string& path, bool walked, std::size_t from) {
+      audit(path, walked, from);
+      return true;
+    });
+    return;
+  }
+  // Every shortcut is found before any is audited, so that a run too large
+  // is refused before it has begun.
+  struct Found {
+    std::string path;
+    bool walked;
+    std::size_t from;
+  };
+  std::vector<Found> found;
+  const bool whole = EachShortcutOfPaths(
+      request, walk, [&](const std::string& path, bool walked, std::size_t from) {
+        found.push_back({path, walked, from});
+        return found.size() <= *request.limit;
+      });
+  if (!whole) {
+    const std::size_t from = found.back().from;
+    const char separator = files_.PathSeparator();
+    std::string named = request.paths[from];
+    if (folders_.IsFolder(named))
+      named = WithSeparator(WithoutTrailingSeparator(named, separator), separator);
+    throw RunTooLarge(named + ": more than " + std::to_string(*request.limit) + " shortcuts found" +
+                          (from > 0 ? " with the paths before it" : "") +
+                          ", more than one run can audit; nothing was audited.",
+                      "Choose a smaller folder or select the shortcuts to audit");
+  }
+  sink.Expect(found.size());
+  for (const Found& shortcut : found) audit(shortcut.path, shortcut.walked, shortcut.from);
+}
+
+bool AuditRun::EachShortcutOfPaths(const AuditRequest& request, FolderWalk& walk,
+                                   const PathVisitor& visit) const {
+  const char separator = files_.PathSeparator();
+  // One path alone never reaches a shortcut twice: a walk does not follow
+  // links to folders. Several may, and then each shortcut is remembered.
+  const bool several = request.paths.size() > 1;
+  std::unordered_set<std::string> reached;
+  const auto first_time = [&](const std::string& path) {
+    return !several || reached.insert(IdentityOf(path)).second;
+  };
+  for (std::size_t from = 0; from < request.paths.size(); ++from) {
+    const std::string& path = request.paths[from];
+    if (folders_.IsFolder(path)) {
+      const std::string folder =
+          WithSeparator(WithoutTrailingSeparator(path, separator), separator);
+      const bool whole = walk.Walk(
+          folder, request.options.search_subfolders,
+          [&](const std::string& found) { return !first_time(found) || visit(found, true, from); });
+      if (!whole) return false;
+    } else if (first_time(path) && !visit(path, false, from)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The canonical path: on Linux made absolute with "." and ".." and symbolic
+// links resolved (realpath), so the same file reached by two spellings is
+// known once; on Windows the full path (GetFullPathNameW), its letters
+// upper-cased since NTFS names compare without regard to case. The file
+// system's own identity (device and inode, or volume and file index) is not
+// among what the platform layer tells of a path; the canonical path names a
+// file one way in all but hard links, each of which is then audited.
+std::string AuditRun::IdentityOf(const std::string& path) const {
+  std::string full = targets_.FullPath(path);
+  if (files_.PathSeparator() == '\\') {
+    for (char& c : full) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  return full;
 }
 
 void AuditRun::ReportCounts(const AuditRequest& request, const AuditResult& result) {

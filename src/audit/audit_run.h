@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,12 +39,19 @@ struct AuditRequest {
   bool announce_duplicates = true;
   // Where the missing-target check looks for targets (options.check_targets).
   TargetCheckSettings target_check{};
+  // When not empty, what is audited instead of the folder: each path a
+  // shortcut file (audited) or a folder (walked), in this order, a shortcut
+  // reached twice audited once. The limit counts them all together.
+  std::vector<std::string> paths{};
 };
 
 struct AuditResult {
   std::size_t count = 0;       // shortcuts reported (the target filter's survivors)
   std::size_t failed = 0;      // shortcuts handed to the sink's Fail
   std::size_t suspicious = 0;  // reported shortcuts a suspicious-shortcut check fired on
+  // The folders that could not be searched, whose shortcuts the run lacks,
+  // in the order the walk met them; the run's message names them too.
+  std::vector<FolderWalk::NotSearched> passed_over;
 };
 
 // The refusal of a run larger than its limit, before anything is audited.
@@ -62,8 +70,9 @@ class RunTooLarge : public platform::Error {
 };
 
 // One audit run: takes the selected shortcuts of the chosen folder, or walks
-// it (and its sub-folders when the options say so), audits each shortcut in
-// order and hands each entry to the sink as soon as it is made. Duplicate
+// it (and its sub-folders when the options say so), or takes the paths it is
+// given (shortcut files and folders to walk), audits each shortcut in order
+// and hands each entry to the sink as soon as it is made. Duplicate
 // warnings go to the message service the moment they happen (unless the
 // request says otherwise). Folders that could not be searched, and walked
 // shortcuts that vanished before they were read (in a run that does not keep
@@ -71,7 +80,8 @@ class RunTooLarge : public platform::Error {
 // before the failure that ends it; with the missing-target check on, one
 // message after that counts the targets not found and not checked, and with
 // the suspicious-shortcut checks on, one message last counts the shortcuts
-// they flagged ("Suspicious shortcuts: N"). It knows nothing of windows.
+// they flagged ("Suspicious shortcuts: N"). The folders passed over are in
+// its result as well. It knows nothing of windows.
 class AuditRun {
  public:
   // The missing-target check looks at `targets`; without it, at the system's.
@@ -89,6 +99,16 @@ class AuditRun {
  private:
   class Shortcuts;
 
+  // The shortcuts of request.paths, each handed to `visit` with whether a
+  // walk found it and the index of the path it came from; false from `visit`
+  // stops them, and then this returns false.
+  using PathVisitor = std::function<bool(const std::string& path, bool walked, std::size_t from)>;
+  bool EachShortcutOfPaths(const AuditRequest& request, FolderWalk& walk,
+                           const PathVisitor& visit) const;
+  void AuditPaths(const AuditRequest& request, FolderWalk& walk, Shortcuts& shortcuts,
+                  EntrySink& sink);
+  // The key by which a shortcut reached twice is known.
+  [[nodiscard]] std::string IdentityOf(const std::string& path) const;
   void ReportPassedOver(const std::vector<FolderWalk::NotSearched>& not_searched);
   // The counts of the missing-target and suspicious-shortcut checks that
   // were asked for, one message each.

@@ -89,12 +89,29 @@ bool IsPossibleName(std::string_view name) {
 
 TargetCheck::TargetCheck(const platform::TargetFiles& files, const TargetCheckSettings& settings,
                          const std::string& audited_folder)
-    : files_(files), separator_(files.Separator()), variables_(settings.variables) {
+    : files_(files),
+      separator_(files.Separator()),
+      automatic_c_(settings.drives.empty() && !files.LiveWindows()),
+      variables_(settings.variables) {
   for (const auto& [letter, folder] : settings.drives)
     mapped_[Upper(letter)] = files.FullPath(folder);
-  if (settings.drives.empty() && !files.LiveWindows()) {
-    if (auto volume = files.WindowsVolumeOf(audited_folder)) mapped_['C'] = std::move(*volume);
+  AuditFrom(audited_folder);
+}
+
+void TargetCheck::AuditFrom(const std::string& audited_path) {
+  if (!automatic_c_) return;
+  std::optional<std::string> volume = files_.WindowsVolumeOf(audited_path);
+  const auto mapped = mapped_.find('C');
+  if (mapped == mapped_.end() ? !volume : volume == mapped->second) return;
+  if (volume) {
+    mapped_['C'] = std::move(*volume);
+  } else {
+    mapped_.erase('C');
   }
+  // What was worked out from the previous disk's C: no longer holds.
+  profiles_.clear();
+  system_root_.reset();
+  xp_disk_.reset();
 }
 
 TargetStatus TargetCheck::Check(const auditor::ShortcutInfo& info, const std::string& location) {

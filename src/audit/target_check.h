@@ -46,6 +46,11 @@ class TargetCheck {
   TargetCheck(const platform::TargetFiles& files, const TargetCheckSettings& settings,
               const std::string& audited_folder);
 
+  // The shortcuts checked next lie in or below `audited_path` (a folder or
+  // a shortcut file). Without drives in the settings, on Linux, C: follows
+  // it: the Windows volume holding it.
+  void AuditFrom(const std::string& audited_path);
+
   // `location` is the shortcut file's own path.
   [[nodiscard]] auditor::TargetStatus Check(const auditor::ShortcutInfo& info,
                                             const std::string& location);
@@ -89,6 +94,7 @@ class TargetCheck {
 
   const platform::TargetFiles& files_;
   char separator_;
+  bool automatic_c_;                    // C: is the Windows volume holding what is audited
   std::map<char, std::string> mapped_;  // drive letter -> folder
   std::vector<std::pair<std::string, std::string>> variables_;
   std::map<char, platform::DriveKind> live_drives_;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <system_error>
 
 #include "tests/support/audit_fixture.h"
 
@@ -81,6 +82,9 @@ TEST_F(AuditRunTest, ARunThatKeepsGoingHandsOnWhatItCannotAuditInItsPlace) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].rfind("1 folder could not be searched", 0), 0u)
         << messages.shown[0];
+    ASSERT_EQ(result.passed_over.size(), 1u);
+    EXPECT_EQ(result.passed_over[0].folder, "C:\\R\\Locked\\");
+    EXPECT_EQ(result.passed_over[0].reason, std::generic_category().message(EACCES));
   }
 }
 
@@ -95,6 +99,25 @@ TEST_F(AuditRunTest, RefusesMoreThanItsLimitBeforeAuditingAny) {
     FAIL() << "three selected shortcuts should be refused with a limit of two";
   } catch (const RunTooLarge& e) {
     EXPECT_EQ(std::string(e.what()).rfind("C:\\R\\: 3 shortcuts selected, more than one run can audit", 0), 0u)
+        << e.what();
+  }
+  EXPECT_TRUE(sink.entries.empty());
+
+  // Paths count together, each shortcut once: a file, then its folder.
+  AuditRequest paths{{}, {}, options, 3};
+  paths.paths = {"C:\\R\\b.lnk", "C:\\R\\"};
+  sink = test_support::CollectingSink{};
+  EXPECT_EQ(AuditRun(files, folders, messages).Run(paths, sink).count, 3u);
+  EXPECT_EQ(sink.handed, (Paths{"C:\\R\\b.lnk", "C:\\R\\a.lnk", "C:\\R\\c.lnk"}));
+  paths.limit = 2;
+  sink = test_support::CollectingSink{};
+  try {
+    AuditRun(files, folders, messages).Run(paths, sink);
+    FAIL() << "three shortcuts in two paths should be refused with a limit of two";
+  } catch (const RunTooLarge& e) {
+    EXPECT_EQ(std::string(e.what()).rfind(
+                  "C:\\R\\: more than 2 shortcuts found with the paths before it", 0),
+              0u)
         << e.what();
   }
   EXPECT_TRUE(sink.entries.empty());

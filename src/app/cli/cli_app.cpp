@@ -1,5 +1,6 @@
 #include "app/cli/cli_app.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <exception>
 #include <memory>
@@ -113,6 +114,36 @@ RecordFormat RecordFormatOf(const CommandLine& command) {
   return command.csv_for_excel ? RecordFormat::kCsvForExcel : RecordFormat::kCsv;
 }
 
+// True when something is at `path` (a relative one from the current folder).
+bool Exists(const std::string& path, const platform::FileServices& files,
+            const platform::FolderListing& folders) {
+  if (folders.IsFolder(path)) return true;
+  try {
+    (void)files.StatusOf(path);
+    return true;
+  } catch (const std::exception& e) {
+    return !platform::IsNotFound(e);
+  }
+}
+
+// The older form FOLDER NAME...: the names are shortcut files in FOLDER. It
+// is meant when the first path is a folder and none of the others is
+// anything from the current folder; else each path stands for itself.
+bool IsFolderAndNames(const std::vector<std::string>& paths, const platform::FileServices& files,
+                      const platform::FolderListing& folders) {
+  if (paths.size() < 2 || !folders.IsFolder(paths.front())) return false;
+  return std::none_of(paths.begin() + 1, paths.end(),
+                      [&](const std::string& path) { return Exists(path, files, folders); });
+}
+
+// The last name of a folder's path ("Locked" of "/r/Locked/"), as the
+// record of a shortcut holds its name.
+std::string FolderName(const std::string& folder, char separator) {
+  const std::string path = audit::WithoutTrailingSeparator(folder, separator);
+  const std::size_t cut = path.find_last_of(separator);
+  return cut == std::string::npos || cut + 1 == path.size() ? path : path.substr(cut + 1);
+}
+
 // The exit status, and the message, when stdout could not be written.
 int OutputFailure(const OutputFailed& failure, std::ostream& err) {
   if (failure.error != EPIPE) {
@@ -129,17 +160,20 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
   LineMessageDialog messages(err, output);
   const bool records = command.format != OutputFormat::kText;
   try {
-    const std::string folder = audit::WithoutTrailingSeparator(command.folder, files.PathSeparator());
-    if (!folders.IsFolder(folder)) {
-      throw platform::Error(folder + ": cannot open folder: it does not exist or is not a folder");
-    }
     for (const auto& [drive, mapped] : command.target_check.drives) {
       if (!folders.IsFolder(mapped)) {
         throw platform::Error(mapped + ": cannot look for drive " + drive +
                               ": in it: it does not exist or is not a folder");
       }
     }
-    audit::AuditRequest request{folder, command.names, command.options};
+    audit::AuditRequest request{{}, {}, command.options};
+    if (IsFolderAndNames(command.paths, files, folders)) {
+      request.folder =
+          audit::WithoutTrailingSeparator(command.paths.front(), files.PathSeparator());
+      request.selected_names.assign(command.paths.begin() + 1, command.paths.end());
+    } else {
+      request.paths = command.paths;
+    }
     request.target_check = command.target_check;
     std::unique_ptr<audit::EntrySink> sink;
     if (records) {
@@ -153,9 +187,15 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
       sink = std::make_unique<ReportWriter>(output);
     }
     const audit::AuditResult result = audit::AuditRun(files, folders, messages).Run(request, *sink);
+    if (records) {
+      // A collector sees what it did not get: each folder passed over.
+      for (const auto& [folder, reason] : result.passed_over) {
+        sink->Fail({folder, FolderName(folder, files.PathSeparator()), reason});
+      }
+    }
     output.Flush();
     err << audit::ResultLine(result.count + result.failed) << '\n' << std::flush;
-    return result.failed > 0 ? 3 : 0;
+    return result.failed > 0 || !result.passed_over.empty() ? 3 : 0;
   } catch (const OutputFailed& failure) {
     return OutputFailure(failure, err);
   } catch (const std::exception& e) {

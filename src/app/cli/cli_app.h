@@ -12,17 +12,18 @@ namespace varnlink::app::cli {
 
 // The whole program once the platform is set up: parses `arguments` (without
 // the program's name), answers --help and --version or runs the audit, and
-// returns the exit status: 0 the run completed, 1 a failure ended it, 2 bad
-// usage, 3 (records) the run completed but some shortcuts could not be
-// audited. A reader that closed `out` early (EPIPE) ends the run quietly, 0.
+// returns the exit status: 0 every shortcut under the paths was audited, 1 a
+// failure ended the run, 2 bad usage, 3 the run completed but is partial: a
+// folder was passed over, or (records) some shortcuts could not be audited.
+// A reader that closed `out` early (EPIPE) ends the run quietly, 0.
 //
 // The audit is the window's audit run, called directly. In text the report
 // goes to `out` exactly as the window's Copy would hand it over, and message
 // boxes go to `err`; in JSON Lines or CSV there is one record per shortcut,
-// also for one that cannot be audited, and `err` holds only the folders
-// passed over. Either way output is written as it is made, then `err` gets
-// the result line or the failure that ended the run. Everything written to
-// `err` is flushed before it returns.
+// also for one that cannot be audited and for each folder passed over, and
+// `err` holds only the folders passed over. Either way output is written as
+// it is made, then `err` gets the result line or the failure that ended the
+// run. Everything written to `err` is flushed before it returns.
 [[nodiscard]] int Main(const std::vector<std::string>& arguments,
                        const platform::FileServices& files, const platform::FolderListing& folders,
                        std::ostream& out, std::ostream& err);

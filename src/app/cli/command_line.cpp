@@ -1,6 +1,10 @@
 #include "app/cli/command_line.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
+#include <string_view>
+#include <utility>
 
 #include "app/cli/record_fields.h"
 
@@ -14,6 +18,12 @@ std::string AddDriveMapping(const std::string& value, audit::TargetCheckSettings
     return "--map needs DRIVE:=FOLDER, such as C:=/mnt/windows, not \"" + value + "\"";
   }
   const auto drive = static_cast<char>(std::toupper(static_cast<unsigned char>(value[0])));
+  for (const auto& [mapped, folder] : settings.drives) {
+    if (mapped == drive) {
+      return "--map gives drive " + std::string{drive} + ": twice, as " + folder + " and as " +
+             value.substr(3);
+    }
+  }
   settings.drives.emplace_back(drive, value.substr(3));
   return {};
 }
@@ -57,12 +67,16 @@ std::optional<OutputFormat> FormatNamed(const std::string& name) {
 }  // namespace
 
 std::string UsageText() {
-  return "usage: varnlink-cli [OPTIONS] FOLDER [NAME...]\n"
-         "Audits the Windows shortcuts (.lnk files) in FOLDER and its sub-folders, or only\n"
-         "the shortcut files NAME... inside FOLDER, and writes what it finds to standard\n"
-         "output, each shortcut as soon as it is audited. It only reads the shortcuts.\n"
+  return "usage: varnlink-cli [OPTIONS] PATH...\n"
+         "Audits the Windows shortcuts (.lnk files) at each PATH in the order given: a\n"
+         "shortcut file itself, a folder with its sub-folders; a shortcut reached twice is\n"
+         "audited once. It writes what it finds to standard output, each shortcut as soon\n"
+         "as it is audited. It only reads the shortcuts.\n"
+         "The older form FOLDER NAME... audits only the shortcut files NAME... inside\n"
+         "FOLDER: it applies when the first PATH is a folder and none of the others is\n"
+         "found from the current folder.\n"
          "\n"
-         "Options:\n"
+         "Options (each that takes a value also as --option=VALUE):\n"
          "  --format FORMAT             what to write:\n"
          "                                text   the report, as the window's Copy gives it\n"
          "                                       (CR LF line ends); the default\n"
@@ -76,15 +90,14 @@ std::string UsageText() {
          "                              shortcut can plant a formula\n"
          "  --exe                       only targets containing \".EXE\" (any case)\n"
          "  --non-exe                   only targets without \".EXE\"\n"
-         "  --no-subfolders             do not search sub-folders (ignored when NAMEs are\n"
-         "                              given)\n"
+         "  --no-subfolders             do not search the sub-folders of a folder PATH\n"
          "  --warn-duplicates           warn of a target that begins an earlier entry's\n"
          "                              TARGET line\n"
          "  --warn-duplicate-arguments  the same for the target with its arguments\n"
          "  --check-targets             look for each shortcut's target and mark those missing\n"
-         "  --map X:=DIR                look for drive X: in folder DIR (repeatable; turns the\n"
-         "                              check on); without it C: is the Windows disk holding\n"
-         "                              FOLDER, on Linux\n"
+         "  --map X:=DIR                look for drive X: in folder DIR (repeatable, once a\n"
+         "                              drive; turns the check on); without it C: is the\n"
+         "                              Windows disk holding each PATH, on Linux\n"
          "  --env NAME=VALUE            use VALUE for %NAME% in targets (repeatable; turns the\n"
          "                              check on)\n"
          "  --warn-suspicious           warn of shortcuts built to deceive: mark them and\n"
@@ -92,31 +105,34 @@ std::string UsageText() {
          "  --help                      show this text\n"
          "  --version                   show the version\n"
          "\n"
-         "Without NAMEs every regular file whose name ends in \".lnk\" (any case) is audited,\n"
+         "In a folder every regular file whose name ends in \".lnk\" (any case) is audited,\n"
          "each folder in the order Windows lists it; hidden entries and symbolic links to\n"
-         "folders are left out. The text report audits at most 32,767 shortcuts a run and\n"
-         "refuses a larger one before auditing any; jsonl and csv have no limit.\n"
+         "folders are left out. The text report audits at most 32,767 shortcuts a run, all\n"
+         "PATHs together, and refuses a larger one before auditing any; jsonl and csv have\n"
+         "no limit.\n"
          "\n"
          "Records (jsonl, csv) hold these fields, in this order, each in every record:\n" +
          FieldList() +
          "A field the shortcut lacks is null (an empty CSV field). Texts are the\n"
          "shortcut's own, unmasked, with U+FFFD for what is not valid text; times are UTC\n"
          "(2026-12-08T12:47:20Z). A shortcut that cannot be audited gives a record whose\n"
-         "error says why (path and name set, the rest null), and the run goes on.\n"
+         "error says why (path and name set, the rest null), and the run goes on. So does\n"
+         "a folder passed over, last: its path ends in a separator, its name is its own.\n"
          "\n"
          "Standard error: text: each warning on a line of its own; jsonl and csv: the\n"
          "folders passed over (duplicate warnings are in the records); then, with the\n"
          "target check, \"Targets not found: N; not checked: K\"; then, with\n"
          "--warn-suspicious, \"Suspicious shortcuts: N\"; then the result line\n"
-         "(\"12 Shortcuts Found\"; with jsonl and csv the count of records).\n"
+         "(\"12 Shortcuts Found\"; with jsonl and csv the count of shortcut records).\n"
          "\n"
          "Exit status:\n"
-         "  0  the run completed; every shortcut was audited\n"
-         "  1  the run failed: FOLDER cannot be searched, standard output cannot be\n"
-         "     written, or (text) a shortcut could not be audited; what was written\n"
-         "     before stays written\n"
+         "  0  the run completed: every shortcut under the PATHs was audited\n"
+         "  1  the run failed: a folder PATH cannot be searched, standard output cannot\n"
+         "     be written, or (text) a shortcut could not be audited, a PATH that does\n"
+         "     not exist among them; what was written before stays written\n"
          "  2  bad usage\n"
-         "  3  (jsonl, csv) the run completed, but some shortcuts could not be audited\n"
+         "  3  the run completed but is partial: a folder could not be searched and was\n"
+         "     passed over, or (jsonl, csv) some shortcuts could not be audited\n"
          "A reader that stops reading early (| head) ends the run quietly, status 0.\n";
 }
 
@@ -124,59 +140,68 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
   CommandLine command;
   bool exe = false;
   bool non_exe = false;
+  bool no_subfolders = false;
   bool options_ended = false;
   std::optional<OutputFormat> format;
-  std::vector<std::string> positional;
   for (auto it = arguments.begin(); it != arguments.end(); ++it) {
     const std::string& argument = *it;
     if (options_ended || argument.size() < 2 || argument.front() != '-') {
-      positional.push_back(argument);
-    } else if (argument == "--") {
+      command.paths.push_back(argument);
+      continue;
+    }
+    if (argument == "--") {
       options_ended = true;
-    } else if (argument == "--help" || argument == "-h") {
-      command.action = Action::kHelp;
-      return {std::move(command), {}};
-    } else if (argument == "--version") {
-      command.action = Action::kVersion;
-      return {std::move(command), {}};
-    } else if (argument == "--format" || argument.starts_with("--format=")) {
-      std::string name;
-      if (argument != "--format") {
-        name = argument.substr(9);
-      } else if (it + 1 != arguments.end()) {
-        name = *++it;
-      } else {
-        return {std::nullopt, "--format needs a FORMAT: text, jsonl or csv"};
+      continue;
+    }
+    // Every option is "--name value" or "--name=value" alike.
+    std::string name = argument;
+    std::optional<std::string> value;
+    if (const std::size_t equals = argument.find('=');
+        argument.starts_with("--") && equals != std::string::npos) {
+      name = argument.substr(0, equals);
+      value = argument.substr(equals + 1);
+    }
+    if (name == "--format" || name == "--map" || name == "--env") {
+      if (!value) {
+        if (it + 1 == arguments.end()) {
+          return {std::nullopt, name == "--format" ? "--format needs a FORMAT: text, jsonl or csv"
+                                                   : name + " needs a value"};
+        }
+        value = *++it;
       }
-      format = FormatNamed(name);
-      if (!format) return {std::nullopt, "unknown format '" + name + "': text, jsonl or csv"};
-    } else if (argument == "--csv-excel") {
-      command.csv_for_excel = true;
-    } else if (argument == "--exe") {
-      exe = true;
-    } else if (argument == "--non-exe") {
-      non_exe = true;
-    } else if (argument == "--no-subfolders") {
-      command.options.search_subfolders = false;
-    } else if (argument == "--warn-duplicates") {
-      command.options.warn_duplicate_targets = true;
-    } else if (argument == "--warn-duplicate-arguments") {
-      command.options.warn_duplicate_arguments = true;
-    } else if (argument == "--check-targets") {
-      command.options.check_targets = true;
-    } else if (argument == "--warn-suspicious") {
-      command.options.warn_suspicious = true;
-    } else if (argument == "--map" || argument == "--env") {
-      if (it + 1 == arguments.end()) return {std::nullopt, argument + " needs a value"};
-      const std::string& value = *++it;
-      const std::string error = argument == "--map" ? AddDriveMapping(value, command.target_check)
-                                                    : AddVariable(value, command.target_check);
+      if (name == "--format") {
+        format = FormatNamed(*value);
+        if (!format) return {std::nullopt, "unknown format '" + *value + "': text, jsonl or csv"};
+        continue;
+      }
+      const std::string error = name == "--map" ? AddDriveMapping(*value, command.target_check)
+                                                : AddVariable(*value, command.target_check);
       if (!error.empty()) return {std::nullopt, error};
       command.options.check_targets = true;
-    } else {
-      return {std::nullopt, "unknown option " + argument};
+      continue;
     }
+    if (name == "--help" || name == "-h" || name == "--version") {
+      if (value) return {std::nullopt, name + " takes no value"};
+      command.action = name == "--version" ? Action::kVersion : Action::kHelp;
+      return {std::move(command), {}};
+    }
+    const std::pair<std::string_view, bool*> flags[] = {
+        {"--csv-excel", &command.csv_for_excel},
+        {"--exe", &exe},
+        {"--non-exe", &non_exe},
+        {"--no-subfolders", &no_subfolders},
+        {"--warn-duplicates", &command.options.warn_duplicate_targets},
+        {"--warn-duplicate-arguments", &command.options.warn_duplicate_arguments},
+        {"--check-targets", &command.options.check_targets},
+        {"--warn-suspicious", &command.options.warn_suspicious},
+    };
+    const auto* flag = std::find_if(std::begin(flags), std::end(flags),
+                                    [&](const auto& known) { return known.first == name; });
+    if (flag == std::end(flags)) return {std::nullopt, "unknown option " + argument};
+    if (value) return {std::nullopt, name + " takes no value"};
+    *flag->second = true;
   }
+  command.options.search_subfolders = !no_subfolders;
   if (exe && non_exe) return {std::nullopt, "--exe and --non-exe exclude each other"};
   if (command.csv_for_excel && format && *format != OutputFormat::kCsv) {
     return {std::nullopt, "--csv-excel goes with --format csv only"};
@@ -186,12 +211,9 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
   command.options.target_filter = exe       ? auditor::TargetFilter::kExe
                                  : non_exe ? auditor::TargetFilter::kNonExe
                                            : auditor::TargetFilter::kAll;
-  if (positional.empty()) return {std::nullopt, "no FOLDER given"};
-  command.folder = positional.front();
-  if (command.folder.empty()) return {std::nullopt, "FOLDER is empty"};
-  command.names.assign(positional.begin() + 1, positional.end());
-  for (const std::string& name : command.names) {
-    if (name.empty()) return {std::nullopt, "a NAME is empty"};
+  if (command.paths.empty()) return {std::nullopt, "no PATH given"};
+  for (const std::string& path : command.paths) {
+    if (path.empty()) return {std::nullopt, "a PATH is empty"};
   }
   return {std::move(command), {}};
 }

@@ -17,13 +17,13 @@ enum class OutputFormat {
 };
 
 // What varnlink-cli was asked to do, read from its arguments. It checks only
-// the form of the arguments; whether the folder exists is the run's business.
+// the form of the arguments; what each path is (a shortcut, a folder, or the
+// older FOLDER NAME... form) is the run's business.
 struct CommandLine {
   enum class Action { kAudit, kHelp, kVersion };
 
   Action action = Action::kAudit;
-  std::string folder;
-  std::vector<std::string> names;  // the selection; empty = walk the folder
+  std::vector<std::string> paths;  // the PATHs, in the order given; never empty
   auditor::AuditOptions options;
   OutputFormat format = OutputFormat::kText;
   bool csv_for_excel = false;  // with kCsv: a byte-order mark and no formulas

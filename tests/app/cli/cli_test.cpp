@@ -206,10 +206,19 @@ const CliCase kRuns[] = {
      Lines{"a.lnk"},
      {"varnlink-cli: {dir}/missing.lnk: cannot open the shortcut: it does not exist"},
      1},
-    {"a folder that is not there",
-     {"{dir}/nowhere"},
-     std::nullopt,
-     {"varnlink-cli: {dir}/nowhere: cannot open folder: it does not exist or is not a folder"},
+    {"a shortcut file alone", {"{dir}/b.lnk"}, Lines{"b.lnk"}, {"1 Shortcut Found"}},
+    {"a folder and its files as a shell glob names them: each shortcut once",
+     {"{dir}", "{dir}/a.lnk", "{dir}/b.lnk"},
+     Lines{},
+     {"3 Shortcuts Found"}},
+    {"files first, one spelt another way, then the folder holding them",
+     {"{dir}/Sub/c.lnk", "{dir}/Sub/../a.lnk", "{dir}/"},
+     Lines{"Sub/c.lnk", "Sub/../a.lnk", "b.lnk"},
+     {"3 Shortcuts Found"}},
+    {"a path that is not there ends the run",
+     {"{dir}/a.lnk", "{dir}/nowhere", "{dir}/b.lnk"},
+     Lines{"a.lnk"},
+     {"varnlink-cli: {dir}/nowhere: cannot open the shortcut: it does not exist"},
      1},
 };
 
@@ -296,8 +305,9 @@ TEST_F(CliOnDisk, AReaderThatHasGoneEndsTheRunQuietly) {
 }
 
 // A folder too deep for the system's path limit cannot be entered, even by
-// root: the walk passes over it, names it once and the run still succeeds.
-TEST_F(CliOnDisk, PassesOverAFolderItCannotEnterAndNamesIt) {
+// root: the walk passes over it and names it once, the run goes on, and its
+// status says it is partial; records hold the folder as well.
+TEST_F(CliOnDisk, PassesOverAFolderItCannotEnterNamesItAndSaysTheRunIsPartial) {
   const std::string component(200, 'd');
   int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
   ASSERT_GE(fd, 0);
@@ -310,6 +320,8 @@ TEST_F(CliOnDisk, PassesOverAFolderItCannotEnterAndNamesIt) {
     too_deep += component + "/";
   }
   const Outcome walk = RunCli({dir});
+  const Outcome jsonl = RunCli({"--format=jsonl", dir});
+  const Outcome csv = RunCli({"--format", "csv", dir});
   // The deep chain is removed from the inside out, by handle, before the
   // scratch folder goes.
   for (std::size_t i = chain.size() - 1; i > 0; --i) {
@@ -318,14 +330,35 @@ TEST_F(CliOnDisk, PassesOverAFolderItCannotEnterAndNamesIt) {
   }
   ::close(fd);
 
-  EXPECT_EQ(walk.exit_code, 0) << walk.err;
-  const Lines err = LinesOf(walk.err);
-  ASSERT_EQ(err.size(), 2u) << walk.err;
-  EXPECT_EQ(
-      err[0].rfind("1 folder could not be searched and was passed over: " + dir + "/Deep/", 0), 0u)
-      << err[0];
-  EXPECT_NE(err[0].find("(File name too long)"), std::string::npos) << err[0];
-  EXPECT_EQ(err[1], "3 Shortcuts Found");
+  for (const Outcome* run : {&walk, &jsonl, &csv}) {
+    EXPECT_EQ(run->exit_code, 3) << run->err;
+    const Lines err = LinesOf(run->err);
+    ASSERT_EQ(err.size(), 2u) << run->err;
+    EXPECT_EQ(
+        err[0].rfind("1 folder could not be searched and was passed over: " + dir + "/Deep/", 0),
+        0u)
+        << err[0];
+    EXPECT_NE(err[0].find("(File name too long)"), std::string::npos) << err[0];
+    EXPECT_EQ(err[1], "3 Shortcuts Found");
+  }
+  EXPECT_EQ(walk.out, CopiedReport(dir, {}, {}));
+  const Lines records = LinesOf(jsonl.out);
+  ASSERT_EQ(records.size(), 4u) << jsonl.out;
+  const nlohmann::json folder = nlohmann::json::parse(records.back());
+  const std::string path = folder.value("path", "");
+  EXPECT_TRUE(path.starts_with(dir + "/Deep/") && path.ends_with("/" + component + "/")) << path;
+  for (const RecordField& field : RecordFields()) {
+    const std::string name(field.name);
+    const nlohmann::json expected = name == "path"    ? nlohmann::json(path)
+                                    : name == "name"  ? nlohmann::json(component)
+                                    : name == "error" ? nlohmann::json("File name too long")
+                                                      : nlohmann::json(nullptr);
+    EXPECT_EQ(folder.at(name), expected) << name << " of the folder passed over";
+  }
+  const Lines rows = LinesOf(csv.out);
+  ASSERT_EQ(rows.size(), 5u) << csv.out;
+  EXPECT_TRUE(rows.back().starts_with(path + "," + component + ",")) << rows.back();
+  EXPECT_NE(rows.back().find(",File name too long,"), std::string::npos) << rows.back();
 }
 
 // A Windows disk laid out below `root`, with shortcuts on ann's desktop: the
@@ -378,7 +411,7 @@ TEST(CliTargetCheck, FindsTheTargetsOfAWindowsTreeMappedByHand) {
   test_support::ScratchFolder scratch;
   const std::string root = scratch.PathOf("C");
   const std::string desktop = MakeWindowsDisk(root);
-  ExpectWindowsDiskOutcomes(RunCli({"--map", "c:=" + root, desktop}), root);
+  ExpectWindowsDiskOutcomes(RunCli({"--map=c:=" + root, desktop}), root);
   const Outcome unchecked = RunCli({desktop});
   EXPECT_EQ(unchecked.out.find("MISSING"), std::string::npos);
   EXPECT_EQ(LinesOf(unchecked.err), Lines{"9 Shortcuts Found"});
@@ -439,7 +472,10 @@ TEST(CliTargetCheck, MapsCToTheNtfsVolumeHoldingTheFolder) {
   (void)Command("findmnt -n -o FSTYPE '" + image.mount + "'", &type);
   EXPECT_EQ(type, "fuseblk");
   const std::string desktop = MakeWindowsDisk(image.mount);
-  ExpectWindowsDiskOutcomes(RunCli({"--check-targets", desktop}), image.mount);
+  // C: is worked out for each PATH: the first, off the volume, has none.
+  const std::string elsewhere = scratch.PathOf("elsewhere");
+  fs::create_directory(elsewhere);
+  ExpectWindowsDiskOutcomes(RunCli({"--check-targets", elsewhere, desktop}), image.mount);
 }
 
 struct UsageCase {
@@ -468,20 +504,22 @@ TEST_P(CliUsage, AnswersHelpVersionAndBadUsage) {
 }
 
 const UsageCase kUsageCases[] = {
-    {{"--help"}, 0, "", "usage: varnlink-cli [OPTIONS] FOLDER [NAME...]\n"},
+    {{"--help"}, 0, "", "usage: varnlink-cli [OPTIONS] PATH...\n"},
     {{"--version"}, 0, "", "varnlink-cli 1.0"},
-    {{}, 2, "no FOLDER given\n"},
+    {{}, 2, "no PATH given\n"},
     {{"--recursive", "."}, 2, "unknown option --recursive\n"},
     {{"--exe", "--non-exe", "."}, 2, "--exe and --non-exe exclude each other\n"},
-    {{""}, 2, "FOLDER is empty\n"},
+    {{".", ""}, 2, "a PATH is empty\n"},
+    {{"--exe=yes", "."}, 2, "--exe takes no value\n"},
     {{"--format", "xml", "."}, 2, "unknown format 'xml': text, jsonl or csv\n"},
     {{".", "--format"}, 2, "--format needs a FORMAT"},
     {{"--csv-excel", "--format=jsonl", "."}, 2, "--csv-excel goes with --format csv only\n"},
     {{"--map", "C=/mnt", "."}, 2, "--map needs DRIVE:=FOLDER"},
     {{"--env", "=x", "."}, 2, "--env needs NAME=VALUE"},
     {{".", "--map"}, 2, "--map needs a value\n"},
-    {{"--map", "C:=/no/such/folder", "."}, 1, "/no/such/folder: cannot look for drive C: in it"},
-    {{"--", "--exe"}, 1, "--exe: cannot open folder"},
+    {{"--map=c:=/a", "--map", "C:=/b", "."}, 2, "--map gives drive C: twice, as /a and as /b\n"},
+    {{"--map=C:=/no/such/folder", "."}, 1, "/no/such/folder: cannot look for drive C: in it"},
+    {{"--", "--exe"}, 1, "--exe: cannot open the shortcut: it does not exist\n"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliUsage, ::testing::ValuesIn(kUsageCases));
@@ -522,8 +560,8 @@ TEST(CliSuspicious, MarksDeceivingShortcutsCountsThemAndRecordsWhatWindowsRuns) 
     return RunCli(arguments, dir);
   };
 
-  const Outcome plain = run({"."});
-  const Outcome text = run({"--warn-suspicious", "--map", "C:=C", "."});
+  const Outcome plain = run({});
+  const Outcome text = run({"--warn-suspicious", "--map", "C:=C"});
   EXPECT_EQ(text.exit_code, 0) << text.err;
   EXPECT_EQ(LinesOf(text.err), (Lines{"Targets not found: 3; not checked: 0",
                                       "Suspicious shortcuts: 2", "3 Shortcuts Found"}));
@@ -554,7 +592,6 @@ TEST(CliSuspicious, MarksDeceivingShortcutsCountsThemAndRecordsWhatWindowsRuns) 
         std::pair{Lines{"--warn-suspicious"}, nlohmann::json("C:\\a.exe")}}) {
     Lines arguments = {"--format", "jsonl"};
     arguments.insert(arguments.end(), options.begin(), options.end());
-    arguments.push_back(".");
     const Outcome jsonl = run(arguments);
     const Lines records = LinesOf(jsonl.out);
     ASSERT_EQ(records.size(), 3u) << jsonl.out;
@@ -572,7 +609,7 @@ TEST(CliSuspicious, MarksDeceivingShortcutsCountsThemAndRecordsWhatWindowsRuns) 
   }
   EXPECT_EQ(checks, (Lines{"", "target_mismatch;masquerade;", "hidden_arguments;"}));
 
-  const Lines rows = LinesOf(run({"--format", "csv", "--warn-suspicious", "."}).out);
+  const Lines rows = LinesOf(run({"--format", "csv", "--warn-suspicious"}).out);
   ASSERT_GT(rows.size(), 2u);  // the header, and the decoy's record second
   EXPECT_TRUE(rows[2].ends_with(",target_mismatch;masquerade," + cmd + "\r")) << rows[2];
 }
