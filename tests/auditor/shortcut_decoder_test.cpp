@@ -508,8 +508,6 @@ TEST_F(StrictFailures, CutShortLinksFailAndAreNoDuplicates) {
   };
   ShellLink listed = ThreeStrings();
   listed.id_list = std::vector<Bytes>{BytesOf("AB")};
-  ShellLink ignored = ThreeStrings();
-  ignored.extra_flags = kForceNoLinkInfo;
   ShellLink blocks = ThreeStrings();
   blocks.extra_blocks.push_back(ExtraBlock(0xA0000004, {0x52, 0x03, 0, 0}));  // code page 850
   ShellLink whole = blocks;
@@ -525,8 +523,6 @@ TEST_F(StrictFailures, CutShortLinksFailAndAreNoDuplicates) {
       {"list.lnk", sized(listed, &LinkLayout::id_list_start, 0xFFFF),
        "the ID list ends at byte 65613"},
       {"info.lnk", sized(ThreeStrings(), &LinkLayout::link_info_start, 0x7FFF),
-       "the link info ends at byte 32843"},
-      {"ignored.lnk", sized(ignored, &LinkLayout::link_info_start, 0x7FFF),
        "the link info ends at byte 32843"},
       {"block.lnk", sized(blocks, &LinkLayout::extra_data_start, 0x7FFF),
        "an extra-data block ends at byte " +
