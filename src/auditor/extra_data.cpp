@@ -56,6 +56,24 @@ void ForEachExtraBlock(const ByteReader& extra,
   }
 }
 
+std::optional<std::size_t> CutExtraBlockEnd(const ByteReader& extra) {
+  std::size_t pos = 0;
+  while (pos < extra.size()) {
+    const auto block_size = extra.U32(pos);
+    if (!block_size) {
+      const auto rest = extra.Slice(pos, 4);
+      if (std::all_of(rest.begin(), rest.end(), [](std::uint8_t b) { return b == 0; })) {
+        return std::nullopt;
+      }
+      return pos + 4;
+    }
+    if (*block_size < 4) return std::nullopt;  // the terminal block
+    if (*block_size > extra.size() - pos) return pos + *block_size;
+    pos += *block_size;
+  }
+  return std::nullopt;
+}
+
 ExtraData ReadExtraData(const ByteReader& extra, const platform::FileServices& files) {
   ExtraData data;
   bool environment_seen = false;

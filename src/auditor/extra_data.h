@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -20,6 +21,15 @@ inline constexpr std::uint32_t kEnvironmentBlock = 0xA0000001;
 // end of the file is handed over cut at the end, and is the last one.
 void ForEachExtraBlock(const ByteReader& extra,
                        const std::function<bool(std::uint32_t signature, const ByteReader& block)>& visit);
+
+// Where the first extra-data block that reaches past the end of `extra` ends
+// as its size declares (counted from the start of `extra`); nullopt when every
+// block fits. The list may end with the terminal block, or without it right
+// after a complete block. One to three bytes left where a block's size would
+// start: when all zero, the terminal block lost its last bytes and nothing is
+// missing; otherwise a block's size is cut, and the block ends at least where
+// its size would.
+[[nodiscard]] std::optional<std::size_t> CutExtraBlockEnd(const ByteReader& extra);
 
 // What the extra data holds that the audit uses.
 struct ExtraData {

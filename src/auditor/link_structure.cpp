@@ -10,6 +10,7 @@
 #include "auditor/link_header.h"
 #include "auditor/report_text.h"
 #include "auditor/shell_items.h"
+#include "auditor/shortcut_decoder.h"
 #include "auditor/windows_path.h"
 
 namespace varnlink::auditor {
@@ -266,14 +267,26 @@ void ChooseEffectiveTarget(ShortcutInfo& info) {
 }  // namespace
 
 bool IsGenuineLink(const ByteReader& file) {
-  if (file.size() < kHeaderSize) return false;
+  if (file.size() < kLinkHeaderStart.size()) return false;
   return std::equal(kLinkHeaderStart.begin(), kLinkHeaderStart.end(),
                     file.Slice(0, kLinkHeaderStart.size()).begin());
 }
 
+CutShort::CutShort(std::string_view record, std::size_t end, std::size_t file_size)
+    : std::runtime_error(std::string(record) + " ends at byte " + std::to_string(end) +
+                         " of a file of " + std::to_string(file_size) + " bytes") {}
+
 std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
                                             const platform::FileServices& files) {
   if (!IsGenuineLink(file)) return std::nullopt;
+  // Where `record` ends as declared must lie inside the file. Bytes that stop
+  // at the read limit may go on in the file, so there nothing is called cut.
+  const auto must_fit = [&file](std::string_view record, std::size_t end) {
+    if (end > file.size() && file.size() < kMaxShortcutBytes) {
+      throw CutShort(record, end, file.size());
+    }
+  };
+  must_fit("the header", kHeaderSize);
   ShortcutInfo info;
   info.genuine = true;
   info.link_flags = file.ReadU32(kFlagsByte);
@@ -285,12 +298,16 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
   std::optional<ByteReader> id_list;
   try {
     if (info.link_flags & kHasLinkTargetIdList) {
+      must_fit("the ID list", pos + 2);
       const std::uint16_t list_size = file.ReadU16(pos);
+      must_fit("the ID list", pos + 2 + list_size);
       id_list = file.Sub(pos + 2, list_size);
       pos += 2 + list_size;
     }
     if (info.link_flags & kHasLinkInfo) {
+      must_fit("the link info", pos + 4);
       const std::uint32_t info_size = file.ReadU32(pos);
+      must_fit("the link info", pos + info_size);
       if (info_size < kMinLinkInfoSize) throw RecordError();
       const ByteReader link_info = file.Sub(pos, info_size);
       if (!(info.link_flags & kForceNoLinkInfo)) info.link_info = ReadLinkInfo(link_info, files);
@@ -304,7 +321,11 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
   if (id_list) info.id_list = ReadIdList(*id_list, files);
   ExtraData extra;
   if (const auto extra_at = StringsEnd(file, pos, info.link_flags)) {
-    extra = ReadExtraData(file.From(*extra_at), files);
+    const ByteReader blocks = file.From(*extra_at);
+    if (const auto cut_at = CutExtraBlockEnd(blocks)) {
+      must_fit("an extra-data block", *extra_at + *cut_at);
+    }
+    extra = ReadExtraData(blocks, files);
   }
   info.app_id = std::move(extra.app_id);
   info.environment = std::move(extra.environment);

@@ -18,9 +18,9 @@ class ShortcutAuditor {
 
   // The shortcut's entry (without warnings), or nullopt when the target
   // filter leaves it out. Throws naming the path when the file cannot be
-  // found or read, is no shortcut, or a string before the working folder has
-  // a length past the end of the file (that last only when the filter keeps
-  // the shortcut).
+  // found or read, is no shortcut, is a shortcut cut short, or a string before
+  // the working folder has a length past the end of the file (that last only
+  // when the filter keeps the shortcut).
   [[nodiscard]] std::optional<ReportEntry> Audit(const std::string& path, TargetFilter filter) const;
 
  private:

@@ -287,7 +287,7 @@ ShellLink ThreeStrings() {
 }
 
 // ThreeStrings() with records that do not change what is shown, and with one
-// structure field broken. A broken structure falls back to the byte rules,
+// link info field broken. A broken link info falls back to the byte rules,
 // which discard the first string and shift the rest: the working dir is
 // discarded, the arguments read as working dir, the icon as arguments, the
 // terminal block as an empty icon location.
@@ -332,16 +332,6 @@ TEST(Decoder, ReadsByStructureOrFallsBackToTheByteRules) {
       // Attributes 0x10 and zero times put 10 00 00 00 00 at byte 24.
       {"folder attributes in the header",
        Built(ThreeStrings(), [](ShellLink& l) { l.file_attributes = 0x10; }), true},
-      {"ID list past the end",
-       broken([](LinkLayout& l) { PutU16(l.bytes, l.id_list_start, 0x7FFF); },
-              [] {
-                ShellLink link = ThreeStrings();
-                link.id_list = std::vector<Bytes>{BytesOf("AB")};
-                return link;
-              }()),
-       false},
-      {"link info past the end",
-       broken([](LinkLayout& l) { PutU32(l.bytes, l.link_info_start, 0x7FFF); }), false},
       {"local path offset outside the link info",
        broken([](LinkLayout& l) { PutU32(l.bytes, l.link_info_start + 16, 0x500); }), false},
       {"volume id offset outside the link info",
@@ -503,6 +493,65 @@ TEST_F(StrictFailures, NameThePathAndLeaveNoTrace) {
   // The strings are strict only for a shortcut the target filter keeps.
   options.target_filter = auditor::TargetFilter::kNonExe;
   EXPECT_EQ(Audit("C:\\L\\cut.lnk"), "");
+}
+
+// A genuine link with a record whose size reaches past the end of the file
+// is no shortcut to report: in a run that keeps
+// going, each is a failure with its cause and no entry, so no duplicate of
+// the others (cut in the header, the byte rules would read two alike). A link
+// that ends right after a whole block, without the terminal block, is whole.
+TEST_F(StrictFailures, CutShortLinksFailAndAreNoDuplicates) {
+  const auto sized = [](ShellLink link, std::size_t LinkLayout::*record, std::uint32_t size) {
+    LinkLayout layout = LayoutLink(link);
+    PutU32(layout.bytes, layout.*record, size);
+    return layout.bytes;
+  };
+  ShellLink listed = ThreeStrings();
+  listed.id_list = std::vector<Bytes>{BytesOf("AB")};
+  ShellLink blocks = ThreeStrings();
+  blocks.extra_blocks.push_back(ExtraBlock(0xA0000004, {0x52, 0x03, 0, 0}));  // code page 850
+  ShellLink whole = blocks;
+  whole.link_info->local_base_path = Text("C:\\B.EXE");
+  whole.terminal_block = false;
+  const Bytes header = BuildLink(ThreeStrings());
+  const struct {
+    std::string name;
+    Bytes bytes;
+    std::string cut;  // empty: whole
+  } links[] = {
+      // 0xFFFF as the ID list's size, zeros over its item's.
+      {"list.lnk", sized(listed, &LinkLayout::id_list_start, 0xFFFF),
+       "the ID list ends at byte 65613"},
+      {"info.lnk", sized(ThreeStrings(), &LinkLayout::link_info_start, 0x7FFF),
+       "the link info ends at byte 32843"},
+      {"block.lnk", sized(blocks, &LinkLayout::extra_data_start, 0x7FFF),
+       "an extra-data block ends at byte " +
+           std::to_string(LayoutLink(blocks).extra_data_start + 0x7FFF)},
+      {"header.lnk", Bytes(header.begin(), header.begin() + 40), "the header ends at byte 76"},
+      {"header2.lnk", Bytes(header.begin(), header.begin() + 50), "the header ends at byte 76"},
+      {"ok.lnk", header, ""},
+      {"whole.lnk", BuildLink(whole), ""},
+  };
+  audit::AuditRequest request;
+  request.folder = "C:\\L\\";
+  request.options.warn_duplicate_targets = request.options.warn_duplicate_arguments = true;
+  request.keep_going = true;
+  std::vector<std::string> causes;
+  for (const auto& file : links) {
+    AddFile(request.folder + file.name, file.bytes);
+    request.selected_names.push_back(file.name);
+    if (!file.cut.empty()) {
+      causes.push_back("the shortcut is cut short: " + file.cut + " of a file of " +
+                       std::to_string(file.bytes.size()) + " bytes");
+    }
+  }
+  audit::AuditRun(files, folders, messages).Run(request, sink);
+  std::vector<std::string> failed;
+  for (const audit::FailedShortcut& failure : sink.failures) failed.push_back(failure.cause);
+  EXPECT_EQ(failed, causes);
+  ASSERT_EQ(sink.entries.size(), 2u);
+  EXPECT_EQ(sink.entries[1].info.target, "C:\\B.EXE");
+  EXPECT_EQ(sink.report.find("DUPLICATE"), std::string::npos) << sink.report;
 }
 
 TEST(Decoder, GenuineTolerantStringPastTheEndIsCut) {
