@@ -13,10 +13,10 @@ PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev nlohm
           qt6-base-dev libcups2-dev fonts-dejavu-core xvfb xauth x11-utils imagemagick ntfs-3g
           python3 python3-jsonschema)
 
-# And those that making the packages needs besides: help2man for the man
-# pages, dpkg-dev and file for the Debian packages' dependencies, MinGW-w64
-# and GoogleTest's sources for the Windows build, NSIS for its installer.
-PACKAGE_TOOLS=(help2man dpkg-dev file nsis g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+# And those that making the packages needs besides: dpkg-dev and file for
+# the Debian packages' dependencies, MinGW-w64 and GoogleTest's sources for
+# the Windows build, NSIS for its installer.
+PACKAGE_TOOLS=(dpkg-dev file nsis g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
                binutils-mingw-w64-x86-64 googletest)
 
 install_missing() { .ci/install-missing "${PACKAGES[@]}" "$@"; }

@@ -80,6 +80,9 @@ check "the installed varnlink-cli audits the examples" installed_audit
 check "varnlink --version (the window's libraries load)" \
   test "$(/usr/bin/varnlink --version)" = "varnlink $version"
 check "man -w varnlink varnlink-cli" man -w varnlink varnlink-cli
+check "the README and the records' schema in /usr/share/doc" test -f \
+  /usr/share/doc/varnlink-cli/README.md.gz -a -f /usr/share/doc/varnlink-cli/record.schema.json \
+  -a -f /usr/share/doc/varnlink/README.md.gz
 check "desktop-file-validate" desktop-file-validate "/usr/share/applications/$app_id.desktop"
 check "appstreamcli validate" appstreamcli validate --no-net "/usr/share/metainfo/$app_id.metainfo.xml"
 icons_in_place() {
