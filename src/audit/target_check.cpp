@@ -160,10 +160,13 @@ TargetStatus TargetCheck::Classify(const auditor::ShortcutInfo& info, const std:
   if (!std::all_of(path.names.begin(), path.names.end(), IsPossibleName)) {
     return {TargetOutcome::kMissing, std::nullopt, std::move(checked)};
   }
-  switch (Resolve(*root.folder, path.names).kind) {
+  // A found target is named as the file system spells it, so that the path
+  // opens where names match case exactly.
+  std::string spelled;
+  switch (Resolve(*root.folder, path.names, &spelled).kind) {
     case Place::Kind::kFile:
     case Place::Kind::kFolder:
-      return {TargetOutcome::kFound, std::nullopt, std::move(checked)};
+      return {TargetOutcome::kFound, std::nullopt, std::move(spelled)};
     case Place::Kind::kShortName:
       return NotChecked(NotCheckedReason::kShortName, std::move(checked));
     case Place::Kind::kNoMedium:
@@ -282,11 +285,13 @@ bool TargetCheck::IsFolder(char drive, const std::vector<std::string>& names) {
 }
 
 TargetCheck::Place TargetCheck::Resolve(const std::string& root,
-                                        const std::vector<std::string>& names) {
+                                        const std::vector<std::string>& names,
+                                        std::string* spelled) {
   if (files_.LiveWindows()) {
     // The system matches case and short names and follows links itself.
     std::string path = root;
     for (const std::string& name : names) path = Join(path, name);
+    if (spelled != nullptr) *spelled = path;
     auto [known, added] = places_.try_emplace(path);
     if (!added) return known->second;
     switch (files_.Look(path).kind) {
@@ -307,12 +312,21 @@ TargetCheck::Place TargetCheck::Resolve(const std::string& root,
   // One name at a time; each path looked at is remembered, so targets that
   // share folders share their looks.
   Place place{Place::Kind::kFolder, root};
+  if (spelled != nullptr) *spelled = root;
   for (const std::string& name : names) {
     if (place.kind != Place::Kind::kFolder) {
       return place.kind == Place::Kind::kShortName ? place : Place{};
     }
     int links_left = kMaxLinks;
     place = Step(place, name, root, links_left);
+    if (spelled != nullptr) {
+      const std::string_view real = place.real;
+      const std::string_view listed = !place.link_name.empty()
+                                          ? std::string_view(place.link_name)
+                                          : real.substr(real.find_last_of(separator_) + 1);
+      if (spelled->empty() || spelled->back() != separator_) *spelled += separator_;
+      *spelled += listed;
+    }
   }
   return place;
 }
@@ -338,6 +352,7 @@ TargetCheck::Place TargetCheck::Step(const Place& folder, const std::string& nam
     }
     case platform::TargetProbe::Kind::kLink:
       place = Follow(folder.real, probe.link_text, root, links_left);
+      place.link_name = name;
       break;
     case platform::TargetProbe::Kind::kFolder:
       place = {Place::Kind::kFolder, path};

@@ -63,6 +63,9 @@ class TargetCheck {
     enum class Kind { kNothing, kFile, kFolder, kShortName, kNoMedium };
     Kind kind = Kind::kNothing;
     std::string real;  // where it was found, links followed
+    // Reached through a symbolic link: the link's own name as its folder
+    // lists it (else that name ends `real`).
+    std::string link_name = {};
   };
   struct Profile {
     std::string path;  // "C:\Users\name"
@@ -83,7 +86,11 @@ class TargetCheck {
   [[nodiscard]] const std::optional<Profile>& ProfileOf(const std::string& location);
   [[nodiscard]] bool IsFolder(char drive, const std::vector<std::string>& names);
 
-  [[nodiscard]] Place Resolve(const std::string& root, const std::vector<std::string>& names);
+  // Where `names` lead from `root`. When it is a file or folder and
+  // `spelled` is given, that gets its path with each name as its folder
+  // spells it and each link by its own name (on Windows, as given).
+  [[nodiscard]] Place Resolve(const std::string& root, const std::vector<std::string>& names,
+                              std::string* spelled = nullptr);
   [[nodiscard]] Place Step(const Place& folder, const std::string& name, const std::string& root,
                            int& links_left);
   [[nodiscard]] Place Follow(const std::string& folder, const std::string& link,

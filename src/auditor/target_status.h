@@ -26,7 +26,9 @@ enum class NotCheckedReason {
 struct TargetStatus {
   TargetOutcome outcome = TargetOutcome::kNotChecked;
   std::optional<NotCheckedReason> reason;   // set exactly when not checked
-  std::optional<std::string> checked_path;  // the local path looked at, unmasked
+  // The local path looked at, unmasked; of a found target, as the file
+  // system spells it, each link by its own name.
+  std::optional<std::string> checked_path;
   friend bool operator==(const TargetStatus&, const TargetStatus&) = default;
 };
 

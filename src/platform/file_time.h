@@ -17,6 +17,10 @@ struct FileTime {
 inline constexpr std::uint64_t kTicksTo1970 = 116'444'736'000'000'000ULL;
 inline constexpr std::uint64_t kTicksPerSecond = 10'000'000ULL;
 
+// Ticks between 1601-01-01 and 10000-01-01. Later instants need a year of
+// five digits, which RFC 3339 and most readers of dates do not take.
+inline constexpr std::uint64_t kTicksTo10000 = 2'650'467'744'000'000'000ULL;
+
 // A time broken down into calendar fields, like a Windows SYSTEMTIME.
 struct LocalTime {
   int year = 0;

@@ -4,8 +4,10 @@
 #include <stdexcept>
 
 #include "audit/audit_run.h"
+#include "audit/folder_walk.h"
 #include "auditor/report_format.h"
 #include "auditor/windows_path.h"
+#include "platform/error.h"
 
 namespace varnlink::window {
 namespace {
@@ -170,6 +172,37 @@ void MainWindowModel::SelectionChanged() {
     if (shortcut_list.Selected(i)) selected_names.push_back(shortcut_list.Names()[i]);
   }
   SelectedNamesChanged();
+}
+
+void MainWindowModel::OpenPath(const std::string& path) {
+  const char separator = platform_.files.PathSeparator();
+  std::string given = path;
+  if (separator == '\\') std::replace(given.begin(), given.end(), '/', '\\');  // Windows takes both
+  given = audit::WithoutTrailingSeparator(std::move(given), separator);
+  const std::size_t cut = given.find_last_of(separator);
+  const std::string name = cut == std::string::npos ? given : given.substr(cut + 1);
+  if (platform_.folders.IsFolder(given) || !audit::IsShortcutName(name)) {
+    HighlightFolder(given);
+    OpenFolder(given);
+    return;
+  }
+  // "C:\x.lnk" and "/x.lnk" lie in a root, which keeps its separator.
+  const std::string folder =
+      cut == std::string::npos ? platform_.folders.CurrentFolder() : given.substr(0, cut + 1);
+  HighlightFolder(folder);
+  OpenFolder(folder);
+  const std::vector<std::string>& names = shortcut_list.Names();
+  const auto found = std::find_if(names.begin(), names.end(), [&](const std::string& listed) {
+    return separator == '\\' ? auditor::EqualsIgnoringCase(listed, name) : listed == name;
+  });
+  if (found == names.end()) {
+    (void)platform_.files.StatusOf(given);  // a shortcut that is not there fails naming the cause
+    throw platform::Error(given +
+                          ": cannot select the shortcut: the shortcut list does not show it "
+                          "(a hidden or system file, or past the list's end)");
+  }
+  shortcut_list.SetSelected(static_cast<std::size_t>(found - names.begin()), true);
+  SelectionChanged();
 }
 
 void MainWindowModel::ShortcutFolderChanged(const std::string& line_before) {

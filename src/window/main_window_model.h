@@ -83,6 +83,10 @@ class MainWindowModel {
   void HighlightFolder(const std::string& path);
   // After the front end changed shortcut_list's selected flags.
   void SelectionChanged();
+  // The user named a folder or a shortcut file when starting the window: the
+  // folder opens as if highlighted and opened in the folder list; a
+  // shortcut's folder opens so, with that shortcut selected.
+  void OpenPath(const std::string& path);
 
   // The choices as the audit takes them.
   [[nodiscard]] auditor::AuditOptions Options() const;

@@ -36,6 +36,7 @@ void AddMountedDisks(FakeTargetFiles& disk) {
   disk.AddLink("/disk/Abs", "/outside/secret");  // leaves it
   disk.AddLink("/disk/AbsIn", "/disk/Windows");  // stays on it
   disk.AddLink("/disk/Loop", "Loop");
+  disk.AddLink("/disk/Docs/Pad", "../Windows/notepad.exe");
   disk.AddFile("/outside/secret");
   disk.AddFile("/old/WINNT/system32/x.exe");
   disk.windows_volume = "/disk";
@@ -96,7 +97,7 @@ constexpr auto kEnv = TargetSource::kEnvironment;
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Targets, TargetCheckTable, ::testing::Values(
-    CheckCase{"CaseDiffers", "C:\\WINDOWS\\NOTEPAD.EXE", kLink, kFound, {}, "/disk/WINDOWS/NOTEPAD.EXE"},
+    CheckCase{"CaseDiffers", "C:\\WINDOWS\\NOTEPAD.EXE", kLink, kFound, {}, "/disk/Windows/notepad.exe"},
     CheckCase{"RemovedProgram", "C:\\Program Files\\Gone\\gone.exe", kLink, kMissing, {},
               "/disk/Program Files/Gone/gone.exe"},
     CheckCase{"Folder", "C:\\Docs\\", kLink, kFound, {}, "/disk/Docs"},
@@ -110,13 +111,14 @@ INSTANTIATE_TEST_SUITE_P(Targets, TargetCheckTable, ::testing::Values(
               std::string("/disk/Windows/notepad.exe\0x", 27)},
     CheckCase{"ShortName", "C:\\PROGRA~1\\App\\app.exe", kLink, kNotChecked, NotCheckedReason::kShortName,
               "/disk/PROGRA~1/App/app.exe"},
-    CheckCase{"LinkInsideTheDisk", "C:\\link\\App\\app.exe", kLink, kFound, {}, "/disk/link/App/app.exe"},
+    CheckCase{"LinkInsideTheDisk", "C:\\LINK\\app\\APP.EXE", kLink, kFound, {}, "/disk/Link/App/app.exe"},
+    CheckCase{"LinkToAFileByItsOwnName", "C:\\docs\\PAD", kLink, kFound, {}, "/disk/Docs/Pad"},
     CheckCase{"AbsoluteLinkInsideTheDisk", "C:\\AbsIn\\notepad.exe", kLink, kFound, {},
               "/disk/AbsIn/notepad.exe"},
     CheckCase{"LinkOutOfTheDisk", "C:\\Out\\secret", kLink, kMissing, {}, "/disk/Out/secret"},
     CheckCase{"AbsoluteLinkOutOfTheDisk", "C:\\Abs", kLink, kMissing, {}, "/disk/Abs"},
     CheckCase{"LinkLoop", "C:\\Loop\\x", kLink, kMissing, {}, "/disk/Loop/x"},
-    CheckCase{"Windir", "%windir%\\Notepad.exe", kEnv, kFound, {}, "/disk/Windows/Notepad.exe"},
+    CheckCase{"Windir", "%windir%\\Notepad.exe", kEnv, kFound, {}, "/disk/Windows/notepad.exe"},
     CheckCase{"WinntWhereOnlyThatExists", "%SystemRoot%\\system32\\x.exe", kEnv, kFound, {},
               "/old/WINNT/system32/x.exe", kDesktop, false, "/old"},
     CheckCase{"ProfileFromTheLocation", "%USERPROFILE%\\AppData\\Roaming\\notes.txt", kEnv, kFound, {},

@@ -360,6 +360,46 @@ TEST(MainWindowModel, TheSelectionFollowsTheFileListAndTurnsOffSubfolderSearch) 
   EXPECT_FALSE(w.model.shortcut_list.Selected(0) || w.model.shortcut_list.Selected(1));
 }
 
+// A folder named when the window starts opens as if double-clicked; a
+// shortcut file opens its folder (the current one for a bare name) with that
+// shortcut selected, ready for Audit; one that is not there is an error.
+TEST(MainWindowModel, APathGivenAtTheStartOpensItsFolderWithTheShortcutSelected) {
+  const struct {
+    char separator;
+    std::string given;
+    std::string folder;
+    Paths selected;
+  } kCases[] = {
+      {'\\', "C:\\A\\B.LNK", "C:\\A", {"b.lnk"}},  // Windows ignores case
+      {'\\', "C:/A/a.lnk", "C:\\A", {"a.lnk"}},
+      {'\\', "C:\\A\\", "C:\\A", {}},
+      {'/', "/a.lnk", "/", {"a.lnk"}},
+      {'/', "b.lnk", "/home/u", {"b.lnk"}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.given);
+    Window w(c.separator);
+    const std::string within = c.folder.ends_with(c.separator) ? c.folder : c.folder + c.separator;
+    w.folders.current_folder = c.separator == '/' ? "/home/u" : "C:\\";
+    for (const char* name : {"a.lnk", "b.lnk"}) w.AddShortcut(within, name);
+    w.model.Load();
+    w.model.OpenPath(c.given);
+    EXPECT_EQ(w.model.folder_list.path, c.folder);
+    EXPECT_EQ(w.model.selected_names, c.selected);
+    EXPECT_EQ(w.model.search_subfolders.enabled, c.selected.empty());
+    w.model.Audit();
+    const Paths audited = c.selected.empty() ? Paths{within + "a.lnk", within + "b.lnk"}
+                                             : Paths{within + c.selected.front()};
+    EXPECT_EQ(w.Audited(), audited);
+  }
+  Window w('/');
+  w.AddShortcut("/home/u/", "a.lnk");
+  w.folders.current_folder = "/";
+  w.model.Load();
+  EXPECT_THROW(w.model.OpenPath("/home/u/gone.lnk"), std::runtime_error);
+  EXPECT_TRUE(w.model.selected_names.empty());
+}
+
 // --- print and copy
 
 TEST(MainWindowModel, PrintAndCopyHandOverTheWholeReportEvenWhenEmpty) {

@@ -32,8 +32,11 @@ FieldValue Text(const std::optional<std::string>& text) {
   return text ? FieldValue{std::string_view(*text)} : FieldValue{};
 }
 
+// An instant with a four-digit year; null past 9999-12-31, where a header's
+// 64-bit time field can reach (the text report still shows those years).
 FieldValue Time(const std::optional<platform::FileTime>& time) {
-  return time ? FieldValue{*time} : FieldValue{};
+  if (!time || time->ticks >= platform::kTicksTo10000) return {};
+  return *time;
 }
 
 FieldValue Attribute(const ReportEntry& e, platform::Attribute bit) {
@@ -41,7 +44,8 @@ FieldValue Attribute(const ReportEntry& e, platform::Attribute bit) {
 }
 
 FieldValue FileTimeOf(const ReportEntry& e, platform::FileTime platform::FileTimes::*which) {
-  return e.facts.times ? FieldValue{(*e.facts.times).*which} : FieldValue{};
+  if (!e.facts.times) return {};
+  return Time((*e.facts.times).*which);
 }
 
 const std::array kFields = {

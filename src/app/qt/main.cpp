@@ -1,13 +1,17 @@
 // varnlink: the Varnlink desktop window.
-//   varnlink [FOLDER]   opens the window, on FOLDER when given
+//   varnlink [FOLDER | SHORTCUT]   opens the window, on FOLDER or on the
+//                                  shortcut's folder with it selected
 
 #include <QApplication>
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/qt/window_app.h"
@@ -19,22 +23,25 @@ namespace {
 constexpr const char* kHelp =
     "varnlink - audit Windows shell shortcuts (.lnk files) in a window\n"
     "\n"
-    "Usage: varnlink [FOLDER]\n"
+    "Usage: varnlink [FOLDER | SHORTCUT]\n"
     "  or:  varnlink --help | --version\n"
     "\n"
-    "Opens the Varnlink window on FOLDER, or on the current folder. Choose a drive\n"
-    "and a folder, select some of its shortcuts or none (then every shortcut of the\n"
-    "folder, and of its sub-folders with \"Search Sub Directories\" ticked), choose\n"
-    "which targets to report and which warnings to give, and press Audit: the report\n"
-    "shows one entry per shortcut with its target, arguments, start-in folder, icon,\n"
-    "hot key, run mode, attributes and times. Print sends the report to the default\n"
-    "printer, Copy puts it on the clipboard. Varnlink only reads the shortcuts it\n"
-    "audits; it never changes them.\n"
+    "Opens the Varnlink window on FOLDER, or on the current folder; given a\n"
+    "SHORTCUT (a .lnk file), on its folder with that shortcut selected. Choose a\n"
+    "drive and a folder, select some of its shortcuts or none (then every shortcut\n"
+    "of the folder, and of its sub-folders with \"Search Sub Directories\" ticked),\n"
+    "choose which targets to report and which warnings to give, and press Audit:\n"
+    "the report shows one entry per shortcut with its target, arguments, start-in\n"
+    "folder, icon, hot key, run mode, attributes and times. Print sends the report\n"
+    "to the default printer, Copy puts it on the clipboard. Varnlink only reads the\n"
+    "shortcuts it audits; it never changes them.\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
-    "  Qt's own options (for example -platform NAME, -display DISPLAY) are taken too.\n"
+    "  Qt's own options are passed to Qt, with one dash or two, a value after a\n"
+    "  space or an '=': -platform NAME, -display DISPLAY, -geometry WxH+X+Y,\n"
+    "  -style STYLE, -stylesheet FILE, -reverse, and the others Qt documents.\n"
     "\n"
     "Environment:\n"
     "  DISPLAY, WAYLAND_DISPLAY  the display to open the window on\n"
@@ -43,7 +50,7 @@ constexpr const char* kHelp =
     "Exit status:\n"
     "  0  the window was closed\n"
     "  1  no window could be opened (no display)\n"
-    "  2  bad usage\n"
+    "  2  bad usage (an unknown option, more than one FOLDER or SHORTCUT)\n"
     "\n"
     "varnlink-cli(1) runs the same audit without a window.\n";
 
@@ -93,6 +100,67 @@ bool IsOption(const char* argument, const char* option) {
   return std::strcmp(argument, option) == 0;
 }
 
+// Qt's own options, as QApplication and its platforms (X11's among them) take
+// them; Qt also reads them with two dashes.
+// clang-format off
+constexpr std::string_view kQtOptionsWithValue[] = {
+    "platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry", "geometry",
+    "qwindowicon", "icon", "qwindowtitle", "title", "session", "style", "stylesheet", "display",
+    "name", "visual"};
+constexpr std::string_view kQtFlags[] = {
+    "reverse", "testability", "widgetcount", "nograb", "dograb", "qmljsdebugger"};
+// clang-format on
+
+bool IsOneOf(std::string_view name, std::span<const std::string_view> names) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+int BadUsage(const std::string& what) {
+  std::fputs(("varnlink: " + what + "\nTry 'varnlink --help' for more information.\n").c_str(),
+             stderr);
+  return 2;
+}
+
+// The command line read before Qt starts, so that a mistake needs no display:
+// the FOLDER or SHORTCUT, and Qt's own options, each "-name value" pair kept
+// together, for QApplication.
+struct CommandLine {
+  std::vector<std::string> paths;
+  std::vector<std::string> qt_arguments;
+  std::optional<std::string> unknown_option;  // the first, as given
+};
+
+CommandLine Read(int argc, char** argv) {
+  CommandLine line;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument.size() < 2 || argument.front() != '-') {
+      line.paths.emplace_back(argument);
+      continue;
+    }
+    std::string_view name = argument.substr(argument.starts_with("--") ? 2 : 1);
+    std::optional<std::string_view> value;
+    if (const std::size_t equals = name.find('='); equals != std::string_view::npos) {
+      value = name.substr(equals + 1);
+      name = name.substr(0, equals);
+    }
+    if (IsOneOf(name, kQtOptionsWithValue)) {
+      line.qt_arguments.push_back("-" + std::string(name));
+      if (value) {
+        line.qt_arguments.emplace_back(*value);
+      } else if (i + 1 < argc) {
+        line.qt_arguments.emplace_back(argv[++i]);
+      }
+    } else if (IsOneOf(name, kQtFlags) && (!value || name == "qmljsdebugger")) {
+      line.qt_arguments.emplace_back(argument);  // -qmljsdebugger=port:N takes its "="
+    } else {
+      line.unknown_option = std::string(argument);
+      break;
+    }
+  }
+  return line;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -107,24 +175,25 @@ int main(int argc, char** argv) {
       return std::fflush(stdout) == 0 ? 0 : 1;
     }
   }
+  CommandLine line = Read(argc, argv);
+  if (line.unknown_option) return BadUsage("unknown option " + *line.unknown_option);
+  if (line.paths.size() > 1) return BadUsage("bad usage");
 
+  std::vector<char*> qt_argv{argv[0]};
+  for (std::string& argument : line.qt_arguments) qt_argv.push_back(argument.data());
+  int qt_argc = static_cast<int>(qt_argv.size());
+  qt_argv.push_back(nullptr);
   std::optional<QApplication> application;
   {
     const DisplayConnection connection;
-    application.emplace(argc, argv);  // takes Qt's own options (-platform, ...)
+    application.emplace(qt_argc, qt_argv.data());
   }
   QApplication::setApplicationName(QStringLiteral("Varnlink"));
   QApplication::setApplicationVersion(QString::fromLatin1(varnlink::kVersion));
 
-  const QStringList arguments = QApplication::arguments().mid(1);
-  if (arguments.size() > 1 || (arguments.size() == 1 && arguments.front().startsWith('-'))) {
-    std::fputs("varnlink: bad usage\nTry 'varnlink --help' for more information.\n", stderr);
-    return 2;
-  }
-  std::optional<std::string> folder;
-  if (!arguments.isEmpty()) folder = arguments.front().toStdString();
-
+  std::optional<std::string> path;
+  if (!line.paths.empty()) path = line.paths.front();
   varnlink::app::qt::WindowApp app;
-  app.Start(folder);
+  app.Start(path);
   return QApplication::exec();
 }

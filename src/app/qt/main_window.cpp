@@ -317,14 +317,9 @@ void MainWindow::Load() {
   WidgetOf<QPushButton>(ControlId::kAudit)->setFocus();
 }
 
-void MainWindow::OpenFolder(const std::string& folder) {
+void MainWindow::OpenPath(const std::string& path) {
   Run(
-      "Opening the folder",
-      [this, folder] {
-        model_.HighlightFolder(folder);
-        model_.OpenFolder(folder);
-      },
-      true);
+      "Opening the folder", [this, path] { model_.OpenPath(path); }, true);
 }
 
 void MainWindow::Sync() {

@@ -41,8 +41,10 @@ class MainWindow : public QWidget {
   // says) with the focus on Audit.
   void Load();
 
-  // Opens `folder` as a click and a double-click on it in the folder list would.
-  void OpenFolder(const std::string& folder);
+  // Opens the folder or shortcut file named at the start (the model's
+  // OpenPath): a folder as a click and a double-click on it in the folder
+  // list would, a shortcut's folder so with that shortcut selected.
+  void OpenPath(const std::string& path);
 
   // Copies the whole model into the widgets. Unchanged lists are not redrawn.
   void Sync();

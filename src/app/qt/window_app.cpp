@@ -1,6 +1,7 @@
 #include "app/qt/window_app.h"
 
-#include <QDir>
+#include <filesystem>
+#include <system_error>
 
 namespace varnlink::app::qt {
 
@@ -10,12 +11,13 @@ WindowApp::WindowApp()
   messages_.SetParent(&window_);
 }
 
-void WindowApp::Start(const std::optional<std::string>& folder) {
+void WindowApp::Start(const std::optional<std::string>& path) {
   window_.Load();
-  if (folder) {
-    const QString absolute =
-        QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(*folder)));
-    window_.OpenFolder(absolute.toStdString());
+  if (path) {
+    // As bytes, so that a name that is not UTF-8 stays the file's own.
+    std::error_code unused;
+    const std::filesystem::path given = path->empty() ? "." : *path;
+    window_.OpenPath(std::filesystem::absolute(given, unused).lexically_normal().string());
   }
 }
 

@@ -20,9 +20,10 @@ class WindowApp {
  public:
   WindowApp();
 
-  // Loads and shows the window; opens `folder` (relative to the current
-  // folder) as the user would, when given.
-  void Start(const std::optional<std::string>& folder);
+  // Loads and shows the window; when given, opens `path` (relative to the
+  // current folder): a folder as the user would, a shortcut file's folder
+  // with that shortcut selected.
+  void Start(const std::optional<std::string>& path);
 
   [[nodiscard]] window::MainWindowModel& Model() { return model_; }
   [[nodiscard]] MainWindow& Window() { return window_; }

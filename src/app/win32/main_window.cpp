@@ -305,11 +305,8 @@ void MainWindow::PlaceControls() {
   InvalidateRect(window, nullptr, TRUE);
 }
 
-void MainWindow::OpenFolder(const std::string& folder) {
-  Run([this, &folder] {
-    model_.HighlightFolder(folder);
-    model_.OpenFolder(folder);
-  });
+void MainWindow::OpenPath(const std::string& path) {
+  Run([this, &path] { model_.OpenPath(path); });
 }
 
 template <typename Handler>

@@ -37,8 +37,10 @@ class MainWindow {
   // The main window (HWND), for the message loop's keyboard navigation.
   [[nodiscard]] void* Window() const { return window_; }
 
-  // Opens `folder` as a click and a double-click on it in the folder list would.
-  void OpenFolder(const std::string& folder);
+  // Opens the folder or shortcut file named at the start (the model's
+  // OpenPath): a folder as a click and a double-click on it in the folder
+  // list would, a shortcut's folder so with that shortcut selected.
+  void OpenPath(const std::string& path);
 
   // Handles one message of the main window (the window procedure's body).
   std::intptr_t Handle(void* window, unsigned message, std::uintptr_t wparam, std::intptr_t lparam);

@@ -1,6 +1,6 @@
 // varnlink.exe: the Varnlink window on Windows. One optional argument, a
-// folder, opens that folder as a double-click in the folder list would (the
-// same as the Qt window).
+// folder, opens that folder as a double-click in the folder list would; a
+// shortcut file opens its folder with it selected (the same as the Qt window).
 
 #include <windows.h>
 #include <commctrl.h>
@@ -19,6 +19,20 @@
 #include "app/win32/win32_message_dialog.h"
 #include "app/win32/win32_printer.h"
 #include "window/main_window_model.h"
+
+namespace {
+
+// `path` made absolute against the current folder, as given when that fails.
+std::wstring FullPath(const wchar_t* path) {
+  const DWORD size = GetFullPathNameW(path, 0, nullptr, nullptr);
+  std::wstring full(size, L'\0');
+  const DWORD written = size == 0 ? 0 : GetFullPathNameW(path, size, full.data(), nullptr);
+  if (written == 0 || written >= size) return path;
+  full.resize(written);
+  return full;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   varnlink::app::win32::UsePerMonitorDpi();
@@ -40,7 +54,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     }
     int argc = 0;
     if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
-      if (argc > 1) window.OpenFolder(varnlink::platform::WideToUtf8(argv[1]));
+      if (argc > 1) window.OpenPath(varnlink::platform::WideToUtf8(FullPath(argv[1])));
       LocalFree(argv);
     }
     // IsDialogMessageW gives the controls Tab, Shift+Tab and arrow-key

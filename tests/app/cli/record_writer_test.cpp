@@ -13,28 +13,24 @@ namespace varnlink::app::cli {
 namespace {
 
 // A shortcut that holds nothing but `arguments`; its record in `format`.
-std::string RecordOf(RecordFormat format, const std::optional<std::string>& arguments,
-                     const std::optional<platform::FileTime>& target_created = std::nullopt) {
+std::string RecordOf(RecordFormat format, const std::optional<std::string>& arguments) {
   auditor::ReportEntry entry;
   entry.facts.path = "C:\\L\\x.lnk";
   entry.facts.name = "x";
   entry.info.arguments = arguments;
-  entry.info.target_created = target_created;
   std::string out;
   RecordWriter(format).AppendRecord(out, {&entry, nullptr});
   return out;
 }
 
-std::string JsonWithArguments(const std::string& value,
-                              const std::string& target_created = "null") {
+std::string JsonWithArguments(const std::string& value) {
   return R"({"path":"C:\\L\\x.lnk","name":"x","genuine":false,"target":null,"target_source":"none",)"
          R"("arguments":)" +
          value +
          R"(,"start_in":null,"icon_location":null,"description":null,"hot_key":null,"run":null,)"
          R"("size":0,"read_only":false,"hidden":false,"archive":false,"created":null,"modified":null,)"
-         R"("accessed":null,"target_created":)" +
-         target_created +
-         R"(,"target_modified":null,"target_accessed":null,"duplicate_target_of":null,)"
+         R"("accessed":null,"target_created":null,"target_modified":null,"target_accessed":null,)"
+         R"("duplicate_target_of":null,)"
          R"("duplicate_arguments_of":null,"error":null,"target_status":null,)"
          R"("target_checked_path":null,"target_status_reason":null,"suspicious":null,"runs":null})"
          "\n";
@@ -88,20 +84,42 @@ const TextCase kTextCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Values, RecordText, ::testing::ValuesIn(kTextCases));
 
-// The times a header can hold, written in UTC whatever the year's width.
-TEST(RecordTimes, AreIsoUtcFromTheFirstToTheLastTick) {
+// Every time a shortcut's file or header can hold: written in UTC from the
+// first tick to the last second of year 9999, null beyond (a header's 64-bit
+// field reaches year 60056, which readers of RFC 3339 dates refuse).
+TEST(RecordTimes, AreIsoUtcWithFourDigitYearsElseNull) {
   const struct {
     std::uint64_t ticks;
-    const char* text;
+    const char* text;  // nullptr: null
   } kCases[] = {
       {0, "1601-01-01T00:00:00Z"},
       {platform::kTicksTo1970 + 1'796'733'240ULL * platform::kTicksPerSecond + 9'999'999,
        "2026-12-08T12:34:00Z"},
-      {~0ULL, "60056-05-28T05:36:10Z"},
+      {platform::kTicksTo10000 - 1, "9999-12-31T23:59:59Z"},
+      {platform::kTicksTo10000, nullptr},
+      {0x7FFF'FFFF'FFFF'FFFFULL, nullptr},  // "30828-09-14T02:48:05Z" in the report
+      {~0ULL, nullptr},
   };
   for (const auto& c : kCases) {
-    EXPECT_EQ(RecordOf(RecordFormat::kJsonLines, std::nullopt, platform::FileTime{c.ticks}),
-              JsonWithArguments("null", std::string("\"") + c.text + "\""));
+    const platform::FileTime time{c.ticks};
+    auditor::ReportEntry entry;
+    entry.facts.times = platform::FileTimes{time, time, time};
+    entry.info.target_created = entry.info.target_modified = entry.info.target_accessed = time;
+    std::string json;
+    std::string csv;
+    RecordWriter(RecordFormat::kJsonLines).AppendRecord(json, {&entry, nullptr});
+    RecordWriter(RecordFormat::kCsv).AppendRecord(csv, {&entry, nullptr});
+    const std::string json_time = c.text ? std::string("\"") + c.text + "\"" : "null";
+    const std::string csv_time = c.text ? c.text : "";
+    std::string json_times;
+    std::string csv_times = ",false";  // archive
+    for (const char* name : {"created", "modified", "accessed", "target_created", "target_modified",
+                             "target_accessed"}) {
+      json_times += std::string(",\"") + name + "\":" + json_time;
+      csv_times += "," + csv_time;
+    }
+    EXPECT_NE(json.find(json_times + ','), std::string::npos) << json;
+    EXPECT_NE(csv.find(csv_times + ','), std::string::npos) << csv;
   }
 }
 

@@ -320,6 +320,25 @@ class MainWindowTest : public QObject {
     QCOMPARE(Control<QComboBox>(window, "drive_list")->currentText(), QStringLiteral("/"));
   }
 
+  // "varnlink Sub/../Readme.lnk": the shortcut's folder opens, highlighted,
+  // with that shortcut selected and audited alone.
+  void aShortcutGivenAtTheStartOpensItsFolderWithItSelected() {
+    WindowApp app;
+    app.Start((folder_->Path() / "Sub" / ".." / "Readme.lnk").string());
+    MainWindow& window = app.Window();
+    QCOMPARE(Text(window, "chosen_folder"), QString::fromStdString(folder_->Path().string()));
+    QCOMPARE(Control<QTreeWidget>(window, "folder_list")->currentItem()->text(0),
+             QString::fromStdString(folder_->Path().filename().string()));
+    const QList<QListWidgetItem*> chosen =
+        Control<QListWidget>(window, "shortcut_list")->selectedItems();
+    QCOMPARE(chosen.size(), 1);
+    QCOMPARE(chosen.front()->text(), QStringLiteral("Readme.lnk"));
+    QCOMPARE(Control<QListWidget>(window, "selected_names")->count(), 1);
+    Press(window, "audit");
+    QCOMPARE(Text(window, "result_text"), QStringLiteral("1 Shortcut Found"));
+    QVERIFY(Report(app).contains(QStringLiteral("README.TXT")));
+  }
+
   void copyLeavesExactlyTheReportAsTheOnlyClipboardFormat() {
     WindowApp app;
     app.Start(folder_->Path().string());

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real varnlink as a user starts it. Without a display it says so in one
-# line and exits 1, while --help and --version still work; under a virtual X
+# line and exits 1, while --help and --version still work and a mistake on the
+# command line is told with status 2; under a virtual X
 # server its window appears (found by its title) and, once it is drawn, a
 # screenshot of the screen is saved.
 #   window_smoke_test.sh VARNLINK FOLDER SCREENSHOT.png
@@ -24,13 +25,34 @@ if [[ -z ${VARNLINK_SMOKE_INSIDE_X:-} ]]; then
     [[ $status -eq 1 && $said == "$no_display" ]] ||
       fail "with DISPLAY='$display' varnlink exited $status saying: $said"
   done
+  # Qt's own options reach Qt, a value with each ("-display :N" is tried, and
+  # fails as above); a mistake is told before any display is needed.
+  set +e
+  said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$varnlink" -display "$silent" \
+    --style=Fusion -reverse "$folder" 2>&1 >/dev/null)
+  status=$?
+  set -e
+  [[ $status -eq 1 && $said == "$no_display" ]] ||
+    fail "with -display $silent varnlink exited $status saying: $said"
+  expect_usage_error() {  # MESSAGE ARGUMENT...
+    local message=$1
+    shift
+    set +e
+    said=$(env -u DISPLAY -u WAYLAND_DISPLAY "$varnlink" "$@" 2>&1 >/dev/null)
+    status=$?
+    set -e
+    [[ $status -eq 2 && $said == "varnlink: $message"$'\n'"Try 'varnlink --help' for more information." ]] ||
+      fail "varnlink $* exited $status saying: $said"
+  }
+  expect_usage_error "unknown option --bogus" --bogus
+  expect_usage_error "bad usage" "$folder" "$folder"
   help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$varnlink" --help) || fail "--help failed without a display"
-  [[ $(head -1 <<<"$help") == "varnlink - "* && $help == *"Usage: varnlink [FOLDER]"* ]] ||
+  [[ $(head -1 <<<"$help") == "varnlink - "* && $help == *"Usage: varnlink [FOLDER | SHORTCUT]"* ]] ||
     fail "--help says: $help"
   version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$varnlink" --version) ||
     fail "--version failed without a display"
   [[ $version =~ ^varnlink\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "--version says: $version"
-  echo "window_smoke_test: without a display: status 1 and the message; --help and --version work"
+  echo "window_smoke_test: without a display: status 1 and the message; bad usage status 2; --help and --version work"
 
   for tool in xvfb-run xwininfo import identify compare; do
     if ! command -v "$tool" >/dev/null; then
