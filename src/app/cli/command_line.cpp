@@ -76,7 +76,7 @@ std::string UsageText() {
          "FOLDER: it applies when the first PATH is a folder and none of the others is\n"
          "found from the current folder.\n"
          "\n"
-         "Options (each that takes a value also as --option=VALUE):\n"
+         "Options (one that takes a value also takes it after =, as in --format=csv):\n"
          "  --format FORMAT             what to write:\n"
          "                                text   the report, as the window's Copy gives it\n"
          "                                       (CR LF line ends); the default\n"
@@ -101,7 +101,7 @@ std::string UsageText() {
          "  --env NAME=VALUE            use VALUE for %NAME% in targets (repeatable; turns the\n"
          "                              check on)\n"
          "  --warn-suspicious           warn of shortcuts built to deceive: mark them and\n"
-         "                              say what Windows really runs (see README)\n"
+         "                              say what Windows really runs\n"
          "  --help                      show this text\n"
          "  --version                   show the version\n"
          "\n"
@@ -133,7 +133,13 @@ std::string UsageText() {
          "  2  bad usage\n"
          "  3  the run completed but is partial: a folder could not be searched and was\n"
          "     passed over, or (jsonl, csv) some shortcuts could not be audited\n"
-         "A reader that stops reading early (| head) ends the run quietly, status 0.\n";
+         "A reader that stops reading early (| head) ends the run quietly, status 0.\n"
+         "\n"
+#ifdef _WIN32
+         "README.txt, beside varnlink-cli.exe, describes all of this in full.\n";
+#else
+         "The manual page varnlink-cli(1) describes all of this in full: man varnlink-cli\n";
+#endif
 }
 
 CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments) {

@@ -52,7 +52,8 @@ constexpr const char* kHelp =
     "  1  no window could be opened (no display)\n"
     "  2  bad usage (an unknown option, more than one FOLDER or SHORTCUT)\n"
     "\n"
-    "varnlink-cli(1) runs the same audit without a window.\n";
+    "varnlink-cli(1) runs the same audit without a window. The manual page\n"
+    "varnlink(1) describes the window in full: man varnlink\n";
 
 constexpr const char* kNoDisplay =
     "varnlink: cannot open a window: no display (set DISPLAY, or use varnlink-cli for the same "
