@@ -143,6 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto result =
         varnlink::audit::AuditRun(files, folders, messages, targets).Run(request, sink);
     VARNLINK_FUZZ_CHECK(result.count == sink.entries, "every shortcut counted is reported once");
+    for (const std::string& message : result.closing_messages) messages.Show(message);
   } catch (const std::exception& error) {
     VARNLINK_FUZZ_CHECK(std::string_view(error.what()).starts_with(folder + "x.lnk"),
                         "a failure names the file");

@@ -166,14 +166,17 @@ AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
     }
   } catch (...) {
     // What was passed over so far is told before the failure that ends the run.
-    ReportPassedOver(Distinct(walk.Skipped()));
-    ReportCounts(request, shortcuts.result);
+    for (const std::string& message :
+         ClosingMessages(request, shortcuts.result, Distinct(walk.Skipped()))) {
+      messages_.Show(message);
+    }
     throw;
   }
-  shortcuts.result.passed_over = Distinct(walk.Skipped());
-  ReportPassedOver(shortcuts.result.passed_over);
-  ReportCounts(request, shortcuts.result);
-  return shortcuts.result;
+  AuditResult& result = shortcuts.result;
+  result.passed_over = Distinct(walk.Skipped());
+  result.vanished = vanished_.size();
+  result.closing_messages = ClosingMessages(request, result, result.passed_over);
+  return result;
 }
 
 void AuditRun::AuditPaths(const AuditRequest& request, FolderWalk& walk, Shortcuts& shortcuts,
@@ -260,37 +263,37 @@ std::string AuditRun::IdentityOf(const std::string& path) const {
   return full;
 }
 
-void AuditRun::ReportCounts(const AuditRequest& request, const AuditResult& result) {
-  if (target_check_) {
-    messages_.Show(target_check_->Summary());
-    target_check_.reset();
-  }
-  if (request.options.warn_suspicious) {
-    messages_.Show("Suspicious shortcuts: " + std::to_string(result.suspicious));
-  }
-}
-
-void AuditRun::ReportPassedOver(const std::vector<FolderWalk::NotSearched>& not_searched) {
+std::vector<std::string> AuditRun::ClosingMessages(
+    const AuditRequest& request, const AuditResult& result,
+    const std::vector<FolderWalk::NotSearched>& not_searched) {
+  std::vector<std::string> messages;
   if (!not_searched.empty()) {
     std::vector<std::string> named;
     for (const auto& folder : not_searched) {
       named.push_back(folder.folder + " (" + folder.reason + ")");
     }
-    messages_.Show(auditor::ShownText(
+    messages.push_back(auditor::ShownText(
         (named.size() == 1 ? "1 folder could not be searched and was passed over: "
                            : std::to_string(named.size()) +
                                  " folders could not be searched and were passed over: ") +
         NamedList(named)));
   }
   if (!vanished_.empty()) {
-    messages_.Show(auditor::ShownText(
+    messages.push_back(auditor::ShownText(
         (vanished_.size() == 1
              ? "1 shortcut vanished before it could be audited and was passed over: "
              : std::to_string(vanished_.size()) +
                    " shortcuts vanished before they could be audited and were passed over: ") +
         NamedList(vanished_)));
-    vanished_.clear();
   }
+  if (target_check_) {
+    messages.push_back(target_check_->Summary());
+    target_check_.reset();
+  }
+  if (request.options.warn_suspicious) {
+    messages.push_back("Suspicious shortcuts: " + std::to_string(result.suspicious));
+  }
+  return messages;
 }
 
 }  // namespace varnlink::audit

@@ -50,8 +50,17 @@ struct AuditResult {
   std::size_t failed = 0;      // shortcuts handed to the sink's Fail
   std::size_t suspicious = 0;  // reported shortcuts a suspicious-shortcut check fired on
   // The folders that could not be searched, whose shortcuts the run lacks,
-  // in the order the walk met them; the run's message names them too.
+  // in the order the walk met them; the closing messages name them too.
   std::vector<FolderWalk::NotSearched> passed_over;
+  // Walked shortcuts gone before they could be read (in a run that does not
+  // keep going; one that does hands them to the sink's Fail).
+  std::size_t vanished = 0;
+  // What the run ends by telling, in order: the folders and shortcuts passed
+  // over, the missing-target counts, the suspicious-shortcut count (each
+  // when there is something to tell or the check was asked for). The caller
+  // shows them once its report is out, so a window draws the report before
+  // the message boxes cover it.
+  std::vector<std::string> closing_messages;
 };
 
 // The refusal of a run larger than its limit, before anything is audited.
@@ -76,12 +85,13 @@ class RunTooLarge : public platform::Error {
 // warnings go to the message service the moment they happen (unless the
 // request says otherwise). Folders that could not be searched, and walked
 // shortcuts that vanished before they were read (in a run that does not keep
-// going), are passed over and named in one message at the end of the run, or
-// before the failure that ends it; with the missing-target check on, one
-// message after that counts the targets not found and not checked, and with
-// the suspicious-shortcut checks on, one message last counts the shortcuts
-// they flagged ("Suspicious shortcuts: N"). The folders passed over are in
-// its result as well. It knows nothing of windows.
+// going), are passed over and named in one message each; with the
+// missing-target check on, one message after that counts the targets not
+// found and not checked, and with the suspicious-shortcut checks on, one
+// message last counts the shortcuts they flagged ("Suspicious shortcuts: N").
+// A run that ends returns these closing messages in its result for the
+// caller to show; one that fails shows them before it throws. It knows
+// nothing of windows.
 class AuditRun {
  public:
   // The missing-target check looks at `targets`; without it, at the system's.
@@ -109,10 +119,10 @@ class AuditRun {
                   EntrySink& sink);
   // The key by which a shortcut reached twice is known.
   [[nodiscard]] std::string IdentityOf(const std::string& path) const;
-  void ReportPassedOver(const std::vector<FolderWalk::NotSearched>& not_searched);
-  // The counts of the missing-target and suspicious-shortcut checks that
-  // were asked for, one message each.
-  void ReportCounts(const AuditRequest& request, const AuditResult& result);
+  // The messages a run ends by telling (see the class comment); the
+  // missing-target check's counts are taken, so they are told once.
+  std::vector<std::string> ClosingMessages(const AuditRequest& request, const AuditResult& result,
+                                           const std::vector<FolderWalk::NotSearched>& not_searched);
 
   const platform::FileServices& files_;
   const platform::FolderListing& folders_;

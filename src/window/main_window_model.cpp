@@ -129,9 +129,16 @@ void MainWindowModel::Audit() {
   // Windows disk holding the folder, on Windows the running system answers.
   const audit::AuditRequest request{chosen_folder, selected_names, Options(),
                                     audit::kMaxShortcutsPerRun};
-  const audit::AuditResult result =
+  audit::AuditResult result =
       audit::AuditRun(platform_.files, platform_.folders, platform_.messages).Run(request, sink);
   result_text = audit::ResultLine(result.count);
+  closing_messages_ = std::move(result.closing_messages);
+}
+
+void MainWindowModel::AnnounceOutcome() {
+  std::vector<std::string> messages;
+  messages.swap(closing_messages_);
+  for (const std::string& message : messages) platform_.messages.Show(message);
 }
 
 void MainWindowModel::Print() { platform_.printer.PrintText(report); }

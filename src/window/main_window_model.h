@@ -68,7 +68,13 @@ class MainWindowModel {
   // lists (chosen_folder stays empty until the user acts on them), then sets
   // the starting state.
   void Load();
+  // The report and the result line; the messages the run ends by telling
+  // (folders passed over, missing targets, suspicious shortcuts) wait for
+  // AnnounceOutcome, so that the front end draws the report first.
   void Audit();
+  // Shows the last Audit's closing messages, once. A front end calls it
+  // after Audit, once the report is on screen.
+  void AnnounceOutcome();
   void Print();
   void Copy();
   // The user chose a drive: its root folder opens. When it cannot be read the
@@ -104,6 +110,7 @@ class MainWindowModel {
   void ShortcutFolderChanged(const std::string& line_before);
 
   Platform platform_;
+  std::vector<std::string> closing_messages_;  // the last Audit's, until announced
 };
 
 }  // namespace varnlink::window

@@ -26,8 +26,10 @@ class AuditRunTest : public test_support::AuditTest {
   AuditResult Walk(std::optional<std::size_t> limit = kMaxShortcutsPerRun,
                    bool keep_going = false) {
     sink = test_support::CollectingSink{};
-    return AuditRun(files, folders, messages)
-        .Run({"C:\\R", {}, options, limit, keep_going, !keep_going}, sink);
+    AuditResult result = AuditRun(files, folders, messages)
+                             .Run({"C:\\R", {}, options, limit, keep_going, !keep_going}, sink);
+    for (const std::string& message : result.closing_messages) messages.Show(message);
+    return result;
   }
   // A locked folder, a shortcut the walk finds but which is gone when it is
   // read, and a 10-byte file, among good shortcuts.
@@ -61,6 +63,18 @@ TEST_F(AuditRunTest, TellsWhatWasPassedOverBeforeTheFailureThatEndsTheRun) {
 // A run that keeps going hands each shortcut it cannot audit to the sink in
 // its place, vanished ones too, and tells only of the folder it passed over;
 // duplicates are marked without a message.
+// A shortcut gone between the walk and its reading leaves the run partial,
+// which the command line's exit status tells.
+TEST_F(AuditRunTest, AShortcutGoneBeforeItIsReadIsCountedAsPassedOver) {
+  AddWalked("C:\\R\\", "a.lnk");
+  folders.AddFile("C:\\R\\", "gone.lnk");
+  const AuditResult result = Walk();
+  EXPECT_EQ(result.count, 1u);
+  EXPECT_EQ(result.vanished, 1u);
+  EXPECT_EQ(messages.shown,
+            Paths{"1 shortcut vanished before it could be audited and was passed over: C:\\R\\gone.lnk"});
+}
+
 TEST_F(AuditRunTest, ARunThatKeepsGoingHandsOnWhatItCannotAuditInItsPlace) {
   AddTroubles();
   AddLink("C:\\R\\z.lnk", LocalLink("C:\\a.lnk.EXE"));  // a duplicate of a.lnk's target

@@ -203,7 +203,10 @@ TEST_F(TargetCheckRun, MarksAMissingTargetBelowTheDuplicateMarkersAndCountsAtThe
   request.options.warn_duplicate_targets = true;
   request.options.check_targets = true;
   request.target_check.drives.emplace_back('C', "/disk");
-  (void)AuditRun(files, folders, messages, disk).Run(request, sink);
+  for (const std::string& message :
+       AuditRun(files, folders, messages, disk).Run(request, sink).closing_messages) {
+    messages.Show(message);
+  }
 
   const std::vector<std::string> lines = test_support::LinesOf(Report());
   ASSERT_GE(lines.size(), 22u);

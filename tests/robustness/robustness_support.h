@@ -62,6 +62,7 @@ struct RealWindow {
     model.chosen_folder = folder;
     try {
       model.Audit();
+      model.AnnounceOutcome();
     } catch (const std::exception& error) {
       return error.what();
     }
@@ -99,7 +100,10 @@ inline SelectionAudit AuditSelection(const platform::FileServices& files,
   CollectingSink sink;
   SelectionAudit result;
   try {
-    (void)audit::AuditRun(files, folders, messages).Run(request, sink);
+    for (const std::string& message :
+         audit::AuditRun(files, folders, messages).Run(request, sink).closing_messages) {
+      messages.Show(message);
+    }
   } catch (const std::exception& error) {
     result.error = error.what();
   }

@@ -202,15 +202,20 @@ TEST(MainWindowModel, EachRunReplacesTheReportAndWarnsAnewUnderTheHourglass) {
   w.LoadWithChosen("C:\\R");
   w.model.warn_duplicate_targets.ticked = true;
   w.model.Audit();
+  w.model.AnnounceOutcome();
   const std::string first = w.model.report;
   EXPECT_EQ(w.model.result_text, "2 Shortcuts Found");
   w.model.Audit();
+  w.model.AnnounceOutcome();
   EXPECT_EQ(w.model.report, first);
   const Paths run = {"Duplicate Target in Shortcut b at C:\\R\\Open\\b.lnk",
                      "1 folder could not be searched and was passed over: C:\\R\\Locked\\ (" +
                          std::generic_category().message(EACCES) + ")"};
   EXPECT_EQ(w.desk.shown, (Paths{run[0], run[1], run[0], run[1]}));
-  EXPECT_EQ(w.desk.pointers, std::vector(4, MousePointer::kHourglass));
+  // A duplicate holds the run under the hourglass; the closing message
+  // comes once the run is over.
+  EXPECT_EQ(w.desk.pointers, (std::vector{MousePointer::kHourglass, MousePointer::kDefault,
+                                          MousePointer::kHourglass, MousePointer::kDefault}));
   EXPECT_EQ(w.model.pointer, MousePointer::kDefault);
 }
 
@@ -282,6 +287,9 @@ TEST(MainWindowModel, TheMissingAndSuspiciousWarningsCountInOneMessageEachAtTheE
     w.model.CheckBoxOf(ControlId::kWarnMissingTargets)->ticked = c.missing;
     w.model.CheckBoxOf(ControlId::kWarnSuspiciousShortcuts)->ticked = c.suspicious;
     w.model.Audit();
+    EXPECT_EQ(w.desk.shown, Paths{}) << "the report is ready before any message";
+    w.model.AnnounceOutcome();
+    w.model.AnnounceOutcome();
     EXPECT_EQ(w.desk.shown, c.shown);
     EXPECT_EQ(
         w.model.report.find("*** SUSPICIOUS SHORTCUT BELOW***\r\n(noncanonical_target; "

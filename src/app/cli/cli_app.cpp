@@ -194,8 +194,10 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
       }
     }
     output.Flush();
+    for (const std::string& message : result.closing_messages) messages.Show(message);
     err << audit::ResultLine(result.count + result.failed) << '\n' << std::flush;
-    return result.failed > 0 || !result.passed_over.empty() ? 3 : 0;
+    const bool partial = result.failed > 0 || result.vanished > 0 || !result.passed_over.empty();
+    return partial ? 3 : 0;
   } catch (const OutputFailed& failure) {
     return OutputFailure(failure, err);
   } catch (const std::exception& e) {

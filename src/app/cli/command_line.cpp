@@ -131,8 +131,9 @@ std::string UsageText() {
          "     be written, or (text) a shortcut could not be audited, a PATH that does\n"
          "     not exist among them; what was written before stays written\n"
          "  2  bad usage\n"
-         "  3  the run completed but is partial: a folder could not be searched and was\n"
-         "     passed over, or (jsonl, csv) some shortcuts could not be audited\n"
+         "  3  the run completed but is partial: a folder could not be searched, or a\n"
+         "     shortcut vanished before it was read, and was passed over, or (jsonl,\n"
+         "     csv) some shortcuts could not be audited\n"
          "A reader that stops reading early (| head) ends the run quietly, status 0.\n"
          "\n"
 #ifdef _WIN32

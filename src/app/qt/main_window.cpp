@@ -229,6 +229,8 @@ void MainWindow::ConnectControls() {
   connect(button(ControlId::kAudit), &QPushButton::clicked, this, [this] {
     Run(
         "Audit", [this] { model_.Audit(); }, true);
+    // The report is drawn while the run's closing messages are up.
+    Run("Audit", [this] { model_.AnnounceOutcome(); });
   });
   connect(button(ControlId::kPrint), &QPushButton::clicked, this, [this] {
     Run(

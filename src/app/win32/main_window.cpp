@@ -349,6 +349,8 @@ void MainWindow::OnCommand(int id, int code) {
       SetCursor(LoadCursorW(nullptr, IDC_WAIT));
       Run([this] { model_.Audit(); });
       SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+      // The report is drawn while the run's closing messages are up.
+      Run([this] { model_.AnnounceOutcome(); });
       return;
     case ControlNumber(ControlId::kPrint):
       if (code == BN_CLICKED) Run([this] { model_.Print(); });

@@ -126,6 +126,7 @@ std::string CopiedReport(const std::string& folder, const Lines& names, const Li
   }
   try {
     model.Audit();
+    model.AnnounceOutcome();
   } catch (const std::exception&) {
   }
   model.Copy();

@@ -261,6 +261,20 @@ class MainWindowTest : public QObject {
     QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
+  // The run's closing message comes up over the new report, not the old one.
+  void theReportIsShownBeforeTheClosingMessages() {
+    WindowApp app;
+    app.Start(folder_->Path().string());
+    MainWindow& window = app.Window();
+    Press(window, "warn_suspicious_shortcuts");
+    auto* report = Control<ReportView>(window, "report");
+    test::MessageBoxAnswerer answerer;
+    answerer.observe = [report] { return QString::fromStdString(report->Text()); };
+    Press(window, "audit");
+    QCOMPARE(answerer.texts, QStringList{QStringLiteral("Suspicious shortcuts: 0")});
+    QCOMPARE(answerer.observed, QStringList{Report(app)});
+  }
+
   // Click, Shift-click and Ctrl-click select as in any list; the selected
   // names follow the list's order, and while there are any the subfolder
   // search is off. A click in the folder list drops the selection; the box

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 
 namespace varnlink::app::qt::test {
 
@@ -18,6 +19,7 @@ class MessageBoxAnswerer {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (box == nullptr) return;
       texts.append(box->text());
+      if (observe) observed.append(observe());
       titles.append(box->windowTitle());
       all_information_ok_only = all_information_ok_only &&
                                 box->icon() == QMessageBox::Information &&
@@ -29,6 +31,9 @@ class MessageBoxAnswerer {
   }
 
   QStringList texts;
+  // What `observe` saw as each box came up.
+  std::function<QString()> observe;
+  QStringList observed;
   QStringList titles;
   bool all_information_ok_only = true;
 
