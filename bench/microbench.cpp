@@ -8,10 +8,10 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "app/cli/record_writer.h"
-#include "auditor/duplicate_warnings.h"
-#include "auditor/report_format.h"
-#include "auditor/shortcut_decoder.h"
+#include "audit/duplicate_warnings.h"
+#include "lnk/shortcut_decoder.h"
+#include "report/record_writer.h"
+#include "report/report_format.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/link_writer.h"
 #include "tests/support/report_search.h"
@@ -19,8 +19,8 @@
 namespace {
 
 namespace ts = varnlink::test_support;
-using varnlink::auditor::DuplicateWarnings;
-using varnlink::auditor::ReportEntry;
+using varnlink::audit::DuplicateWarnings;
+using varnlink::report::ReportEntry;
 
 ts::Bytes SampleLink(bool unicode) {
   ts::ShellLink link = ts::LocalLink("C:\\Program Files\\Example\\example.exe");
@@ -37,7 +37,7 @@ void DecodeOneShortcut(benchmark::State& state) {
   const ts::Bytes bytes = SampleLink(state.range(0) != 0);
   ts::FakeFileServices files;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(varnlink::auditor::DecodeShortcut("x.lnk", bytes, files));
+    benchmark::DoNotOptimize(varnlink::lnk::DecodeShortcut("x.lnk", bytes, files));
   }
 }
 BENCHMARK(DecodeOneShortcut)->Arg(0)->Arg(1);
@@ -58,7 +58,7 @@ Entries ManyEntries(int count) {
     entry.facts.name = "Shortcut " + n;
     entry.info.target = "C:\\Program Files\\App" + n + "\\app.exe";
     entry.info.arguments = "/p " + n;
-    varnlink::auditor::AppendEntry(made.report, entry);
+    varnlink::report::AppendEntry(made.report, entry);
     made.entries.push_back(std::move(entry));
   }
   return made;
@@ -74,7 +74,7 @@ void DuplicateCheckIndexed(benchmark::State& state) {
   const Entries made = ManyEntries(static_cast<int>(state.range(0)));
   DuplicateWarnings duplicates;
   for (const ReportEntry& entry : made.entries) duplicates.Add(entry);
-  varnlink::auditor::AuditOptions options;
+  varnlink::audit::AuditOptions options;
   options.warn_duplicate_targets = true;
   ReportEntry miss = Query("C:\\Program Files\\App999999\\app.exe");
   ReportEntry hit = Query("C:\\Program Files\\App" + std::to_string(state.range(0) - 1));
@@ -113,13 +113,13 @@ ReportEntry SampleEntry() {
   entry.facts.times = varnlink::platform::FileTimes{t, t, t};
   entry.info.genuine = true;
   entry.info.target = "C:\\Windows\\System32\\control.exe";
-  entry.info.target_source = varnlink::auditor::TargetSource::kLinkInfo;
+  entry.info.target_source = varnlink::lnk::TargetSource::kLinkInfo;
   entry.info.arguments = "/name Microsoft.PowerOptions";
   entry.info.start_in = "C:\\Windows\\system32";
   entry.info.icon_location = "%SystemRoot%\\system32\\powercpl.dll";
   entry.info.description =
       "Conserve energy or maximize performance by choosing how your computer manages power.";
-  entry.info.run = varnlink::auditor::RunMode::kNormal;
+  entry.info.run = varnlink::lnk::RunMode::kNormal;
   entry.info.target_created = entry.info.target_modified = entry.info.target_accessed = t;
   entry.duplicate_target_of = "/data/part000/00001 Control Panel.lnk";
   return entry;
@@ -127,7 +127,7 @@ ReportEntry SampleEntry() {
 
 void WriteOneRecord(benchmark::State& state) {
   const ReportEntry entry = SampleEntry();
-  const varnlink::app::cli::RecordWriter writer(varnlink::app::cli::RecordFormat::kJsonLines);
+  const varnlink::report::RecordWriter writer(varnlink::report::RecordFormat::kJsonLines);
   std::string out;
   for (auto _ : state) {
     out.clear();
@@ -142,11 +142,11 @@ BENCHMARK(WriteOneRecord);
 // with invalid UTF-8 replaced, as the writer does.
 void WriteOneRecordThroughNlohmannJson(benchmark::State& state) {
   const ReportEntry entry = SampleEntry();
-  const varnlink::app::cli::Record record{&entry, nullptr};
+  const varnlink::report::Record record{&entry, nullptr};
   std::string out;
   for (auto _ : state) {
     nlohmann::ordered_json object = nlohmann::ordered_json::object();
-    for (const auto& field : varnlink::app::cli::RecordFields()) {
+    for (const auto& field : varnlink::report::RecordFields()) {
       auto& value = object[std::string(field.name)];
       std::visit(
           [&value](const auto& v) {
@@ -161,7 +161,7 @@ void WriteOneRecordThroughNlohmannJson(benchmark::State& state) {
               value = v;
             }
           },
-          varnlink::app::cli::ValueOf(field, record));
+          varnlink::report::ValueOf(field, record));
     }
     out = object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
     out += '\n';

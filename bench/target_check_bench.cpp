@@ -52,7 +52,7 @@ class CountingTargetFiles : public platform::TargetFiles {
 
 class CheckedPaths : public audit::EntrySink {
  public:
-  void Add(const auditor::ReportEntry& entry) override {
+  void Add(const report::ReportEntry& entry) override {
     if (entry.target_status && entry.target_status->checked_path)
       paths.insert(*entry.target_status->checked_path);
   }

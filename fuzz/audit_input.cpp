@@ -4,12 +4,12 @@
 
 namespace varnlink::fuzz {
 
-auditor::AuditOptions AuditInput::Options() const {
-  auditor::AuditOptions options;
+audit::AuditOptions AuditInput::Options() const {
+  audit::AuditOptions options;
   switch (choices & 0x3) {
-    case 1: options.target_filter = auditor::TargetFilter::kExe; break;
-    case 2: options.target_filter = auditor::TargetFilter::kNonExe; break;
-    default: options.target_filter = auditor::TargetFilter::kAll; break;
+    case 1: options.target_filter = audit::TargetFilter::kExe; break;
+    case 2: options.target_filter = audit::TargetFilter::kNonExe; break;
+    default: options.target_filter = audit::TargetFilter::kAll; break;
   }
   options.warn_duplicate_targets = (choices & 0x04) != 0;
   options.warn_duplicate_arguments = (choices & 0x08) != 0;

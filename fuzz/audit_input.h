@@ -20,7 +20,7 @@
 #include <string>
 #include <string_view>
 
-#include "auditor/audit_options.h"
+#include "audit/audit_options.h"
 
 namespace varnlink::fuzz {
 
@@ -30,7 +30,7 @@ struct AuditInput {
   std::span<const std::uint8_t> shortcut;
   std::uint8_t choices = 0x04;  // default: warn of duplicate targets
 
-  [[nodiscard]] auditor::AuditOptions Options() const;
+  [[nodiscard]] audit::AuditOptions Options() const;
   [[nodiscard]] bool LiveWindows() const { return (choices & 0x20) != 0; }
   [[nodiscard]] bool Slash() const { return (choices & 0x40) != 0; }
   [[nodiscard]] bool Twice() const { return (choices & 0x80) != 0; }

@@ -15,11 +15,11 @@
 #include <string_view>
 #include <vector>
 
-#include "app/cli/record_writer.h"
 #include "audit/audit_run.h"
-#include "auditor/report_format.h"
 #include "fuzz/audit_input.h"
 #include "fuzz/fuzz_check.h"
+#include "report/record_writer.h"
+#include "report/report_format.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/fake_folder_listing.h"
 #include "tests/support/fake_target_files.h"
@@ -62,10 +62,10 @@ void CheckEntry(std::string_view text) {
     std::string_view line, lead;
   };
   static constexpr Marker kMarkers[] = {
-      {varnlink::auditor::kDuplicateTargetMarker, "(duplicate located at "},
-      {varnlink::auditor::kDuplicateArgumentsMarker, "(duplicate located at "},
-      {varnlink::auditor::kMissingTargetMarker, "(looked for "},
-      {varnlink::auditor::kSuspiciousMarker, "("}};
+      {varnlink::report::kDuplicateTargetMarker, "(duplicate located at "},
+      {varnlink::report::kDuplicateArgumentsMarker, "(duplicate located at "},
+      {varnlink::report::kMissingTargetMarker, "(looked for "},
+      {varnlink::report::kSuspiciousMarker, "("}};
   std::size_t kind = 0;
   for (std::size_t m = 0; m < markers; ++m) {
     while (kind < std::size(kMarkers) && lines[2 * m] != kMarkers[kind].line) ++kind;
@@ -89,21 +89,21 @@ void CheckEntry(std::string_view text) {
 }
 
 // One JSON Lines record: a single line, valid UTF-8 and JSON, every field.
-void CheckRecord(const varnlink::auditor::ReportEntry& entry) {
+void CheckRecord(const varnlink::report::ReportEntry& entry) {
   std::string line;
-  varnlink::app::cli::RecordWriter(varnlink::app::cli::RecordFormat::kJsonLines)
+  varnlink::report::RecordWriter(varnlink::report::RecordFormat::kJsonLines)
       .AppendRecord(line, {&entry, nullptr});
   VARNLINK_FUZZ_CHECK(line.find('\n') == line.size() - 1, "a record is one line");
   const auto record = nlohmann::json::parse(line, nullptr, /*allow_exceptions=*/false);
   VARNLINK_FUZZ_CHECK(record.is_object(), "a record is a JSON object");
-  VARNLINK_FUZZ_CHECK(record.size() == varnlink::app::cli::RecordFields().size(), "every field");
+  VARNLINK_FUZZ_CHECK(record.size() == varnlink::report::RecordFields().size(), "every field");
 }
 
 class CheckingSink : public varnlink::audit::EntrySink {
  public:
-  void Add(const varnlink::auditor::ReportEntry& entry) override {
+  void Add(const varnlink::report::ReportEntry& entry) override {
     std::string text;
-    varnlink::auditor::AppendEntry(text, entry);
+    varnlink::report::AppendEntry(text, entry);
     CheckEntry(text);
     CheckRecord(entry);
     ++entries;

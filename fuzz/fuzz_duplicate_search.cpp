@@ -11,17 +11,17 @@
 #include <span>
 #include <string>
 
-#include "auditor/duplicate_warnings.h"
-#include "auditor/report_format.h"
-#include "auditor/report_text.h"
+#include "audit/duplicate_warnings.h"
 #include "fuzz/entry_ops.h"
 #include "fuzz/fuzz_check.h"
+#include "report/report_format.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/report_search.h"
+#include "text/report_text.h"
 
 namespace {
 
-using varnlink::auditor::ShownText;
+using varnlink::text::ShownText;
 
 std::optional<std::string> Shown(const std::optional<std::string>& path) {
   if (!path) return std::nullopt;
@@ -32,13 +32,13 @@ std::optional<std::string> Shown(const std::optional<std::string>& path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   varnlink::fuzz::EntryReader input(std::span(data, size));
-  varnlink::auditor::DuplicateWarnings duplicates;
-  varnlink::auditor::AuditOptions options;
+  varnlink::audit::DuplicateWarnings duplicates;
+  varnlink::audit::AuditOptions options;
   options.warn_duplicate_targets = options.warn_duplicate_arguments = true;
   std::string report;
   while (!input.Empty()) {
     const varnlink::fuzz::EntryText text = input.Next();
-    varnlink::auditor::ReportEntry entry;
+    varnlink::report::ReportEntry entry;
     entry.facts.path = text.path;
     entry.info.target = text.target;
     entry.info.arguments = text.arguments;
@@ -48,14 +48,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool takes_part = !text.target.empty();
     const auto expected_target =
         takes_part ? varnlink::test_support::EarlierTargetLiteral(
-                         report, varnlink::auditor::ShownTarget(entry.info))
+                         report, varnlink::report::ShownTarget(entry.info))
                    : std::nullopt;
     VARNLINK_FUZZ_CHECK(Shown(entry.duplicate_target_of) == expected_target,
                         "the target check finds what a search of the report finds");
     const auto expected_arguments =
         takes_part && text.arguments
             ? varnlink::test_support::EarlierTargetLiteral(
-                  report, varnlink::auditor::TargetLineText(entry.info))
+                  report, varnlink::report::TargetLineText(entry.info))
             : std::nullopt;
     VARNLINK_FUZZ_CHECK(Shown(entry.duplicate_arguments_of) == expected_arguments,
                         "the arguments check finds what a search of the report finds");
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                      (expected_arguments ? 1u : 0u),
                         "one message per hit");
 
-    varnlink::auditor::AppendEntry(report, entry);
+    varnlink::report::AppendEntry(report, entry);
     duplicates.Add(entry);
   }
   return 0;

@@ -1,6 +1,6 @@
 #include "fuzz/seed_shortcuts.h"
 
-#include "auditor/shortcut_auditor.h"
+#include "audit/shortcut_auditor.h"
 #include "fuzz/audit_input.h"
 #include "fuzz/entry_ops.h"
 #include "tests/support/fake_file_services.h"
@@ -165,15 +165,15 @@ Bytes ByteRuleLayout() {
 }
 
 // The entries of auditing every seed shortcut in turn.
-std::vector<auditor::ReportEntry> EntriesOf(const std::vector<Seed>& shortcuts) {
+std::vector<report::ReportEntry> EntriesOf(const std::vector<Seed>& shortcuts) {
   FakeFileServices files;
-  std::vector<auditor::ReportEntry> entries;
-  const auditor::ShortcutAuditor auditor(files);
+  std::vector<report::ReportEntry> entries;
+  const audit::ShortcutAuditor auditor(files);
   for (const Seed& seed : shortcuts) {
     const std::string path = "C:\\Links\\" + seed.name + ".lnk";
     files.Add(path, seed.bytes);
     try {
-      if (auto entry = auditor.Audit(path, auditor::TargetFilter::kAll)) entries.push_back(*entry);
+      if (auto entry = auditor.Audit(path, audit::TargetFilter::kAll)) entries.push_back(*entry);
     } catch (const std::exception&) {
       // a seed the auditor refuses adds nothing
     }
@@ -220,13 +220,13 @@ std::vector<Seed> AuditSeeds() {
 std::vector<Seed> DuplicateSearchSeeds() {
   // The seed shortcuts' entries, each twice, then with their targets cut in half.
   std::string input;
-  const std::vector<auditor::ReportEntry> entries = EntriesOf(SeedShortcuts());
+  const std::vector<report::ReportEntry> entries = EntriesOf(SeedShortcuts());
   for (int round = 0; round < 2; ++round) {
-    for (const auditor::ReportEntry& entry : entries) {
+    for (const report::ReportEntry& entry : entries) {
       PutEntry(input, {entry.facts.path, entry.info.target, entry.info.arguments});
     }
   }
-  for (const auditor::ReportEntry& entry : entries) {
+  for (const report::ReportEntry& entry : entries) {
     PutEntry(input, {"C:\\Half.lnk", entry.info.target.substr(0, entry.info.target.size() / 2),
                      entry.info.arguments});
   }

@@ -4,11 +4,11 @@
 #include <string_view>
 #include <unordered_set>
 
-#include "auditor/duplicate_warnings.h"
-#include "auditor/report_text.h"
-#include "auditor/shortcut_auditor.h"
-#include "auditor/suspicious_checks.h"
+#include "audit/duplicate_warnings.h"
+#include "audit/shortcut_auditor.h"
+#include "checks/suspicious_checks.h"
 #include "platform/error.h"
+#include "text/report_text.h"
 
 namespace varnlink::audit {
 namespace {
@@ -61,13 +61,13 @@ class AuditRun::Shortcuts {
 
   // `walked`: the walk found it, rather than the user naming it.
   void Audit(const std::string& path, bool walked) {
-    std::optional<auditor::ReportEntry> entry;
+    std::optional<report::ReportEntry> entry;
     try {
       entry = auditor_.Audit(path, request_.options.target_filter);
     } catch (const std::runtime_error& e) {
       if (request_.keep_going) {
         ++result.failed;
-        sink_.Fail({path, auditor::ShortcutNameOf(path, run_.files_.PathSeparator()),
+        sink_.Fail({path, platform::ShortcutNameOf(path, run_.files_.PathSeparator()),
                     CauseOf(e.what(), path)});
         return;
       }
@@ -81,11 +81,11 @@ class AuditRun::Shortcuts {
     if (!entry) return;
     ++result.count;
     if (run_.target_check_) entry->target_status = run_.target_check_->Check(entry->info, path);
-    const auditor::AuditOptions& options = request_.options;
+    const AuditOptions& options = request_.options;
     if (options.warn_suspicious) {
       const std::string_view name =
           std::string_view(path).substr(path.find_last_of(run_.files_.PathSeparator()) + 1);
-      entry->suspicions = auditor::FindSuspicions(entry->info, name);
+      entry->suspicions = checks::FindSuspicions(entry->info, name);
       if (!entry->suspicions->empty()) ++result.suspicious;
     }
     // Without the checks there is nothing to remember: a run's memory then
@@ -104,8 +104,8 @@ class AuditRun::Shortcuts {
   AuditRun& run_;
   const AuditRequest& request_;
   EntrySink& sink_;
-  const auditor::ShortcutAuditor auditor_;
-  auditor::DuplicateWarnings duplicates_;
+  const ShortcutAuditor auditor_;
+  DuplicateWarnings duplicates_;
 };
 
 std::string ResultLine(std::size_t count) {
@@ -272,14 +272,14 @@ std::vector<std::string> AuditRun::ClosingMessages(
     for (const auto& folder : not_searched) {
       named.push_back(folder.folder + " (" + folder.reason + ")");
     }
-    messages.push_back(auditor::ShownText(
+    messages.push_back(text::ShownText(
         (named.size() == 1 ? "1 folder could not be searched and was passed over: "
                            : std::to_string(named.size()) +
                                  " folders could not be searched and were passed over: ") +
         NamedList(named)));
   }
   if (!vanished_.empty()) {
-    messages.push_back(auditor::ShownText(
+    messages.push_back(text::ShownText(
         (vanished_.size() == 1
              ? "1 shortcut vanished before it could be audited and was passed over: "
              : std::to_string(vanished_.size()) +

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "audit/audit_options.h"
 #include "audit/entry_sink.h"
 #include "audit/folder_walk.h"
-#include "audit/target_check.h"
-#include "auditor/audit_options.h"
+#include "checks/target_check.h"
 #include "platform/error.h"
 #include "platform/file_services.h"
 #include "platform/folder_listing.h"
@@ -25,7 +25,7 @@ inline constexpr std::size_t kMaxShortcutsPerRun = 32767;
 struct AuditRequest {
   std::string folder;                       // the chosen folder
   std::vector<std::string> selected_names;  // names inside it; empty: walk the folder
-  auditor::AuditOptions options;
+  AuditOptions options;
   // A run of more shortcuts is refused before anything is audited. Without a
   // limit a walk audits each shortcut as it finds it, so a run holds no list
   // of what it will audit.
@@ -38,7 +38,7 @@ struct AuditRequest {
   // way they mark the entries.
   bool announce_duplicates = true;
   // Where the missing-target check looks for targets (options.check_targets).
-  TargetCheckSettings target_check{};
+  checks::TargetCheckSettings target_check{};
   // When not empty, what is audited instead of the folder: each path a
   // shortcut file (audited) or a folder (walked), in this order, a shortcut
   // reached twice audited once. The limit counts them all together.
@@ -121,14 +121,15 @@ class AuditRun {
   [[nodiscard]] std::string IdentityOf(const std::string& path) const;
   // The messages a run ends by telling (see the class comment); the
   // missing-target check's counts are taken, so they are told once.
-  std::vector<std::string> ClosingMessages(const AuditRequest& request, const AuditResult& result,
-                                           const std::vector<FolderWalk::NotSearched>& not_searched);
+  std::vector<std::string> ClosingMessages(
+      const AuditRequest& request, const AuditResult& result,
+      const std::vector<FolderWalk::NotSearched>& not_searched);
 
   const platform::FileServices& files_;
   const platform::FolderListing& folders_;
   platform::MessageDialog& messages_;
   const platform::TargetFiles& targets_;
-  std::optional<TargetCheck> target_check_;  // this run's, when asked for
+  std::optional<checks::TargetCheck> target_check_;  // this run's, when asked for
   std::vector<std::string> vanished_;        // this run's
 };
 

@@ -4,12 +4,12 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "auditor/windows_path.h"
 #include "platform/error.h"
+#include "text/windows_path.h"
 
 namespace varnlink::audit {
 
-bool IsShortcutName(std::string_view name) { return auditor::EndsWithIgnoringCase(name, ".lnk"); }
+bool IsShortcutName(std::string_view name) { return text::EndsWithIgnoringCase(name, ".lnk"); }
 
 std::string WithoutTrailingSeparator(std::string path, char separator) {
   const auto at_root = [&] {

@@ -36,7 +36,7 @@ struct FileStatus {
 
 // The file facts and bytes the auditor needs. Paths are UTF-8 text in the
 // platform's own form. Failing operations throw std::system_error or
-// platform::Error whose message names the path and the cause; a path where
+// Error whose message names the path and the cause; a path where
 // nothing exists fails so that IsNotFound() says so.
 class FileServices {
  public:

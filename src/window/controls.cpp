@@ -6,7 +6,7 @@
 #include "audit/folder_walk.h"
 #include "platform/error.h"
 #include "platform/folder_listing.h"
-#include "platform/name_order.h"
+#include "text/name_order.h"
 
 namespace varnlink::window {
 namespace {
@@ -34,7 +34,7 @@ void ShortcutList::SetPath(const std::string& path) {
       names.push_back(entry.name);
     }
   }
-  platform::SortAsListed(names);
+  text::SortAsListed(names);
   folder_count_ = names.size();
   if (names.size() > kMaxListCount) names.resize(kMaxListCount);
   path_ = std::move(folder);

@@ -5,9 +5,9 @@
 
 #include "audit/audit_run.h"
 #include "audit/folder_walk.h"
-#include "auditor/report_format.h"
-#include "auditor/windows_path.h"
 #include "platform/error.h"
+#include "report/report_format.h"
+#include "text/windows_path.h"
 
 namespace varnlink::window {
 namespace {
@@ -35,7 +35,7 @@ class ReportSink : public audit::EntrySink {
  public:
   explicit ReportSink(std::string& report) : report_(report) {}
   void Expect(std::size_t count) override { report_.reserve(count * kEntryBytesReserved); }
-  void Add(const auditor::ReportEntry& entry) override { auditor::AppendEntry(report_, entry); }
+  void Add(const report::ReportEntry& entry) override { report::AppendEntry(report_, entry); }
 
  private:
   std::string& report_;
@@ -45,7 +45,7 @@ class ReportSink : public audit::EntrySink {
 bool StartsWithFolder(const std::string& path, const std::string& root, char separator) {
   if (root.empty() || path.size() < root.size()) return false;
   if (separator != '\\') return path.starts_with(root);
-  return auditor::StartsWithIgnoringCase(path, root);
+  return text::StartsWithIgnoringCase(path, root);
 }
 
 // The result line while the shortcut list cannot show the whole folder; empty
@@ -86,16 +86,16 @@ void MainWindowModel::Load() {
   }
 
   maximized = true;
-  target_filter = auditor::TargetFilter::kAll;
+  target_filter = audit::TargetFilter::kAll;
   search_subfolders = {true, true};
   report.clear();
 }
 
-std::optional<auditor::TargetFilter> FilterOf(ControlId id) {
+std::optional<audit::TargetFilter> FilterOf(ControlId id) {
   switch (id) {
-    case ControlId::kAllTargets: return auditor::TargetFilter::kAll;
-    case ControlId::kExeTargets: return auditor::TargetFilter::kExe;
-    case ControlId::kNonExeTargets: return auditor::TargetFilter::kNonExe;
+    case ControlId::kAllTargets: return audit::TargetFilter::kAll;
+    case ControlId::kExeTargets: return audit::TargetFilter::kExe;
+    case ControlId::kNonExeTargets: return audit::TargetFilter::kNonExe;
     default: return std::nullopt;
   }
 }
@@ -111,7 +111,7 @@ CheckBox* MainWindowModel::CheckBoxOf(ControlId id) {
   }
 }
 
-auditor::AuditOptions MainWindowModel::Options() const {
+audit::AuditOptions MainWindowModel::Options() const {
   return {target_filter,
           search_subfolders.ticked,
           warn_duplicate_targets.ticked,
@@ -200,7 +200,7 @@ void MainWindowModel::OpenPath(const std::string& path) {
   OpenFolder(folder);
   const std::vector<std::string>& names = shortcut_list.Names();
   const auto found = std::find_if(names.begin(), names.end(), [&](const std::string& listed) {
-    return separator == '\\' ? auditor::EqualsIgnoringCase(listed, name) : listed == name;
+    return separator == '\\' ? text::EqualsIgnoringCase(listed, name) : listed == name;
   });
   if (found == names.end()) {
     (void)platform_.files.StatusOf(given);  // a shortcut that is not there fails naming the cause

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "auditor/audit_options.h"
-#include "varnlink/version.h"
+#include "audit/audit_options.h"
 #include "platform/clipboard.h"
 #include "platform/file_services.h"
 #include "platform/folder_listing.h"
 #include "platform/message_dialog.h"
 #include "platform/printer.h"
+#include "varnlink/version.h"
 #include "window/controls.h"
 #include "window/layout.h"
 
@@ -33,7 +33,7 @@ struct Platform {
 
 // The filter an option button of the "Targets" group stands for; nullopt for
 // any other control.
-[[nodiscard]] std::optional<auditor::TargetFilter> FilterOf(ControlId id);
+[[nodiscard]] std::optional<audit::TargetFilter> FilterOf(ControlId id);
 
 class MainWindowModel {
  public:
@@ -57,7 +57,7 @@ class MainWindowModel {
   CheckBox warn_duplicate_arguments;
   CheckBox warn_missing_targets;
   CheckBox warn_suspicious_shortcuts;
-  auditor::TargetFilter target_filter = auditor::TargetFilter::kAll;
+  audit::TargetFilter target_filter = audit::TargetFilter::kAll;
   std::string report;  // the results pane's text, CR LF line ends
   MousePointer pointer = MousePointer::kDefault;
 
@@ -95,7 +95,7 @@ class MainWindowModel {
   void OpenPath(const std::string& path);
 
   // The choices as the audit takes them.
-  [[nodiscard]] auditor::AuditOptions Options() const;
+  [[nodiscard]] audit::AuditOptions Options() const;
 
   // The state of the check box the layout table calls `id`; nullptr for a
   // control that is no check box.

@@ -21,10 +21,10 @@
 #include <utility>
 #include <vector>
 
-#include "auditor/report_text.h"
 #include "tests/robustness/robustness_support.h"
 #include "tests/support/link_writer.h"
 #include "tests/support/scratch_folder.h"
+#include "text/report_text.h"
 
 namespace varnlink::test_support {
 namespace {
@@ -84,7 +84,7 @@ struct Row {
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
-std::string Shown(const std::string& text) { return auditor::ShownText(text); }
+std::string Shown(const std::string& text) { return text::ShownText(text); }
 std::string Location(const std::string& path) { return "LOCATION:   " + Shown(path); }
 
 // A genuine ANSI link with every counted string.

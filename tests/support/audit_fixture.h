@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "audit/audit_run.h"
-#include "auditor/report_format.h"
+#include "report/report_format.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/fake_folder_listing.h"
 #include "tests/support/link_writer.h"
@@ -46,17 +46,17 @@ inline std::string LineStartingWith(std::string_view text, std::string_view pref
 // going, the shortcuts that failed too.
 class CollectingSink : public audit::EntrySink {
  public:
-  void Add(const auditor::ReportEntry& entry) override {
+  void Add(const report::ReportEntry& entry) override {
     entries.push_back(entry);
     handed.push_back(entry.facts.path);
-    auditor::AppendEntry(report, entry);
+    report::AppendEntry(report, entry);
   }
-  void Fail(const audit::FailedShortcut& shortcut) override {
+  void Fail(const report::FailedShortcut& shortcut) override {
     failures.push_back(shortcut);
     handed.push_back(shortcut.path);
   }
-  std::vector<auditor::ReportEntry> entries;
-  std::vector<audit::FailedShortcut> failures;
+  std::vector<report::ReportEntry> entries;
+  std::vector<report::FailedShortcut> failures;
   std::vector<std::string> handed;  // the paths of entries and failures, in order
   std::string report;
 };
@@ -94,7 +94,7 @@ class AuditTest : public ::testing::Test {
   FakeFileServices files;
   FakeFolderListing folders{'\\'};
   RecordingMessageDialog messages;
-  auditor::AuditOptions options;
+  audit::AuditOptions options;
   CollectingSink sink;
   std::size_t count = 0;
 };

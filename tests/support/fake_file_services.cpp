@@ -4,7 +4,7 @@
 #include <cerrno>
 
 #include "platform/error.h"
-#include "platform/windows1252.h"
+#include "text/windows1252.h"
 
 namespace varnlink::test_support {
 
@@ -44,7 +44,7 @@ std::optional<platform::LocalTime> FakeFileServices::LocalTimeOf(platform::FileT
 }
 
 std::string FakeFileServices::AnsiToUtf8(std::string_view bytes) const {
-  return platform::Windows1252ToUtf8(bytes);
+  return text::Windows1252ToUtf8(bytes);
 }
 
 platform::FileTime TimeAt(const platform::LocalTime& t) {
@@ -57,9 +57,10 @@ platform::FileTime TimeAt(const platform::LocalTime& t) {
   const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
   const std::int64_t days = era * 146097 + doe - 719468;
   const std::int64_t seconds = days * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
-  return {static_cast<std::uint64_t>(seconds + static_cast<std::int64_t>(platform::kTicksTo1970 /
-                                                                          platform::kTicksPerSecond)) *
-          platform::kTicksPerSecond};
+  return {
+      static_cast<std::uint64_t>(
+          seconds + static_cast<std::int64_t>(platform::kTicksTo1970 / platform::kTicksPerSecond)) *
+      platform::kTicksPerSecond};
 }
 
 platform::FileTimes TimesAt(const platform::LocalTime& utc) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "audit/target_check.h"
+#include "checks/target_check.h"
 #include "platform/target_files.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/win32/win32_test_files.h"
@@ -14,8 +14,8 @@
 namespace varnlink::audit {
 namespace {
 
-using auditor::NotCheckedReason;
-using auditor::TargetStatus;
+using checks::NotCheckedReason;
+using checks::TargetStatus;
 using namespace varnlink::win32_test;
 
 std::string Environment(const wchar_t* name) {
@@ -55,13 +55,13 @@ TEST(Win32TargetCheck, FindsRealFilesAndSaysWhatItLookedFor) {
   const RemovedAtEnd deep_file{deep + "\\deep.txt"};
   ASSERT_TRUE(MakeFile(deep_file.path));
 
-  using enum auditor::TargetOutcome;
-  using enum auditor::TargetSource;
+  using enum checks::TargetOutcome;
+  using enum lnk::TargetSource;
   struct Row {
     std::string target;
-    auditor::TargetSource source;
+    lnk::TargetSource source;
     TargetStatus expected;
-    TargetCheckSettings settings{};
+    checks::TargetCheckSettings settings{};
   };
   const std::string absent = folder + "\\App\\absent.exe";
   std::vector<Row> rows{
@@ -86,8 +86,8 @@ TEST(Win32TargetCheck, FindsRealFilesAndSaysWhatItLookedFor) {
                     {{{drive, folder}}, {}}});
   }
   for (const Row& row : rows) {
-    TargetCheck check(platform::SystemTargetFiles(), row.settings, folder);
-    auditor::ShortcutInfo info;
+    checks::TargetCheck check(platform::SystemTargetFiles(), row.settings, folder);
+    lnk::ShortcutInfo info;
     info.target = row.target;
     info.target_source = row.source;
     EXPECT_EQ(check.Check(info, folder + "\\a.lnk"), row.expected) << row.target;

@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "app/win32/main_window.h"
-#include "auditor/report_text.h"
-#include "platform/win32/wide_text.h"
 #include "app/win32/win32_dpi.h"
+#include "platform/win32/wide_text.h"
 #include "tests/win32/clipboard_text.h"
+#include "text/report_text.h"
 #include "window/layout.h"
 
 namespace {
@@ -137,7 +137,7 @@ std::string ShortcutListFault(HWND list) {
   if (search != INVALID_HANDLE_VALUE) {
     do {
       if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN)))
-        expected.push_back(Utf8ToWide(varnlink::auditor::ShownText(WideToUtf8(found.cFileName))));
+        expected.push_back(Utf8ToWide(varnlink::text::ShownText(WideToUtf8(found.cFileName))));
     } while (FindNextFileW(search, &found));
     FindClose(search);
   }

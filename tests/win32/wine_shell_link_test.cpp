@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "auditor/report_format.h"
-#include "auditor/shortcut_auditor.h"
+#include "audit/shortcut_auditor.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_services.h"
+#include "report/report_format.h"
 #include "tests/support/scratch_folder.h"
 
 namespace varnlink::platform {
@@ -124,16 +124,16 @@ TEST_F(ShellSavedLink, IsAuditedWithItsTargetArgumentsFolderKeyAndRunMode) {
     if (HasFatalFailure()) return;
 
     const Win32FileServices files;
-    const auditor::ReportEntry entry =
-        auditor::ShortcutAuditor(files).Audit(path, auditor::TargetFilter::kAll).value();
+    const report::ReportEntry entry =
+        audit::ShortcutAuditor(files).Audit(path, audit::TargetFilter::kAll).value();
     std::string report;
-    auditor::AppendEntry(report, entry);
+    report::AppendEntry(report, entry);
     const std::vector<std::string> lines = LinesOf(report);
     // The shell writes genuine links: read by their structure, the target
     // from the link info, or the ID list when there is none.
     EXPECT_TRUE(entry.info.genuine);
-    EXPECT_EQ(entry.info.target_source, c.virtual_folder != 0 ? auditor::TargetSource::kIdList
-                                                              : auditor::TargetSource::kLinkInfo);
+    EXPECT_EQ(entry.info.target_source, c.virtual_folder != 0 ? lnk::TargetSource::kIdList
+                                                              : lnk::TargetSource::kLinkInfo);
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines[0], "SHORTCUT NAME:   " + std::string(c.name));
     EXPECT_EQ(lines[1], "LOCATION:   " + path);

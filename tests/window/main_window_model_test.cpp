@@ -95,7 +95,7 @@ TEST(MainWindowModel, LoadsWithTheStartingStateOnTheCurrentFolder) {
   w.model.Load();
 
   EXPECT_TRUE(w.model.maximized);
-  EXPECT_EQ(w.model.target_filter, auditor::TargetFilter::kAll);
+  EXPECT_EQ(w.model.target_filter, audit::TargetFilter::kAll);
   EXPECT_TRUE(w.model.search_subfolders.ticked && w.model.search_subfolders.enabled);
   EXPECT_EQ(w.model.chosen_folder, "")
       << "the chosen folder waits for the user's first folder action";
@@ -158,11 +158,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A walk of C:\R holding `notepads` shortcuts to an .EXE, and Sub\letter.lnk to a document.
 TEST(MainWindowModel, TheWalkFollowsTheFilterAndSubfolderChoiceAndCountsWhatItReports) {
-  using enum auditor::TargetFilter;
+  using enum audit::TargetFilter;
   const std::string letter = "C:\\R\\Sub\\letter.lnk";
   const struct {
     int notepads;
-    auditor::TargetFilter filter;
+    audit::TargetFilter filter;
     bool subfolders;
     Paths audited;
     std::string result;

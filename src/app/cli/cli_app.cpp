@@ -7,12 +7,12 @@
 #include <string>
 #include <system_error>
 
-#include "app/cli/record_writer.h"
 #include "audit/audit_run.h"
-#include "auditor/report_format.h"
-#include "auditor/report_text.h"
 #include "platform/error.h"
 #include "platform/message_dialog.h"
+#include "report/record_writer.h"
+#include "report/report_format.h"
+#include "text/report_text.h"
 #include "varnlink/version.h"
 
 namespace varnlink::app::cli {
@@ -66,7 +66,7 @@ class LineMessageDialog : public platform::MessageDialog {
   void Show(const std::string& text) override {
     if (output_.ReaderGone()) return;
     line_.clear();
-    auditor::AppendShownText(line_, text);
+    text::AppendShownText(line_, text);
     line_ += '\n';
     err_ << line_;
   }
@@ -81,8 +81,8 @@ class LineMessageDialog : public platform::MessageDialog {
 class ReportWriter : public audit::EntrySink {
  public:
   explicit ReportWriter(Output& output) : output_(output) {}
-  void Add(const auditor::ReportEntry& entry) override {
-    auditor::AppendEntry(output_.Text(), entry);
+  void Add(const report::ReportEntry& entry) override {
+    report::AppendEntry(output_.Text(), entry);
     output_.Appended();
   }
 
@@ -93,25 +93,25 @@ class ReportWriter : public audit::EntrySink {
 // Records, one per shortcut as each is audited or fails.
 class RecordSink : public audit::EntrySink {
  public:
-  RecordSink(Output& output, RecordFormat format) : output_(output), writer_(format) {
+  RecordSink(Output& output, report::RecordFormat format) : output_(output), writer_(format) {
     writer_.AppendStart(output_.Text());
   }
-  void Add(const auditor::ReportEntry& entry) override { Write({&entry, nullptr}); }
-  void Fail(const audit::FailedShortcut& shortcut) override { Write({nullptr, &shortcut}); }
+  void Add(const report::ReportEntry& entry) override { Write({&entry, nullptr}); }
+  void Fail(const report::FailedShortcut& shortcut) override { Write({nullptr, &shortcut}); }
 
  private:
-  void Write(const Record& record) {
+  void Write(const report::Record& record) {
     writer_.AppendRecord(output_.Text(), record);
     output_.Appended();
   }
 
   Output& output_;
-  RecordWriter writer_;
+  report::RecordWriter writer_;
 };
 
-RecordFormat RecordFormatOf(const CommandLine& command) {
-  if (command.format == OutputFormat::kJsonLines) return RecordFormat::kJsonLines;
-  return command.csv_for_excel ? RecordFormat::kCsvForExcel : RecordFormat::kCsv;
+report::RecordFormat RecordFormatOf(const CommandLine& command) {
+  if (command.format == OutputFormat::kJsonLines) return report::RecordFormat::kJsonLines;
+  return command.csv_for_excel ? report::RecordFormat::kCsvForExcel : report::RecordFormat::kCsv;
 }
 
 // True when something is at `path` (a relative one from the current folder).
@@ -209,10 +209,10 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
     }
     err << "varnlink-cli: ";
     if (const auto* too_large = dynamic_cast<const audit::RunTooLarge*>(&e)) {
-      err << auditor::ShownText(too_large->Facts() + " " + too_large->Advice() +
+      err << text::ShownText(too_large->Facts() + " " + too_large->Advice() +
                                 ", or use --format jsonl or --format csv.");
     } else {
-      err << auditor::ShownText(e.what());
+      err << text::ShownText(e.what());
     }
     err << '\n' << std::flush;
     return 1;

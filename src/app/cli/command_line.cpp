@@ -6,13 +6,13 @@
 #include <string_view>
 #include <utility>
 
-#include "app/cli/record_fields.h"
+#include "report/record_fields.h"
 
 namespace varnlink::app::cli {
 namespace {
 
 // "X:=DIR" of --map; an error text when it is not one.
-std::string AddDriveMapping(const std::string& value, audit::TargetCheckSettings& settings) {
+std::string AddDriveMapping(const std::string& value, checks::TargetCheckSettings& settings) {
   if (value.size() < 4 || !std::isalpha(static_cast<unsigned char>(value[0])) ||
       value.compare(1, 2, ":=") != 0) {
     return "--map needs DRIVE:=FOLDER, such as C:=/mnt/windows, not \"" + value + "\"";
@@ -29,7 +29,7 @@ std::string AddDriveMapping(const std::string& value, audit::TargetCheckSettings
 }
 
 // "NAME=VALUE" of --env; an error text when it is not one.
-std::string AddVariable(const std::string& value, audit::TargetCheckSettings& settings) {
+std::string AddVariable(const std::string& value, checks::TargetCheckSettings& settings) {
   const std::size_t equals = value.find('=');
   if (equals == 0 || equals == std::string::npos ||
       value.substr(0, equals).find('%') != std::string::npos) {
@@ -45,7 +45,7 @@ constexpr std::size_t kHelpWidth = 80;
 std::string FieldList() {
   std::string text;
   std::string line = " ";
-  const auto fields = RecordFields();
+  const auto fields = report::RecordFields();
   for (std::size_t i = 0; i < fields.size(); ++i) {
     const std::string word = std::string(fields[i].name) + (i + 1 < fields.size() ? "," : "");
     if (line.size() + 1 + word.size() > kHelpWidth) {
@@ -215,9 +215,9 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
   }
   command.format =
       command.csv_for_excel ? OutputFormat::kCsv : format.value_or(OutputFormat::kText);
-  command.options.target_filter = exe       ? auditor::TargetFilter::kExe
-                                 : non_exe ? auditor::TargetFilter::kNonExe
-                                           : auditor::TargetFilter::kAll;
+  command.options.target_filter = exe       ? audit::TargetFilter::kExe
+                                 : non_exe ? audit::TargetFilter::kNonExe
+                                           : audit::TargetFilter::kAll;
   if (command.paths.empty()) return {std::nullopt, "no PATH given"};
   for (const std::string& path : command.paths) {
     if (path.empty()) return {std::nullopt, "a PATH is empty"};

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "audit/target_check.h"
-#include "auditor/audit_options.h"
+#include "audit/audit_options.h"
+#include "checks/target_check.h"
 
 namespace varnlink::app::cli {
 
@@ -24,10 +24,10 @@ struct CommandLine {
 
   Action action = Action::kAudit;
   std::vector<std::string> paths;  // the PATHs, in the order given; never empty
-  auditor::AuditOptions options;
+  audit::AuditOptions options;
   OutputFormat format = OutputFormat::kText;
   bool csv_for_excel = false;  // with kCsv: a byte-order mark and no formulas
-  audit::TargetCheckSettings target_check;  // --map and --env
+  checks::TargetCheckSettings target_check;  // --map and --env
 
   // The command line, or the reason it is not one (bad usage).
   struct Parsed;

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "auditor/report_text.h"
 #include "platform/folder_listing.h"
+#include "text/report_text.h"
 
 namespace varnlink::app::qt {
 namespace {
@@ -21,7 +21,7 @@ std::string PathOf(const QTreeWidgetItem* item) {
 
 QTreeWidgetItem* AddEntry(QTreeWidgetItem* parent, QTreeWidget* tree, const std::string& name,
                           const std::string& path, const QIcon& icon) {
-  const QStringList text{QString::fromStdString(auditor::ShownText(name))};
+  const QStringList text{QString::fromStdString(text::ShownText(name))};
   auto* item =
       parent != nullptr ? new QTreeWidgetItem(parent, text) : new QTreeWidgetItem(tree, text);
   item->setIcon(0, icon);

@@ -19,9 +19,9 @@
 #include "app/qt/control_font.h"
 #include "app/qt/folder_view.h"
 #include "app/qt/report_view.h"
-#include "auditor/report_text.h"
 #include "platform/folder_listing.h"
 #include "platform/message_dialog.h"
+#include "text/report_text.h"
 #include "window/main_window_model.h"
 
 namespace varnlink::app::qt {
@@ -47,7 +47,7 @@ QString ToQString(std::string_view text) {
 
 // A name or message as the report shows it: control, layout and
 // bidirectional characters as "?".
-QString Shown(const std::string& text) { return QString::fromStdString(auditor::ShownText(text)); }
+QString Shown(const std::string& text) { return QString::fromStdString(text::ShownText(text)); }
 
 QRect ToQRect(const window::PixelRect& pixels) {
   return {pixels.left, pixels.top, pixels.width, pixels.height};

@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "auditor/report_text.h"
+#include "text/report_text.h"
 
 namespace varnlink::app::qt {
 
 void QtMessageDialog::Show(const std::string& text) {
   QMessageBox box(QMessageBox::Information, QStringLiteral("Varnlink"),
-                  QString::fromStdString(auditor::ShownText(text)), QMessageBox::Ok,
+                  QString::fromStdString(text::ShownText(text)), QMessageBox::Ok,
                   parent_.data());
   box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);

@@ -7,9 +7,9 @@
 #include <exception>
 #include <optional>
 
-#include "auditor/report_text.h"
-#include "platform/win32/wide_text.h"
 #include "app/win32/win32_dpi.h"
+#include "platform/win32/wide_text.h"
+#include "text/report_text.h"
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
@@ -18,7 +18,7 @@
 namespace varnlink::app::win32 {
 namespace {
 
-using auditor::ShownText;
+using text::ShownText;
 using platform::Utf8ToWide;
 using platform::WideToUtf8;
 using window::ControlId;

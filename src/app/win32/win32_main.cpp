@@ -3,6 +3,7 @@
 // shortcut file opens its folder with it selected (the same as the Qt window).
 
 #include <windows.h>
+// These need windows.h before them.
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -10,14 +11,14 @@
 #include <string>
 
 #include "app/win32/main_window.h"
-#include "auditor/report_text.h"
-#include "platform/win32/wide_text.h"
-#include "app/win32/win32_dpi.h"
 #include "app/win32/win32_clipboard.h"
-#include "platform/win32/win32_file_services.h"
-#include "platform/win32/win32_folder_listing.h"
+#include "app/win32/win32_dpi.h"
 #include "app/win32/win32_message_dialog.h"
 #include "app/win32/win32_printer.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_file_services.h"
+#include "platform/win32/win32_folder_listing.h"
+#include "text/report_text.h"
 #include "window/main_window_model.h"
 
 namespace {
@@ -69,7 +70,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     return static_cast<int>(message.wParam);
   } catch (const std::exception& e) {
     MessageBoxW(nullptr,
-                varnlink::platform::Utf8ToWide(varnlink::auditor::ShownText(e.what())).c_str(),
+                varnlink::platform::Utf8ToWide(varnlink::text::ShownText(e.what())).c_str(),
                 L"Varnlink", MB_OK | MB_ICONERROR);
     return 1;
   }

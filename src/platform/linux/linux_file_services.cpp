@@ -13,7 +13,7 @@
 #include <ctime>
 
 #include "platform/error.h"
-#include "platform/windows1252.h"
+#include "text/windows1252.h"
 
 namespace varnlink::platform {
 namespace {
@@ -121,12 +121,14 @@ FileStatus LinuxFileServices::StatusOf(const std::string& path) const {
       OnFatFileSystem(path, makedev(sx.stx_dev_major, sx.stx_dev_minor))) {
     if (const auto fat = FatAttributes(lookup.folder, lookup.name)) status.attributes = *fat;
   }
-  if (status.attributes == 0) status.attributes = LinuxAttributes(sx.stx_mode, false, BaseName(path));
+  if (status.attributes == 0)
+    status.attributes = LinuxAttributes(sx.stx_mode, false, BaseName(path));
   // Where the file system keeps no birth time, the earlier of the status
   // change and the modification is the best estimate of the creation.
   const bool born = (sx.stx_mask & STATX_BTIME) != 0;
   const struct statx_timestamp created =
-      born ? sx.stx_btime : (sx.stx_ctime.tv_sec < sx.stx_mtime.tv_sec ? sx.stx_ctime : sx.stx_mtime);
+      born ? sx.stx_btime
+           : (sx.stx_ctime.tv_sec < sx.stx_mtime.tv_sec ? sx.stx_ctime : sx.stx_mtime);
   status.times = FileTimes{FromTimestamp(created), FromTimestamp(sx.stx_atime),
                            FromTimestamp(sx.stx_mtime)};
   return status;
@@ -190,15 +192,16 @@ LinuxFileServices::Lookup LinuxFileServices::LookupOf(const std::string& path) c
 }
 
 std::optional<LocalTime> LinuxFileServices::LocalTimeOf(FileTime time) const {
-  const auto t = static_cast<std::time_t>(static_cast<std::int64_t>(time.ticks / kTicksPerSecond) -
-                                          static_cast<std::int64_t>(kTicksTo1970 / kTicksPerSecond));
+  const auto t =
+      static_cast<std::time_t>(static_cast<std::int64_t>(time.ticks / kTicksPerSecond) -
+                               static_cast<std::int64_t>(kTicksTo1970 / kTicksPerSecond));
   std::tm tm{};
   if (::localtime_r(&t, &tm) == nullptr) return std::nullopt;
   return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
 std::string LinuxFileServices::AnsiToUtf8(std::string_view bytes) const {
-  return Windows1252ToUtf8(bytes);
+  return text::Windows1252ToUtf8(bytes);
 }
 
 }  // namespace varnlink::platform

@@ -17,7 +17,7 @@
 #include "platform/error.h"
 #include "platform/file_services.h"
 #include "platform/linux/mount_table.h"
-#include "platform/name_order.h"
+#include "text/name_order.h"
 
 namespace varnlink::platform {
 namespace {
@@ -60,7 +60,9 @@ bool IsRootFolder(const struct stat& folder) {
   return ::stat("/", &root) == 0 && root.st_dev == folder.st_dev && root.st_ino == folder.st_ino;
 }
 
-std::uint32_t AttributesOf(const struct stat& st) { return S_ISDIR(st.st_mode) ? kFolder : kArchive; }
+std::uint32_t AttributesOf(const struct stat& st) {
+  return S_ISDIR(st.st_mode) ? kFolder : kArchive;
+}
 
 // "." and ".." first, then the names in the order Windows lists an NTFS
 // folder, so a tree gives the same walk here as on Windows, run after run
@@ -71,7 +73,8 @@ void SortAsWindowsLists(std::vector<FolderEntry>& entries) {
   });
   std::vector<std::pair<std::u16string, FolderEntry>> keyed;
   keyed.reserve(static_cast<std::size_t>(entries.end() - dots));
-  for (auto it = dots; it != entries.end(); ++it) keyed.emplace_back(ListingKey(it->name), std::move(*it));
+  for (auto it = dots; it != entries.end(); ++it)
+    keyed.emplace_back(text::ListingKey(it->name), std::move(*it));
   std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
   });

@@ -1,11 +1,11 @@
 #include "platform/win32/wide_text.h"
 
-#include "platform/utf8.h"
-
 #include <windows.h>
 
 #include <cstdint>
 #include <vector>
+
+#include "text/utf8.h"
 
 namespace varnlink::platform {
 namespace {
@@ -104,12 +104,12 @@ std::string WideToUtf8(std::wstring_view text) {
     if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size()) {
       const auto low = static_cast<char32_t>(static_cast<std::uint16_t>(text[i + 1]));
       if (low >= 0xDC00 && low <= 0xDFFF) {
-        AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        text::AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
         ++i;
         continue;
       }
     }
-    AppendUtf8(out, unit);  // includes a lone surrogate, kept as WTF-8
+    text::AppendUtf8(out, unit);  // includes a lone surrogate, kept as WTF-8
   }
   return out;
 }

@@ -16,9 +16,9 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 
-#include "app/cli/record_fields.h"
 #include "platform/linux/linux_file_services.h"
 #include "platform/linux/linux_folder_listing.h"
+#include "report/record_fields.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/link_writer.h"
 #include "tests/support/scratch_folder.h"
@@ -121,8 +121,8 @@ std::string CopiedReport(const std::string& folder, const Lines& names, const Li
     if (option == "--no-subfolders") model.search_subfolders.ticked = false;
     if (option == "--warn-duplicates") model.warn_duplicate_targets.ticked = true;
     if (option == "--warn-duplicate-arguments") model.warn_duplicate_arguments.ticked = true;
-    if (option == "--exe") model.target_filter = auditor::TargetFilter::kExe;
-    if (option == "--non-exe") model.target_filter = auditor::TargetFilter::kNonExe;
+    if (option == "--exe") model.target_filter = audit::TargetFilter::kExe;
+    if (option == "--non-exe") model.target_filter = audit::TargetFilter::kNonExe;
   }
   try {
     model.Audit();
@@ -276,7 +276,7 @@ TEST(CliRecords, AShortcutThatCannotBeAuditedIsARecordWithItsErrorAndTheRunGoesO
   EXPECT_EQ(parsed[1]["path"], dir + "/b.lnk");
   EXPECT_EQ(parsed[1]["name"], "b");
   EXPECT_EQ(parsed[1]["error"], cause);
-  for (const RecordField& field : RecordFields()) {
+  for (const report::RecordField& field : report::RecordFields()) {
     const std::string name(field.name);
     if (name != "path" && name != "name" && name != "error") {
       EXPECT_TRUE(parsed[1].at(name).is_null()) << name << " of a shortcut that failed";
@@ -348,7 +348,7 @@ TEST_F(CliOnDisk, PassesOverAFolderItCannotEnterNamesItAndSaysTheRunIsPartial) {
   const nlohmann::json folder = nlohmann::json::parse(records.back());
   const std::string path = folder.value("path", "");
   EXPECT_TRUE(path.starts_with(dir + "/Deep/") && path.ends_with("/" + component + "/")) << path;
-  for (const RecordField& field : RecordFields()) {
+  for (const report::RecordField& field : report::RecordFields()) {
     const std::string name(field.name);
     const nlohmann::json expected = name == "path"    ? nlohmann::json(path)
                                     : name == "name"  ? nlohmann::json(component)

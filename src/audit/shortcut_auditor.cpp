@@ -1,0 +1,30 @@
+#include "audit/shortcut_auditor.h"
+
+#include "lnk/shortcut_decoder.h"
+#include "platform/error.h"
+#include "text/report_text.h"
+
+namespace varnlink::audit {
+
+bool PassesFilter(const std::string& target, TargetFilter filter) {
+  if (filter == TargetFilter::kAll) return true;
+  const bool has_exe = text::AsciiUpper(target).find(".EXE") != std::string::npos;
+  return has_exe == (filter == TargetFilter::kExe);
+}
+
+std::optional<report::ReportEntry> ShortcutAuditor::Audit(const std::string& path,
+                                                  TargetFilter filter) const {
+  report::ReportEntry entry;
+  entry.facts = platform::GatherFileFacts(path, files_);
+  entry.info =
+      lnk::DecodeShortcut(path, files_.ReadFileStart(path, lnk::kMaxShortcutBytes), files_);
+  if (!PassesFilter(entry.info.target, filter)) return std::nullopt;
+  if (entry.info.strings_end_early_at) {
+    throw platform::Error(path + ": the shortcut's strings end early: the length at byte " +
+                          std::to_string(*entry.info.strings_end_early_at) +
+                          " lies past the end of the file");
+  }
+  return entry;
+}
+
+}  // namespace varnlink::audit

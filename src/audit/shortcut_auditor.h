@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "audit/audit_options.h"
+#include "platform/file_services.h"
+#include "report/report_entry.h"
+
+namespace varnlink::audit {
+
+// Audits one shortcut file: gathers its facts, reads and decodes it and
+// applies the target filter. It neither counts, warns nor writes the report;
+// the audit run does that with what it returns.
+class ShortcutAuditor {
+ public:
+  explicit ShortcutAuditor(const platform::FileServices& files) : files_(files) {}
+
+  // The shortcut's entry (without warnings), or nullopt when the target
+  // filter leaves it out. Throws naming the path when the file cannot be
+  // found or read, is no shortcut, is a shortcut cut short, or a string before
+  // the working folder has a length past the end of the file (that last only
+  // when the filter keeps the shortcut).
+  [[nodiscard]] std::optional<report::ReportEntry> Audit(const std::string& path,
+                                                         TargetFilter filter) const;
+
+ private:
+  const platform::FileServices& files_;
+};
+
+// Whether `filter` keeps a shortcut with this target.
+[[nodiscard]] bool PassesFilter(const std::string& target, TargetFilter filter);
+
+}  // namespace varnlink::audit

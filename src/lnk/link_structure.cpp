@@ -1,0 +1,345 @@
+#include "lnk/link_structure.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+#include <utility>
+
+#include "lnk/counted_strings.h"
+#include "lnk/extra_data.h"
+#include "lnk/link_header.h"
+#include "lnk/shell_items.h"
+#include "lnk/shortcut_decoder.h"
+#include "text/report_text.h"
+#include "text/windows_path.h"
+
+namespace varnlink::lnk {
+namespace {
+
+constexpr std::array<std::uint8_t, 20> kLinkHeaderStart = {
+    0x4C, 0x00, 0x00, 0x00,                          // header size
+    0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,  // link class id
+    0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+
+constexpr std::size_t kMinLinkInfoSize = 0x1C;
+constexpr std::size_t kLinkInfoUnicodeHeaderSize = 0x24;
+constexpr std::uint32_t kVolumeIdAndLocalBasePath = 0x1;
+constexpr std::uint32_t kNetworkLinkAndPathSuffix = 0x2;
+constexpr std::size_t kNetworkLinkUnicodeOffsets = 0x14;
+constexpr std::uint32_t kValidNetType = 0x2;  // network link flag: the provider type is set
+
+// The offset field at `field` of `record`, which must point inside it.
+std::size_t OffsetIn(const ByteReader& record, std::size_t field) {
+  const std::uint32_t offset = record.ReadU32(field);
+  if (offset >= record.size()) throw RecordError();
+  return offset;
+}
+
+// The string an offset field points at; nullopt when the offset is 0 (absent).
+std::optional<std::string> StringAt(const ByteReader& record, std::size_t field, bool unicode,
+                                    const platform::FileServices& files) {
+  if (record.ReadU32(field) == 0) return std::nullopt;
+  return TerminatedString(record, OffsetIn(record, field), unicode, files);
+}
+
+// The network link: the share's name, its Unicode form when there is one
+// (then `unicode` is set). Its offsets count from its own start and must
+// stay inside the link info.
+std::string NetworkName(const ByteReader& network, const platform::FileServices& files,
+                        bool& unicode) {
+  std::string name = TerminatedString(network, OffsetIn(network, 8), false, files);
+  if (network.ReadU32(8) > kNetworkLinkUnicodeOffsets) {
+    if (auto wide = StringAt(network, 20, true, files); wide && !wide->empty()) {
+      name = *wide;
+      unicode = true;
+    }
+  }
+  return name;
+}
+
+// The network link's provider type, when its flags mark it valid. Read
+// without throwing: it does not decide whether the link info holds together.
+std::optional<std::uint32_t> NetworkProviderType(const ByteReader& info) {
+  const auto at = info.U32(20);
+  if (!at) return std::nullopt;
+  const auto network_flags = info.U32(*at + 4);
+  if (!network_flags || !(*network_flags & kValidNetType)) return std::nullopt;
+  return info.U32(*at + 16);
+}
+
+// What the link info names: its local path, its network path, the target.
+LinkInfoPaths ReadLinkInfo(const ByteReader& info, const platform::FileServices& files) {
+  const std::uint32_t header_size = info.ReadU32(4);
+  const std::uint32_t info_flags = info.ReadU32(8);
+  if (header_size < kMinLinkInfoSize || header_size > info.size()) throw RecordError();
+  const bool has_unicode_offsets = header_size >= kLinkInfoUnicodeHeaderSize;
+  LinkInfoPaths paths;
+  if (info_flags & kNetworkLinkAndPathSuffix) {
+    paths.network_provider_type = NetworkProviderType(info);
+  }
+
+  // The common path suffix: its Unicode form when there is one.
+  std::string suffix = StringAt(info, 24, false, files).value_or("");
+  bool unicode_suffix = false;
+  if (has_unicode_offsets) {
+    if (auto wide = StringAt(info, 32, true, files)) {
+      suffix = std::move(*wide);
+      unicode_suffix = true;
+    }
+  }
+
+  if (info_flags & kVolumeIdAndLocalBasePath) {
+    // The volume id is not used, but an offset outside the link info means
+    // the structure does not hold together.
+    (void)OffsetIn(info, 12);
+    std::string base = StringAt(info, 16, false, files).value_or("");
+    bool unicode_base = false;
+    if (has_unicode_offsets) {
+      if (auto wide = StringAt(info, 28, true, files); wide && !wide->empty()) {
+        base = *wide;
+        unicode_base = true;
+      }
+    }
+    if (!base.empty()) {
+      paths.local_path = base + suffix;
+      paths.target = *paths.local_path;
+      paths.target_ansi_only = !unicode_base;
+      return paths;
+    }
+  }
+
+  if (info_flags & kNetworkLinkAndPathSuffix) {
+    const std::size_t at = OffsetIn(info, 20);
+    bool unicode_name = false;
+    const std::string name = NetworkName(info.Sub(at, info.size() - at), files, unicode_name);
+    if (!name.empty()) {
+      paths.target = suffix.empty() ? name : name + "\\" + suffix;
+      paths.target_ansi_only = !unicode_name && !unicode_suffix;
+    }
+  }
+  return paths;
+}
+
+// Position just past the counted strings, or nullopt when one runs past the end.
+std::optional<std::size_t> StringsEnd(const ByteReader& file, std::size_t pos,
+                                      std::uint32_t flags) {
+  const std::size_t unit = (flags & kIsUnicode) ? 2 : 1;
+  for (std::uint32_t flag : {kHasName, kHasRelativePath, kHasWorkingDir, kHasArguments,
+                             kHasIconLocation}) {
+    if (!(flags & flag)) continue;
+    const auto count = file.U16(pos);
+    if (!count) return std::nullopt;
+    pos += 2 + unit * *count;
+    if (pos > file.size()) return std::nullopt;
+  }
+  return pos;
+}
+
+std::optional<platform::FileTime> HeaderTime(const ByteReader& file, std::size_t pos) {
+  const std::uint64_t ticks = file.ReadU64(pos);
+  if (ticks == 0) return std::nullopt;
+  return platform::FileTime{ticks};
+}
+
+// The counted strings, the description and relative path strict (see
+// ShortcutInfo::strings_end_early_at), the rest tolerant. Some writers count
+// a string's terminating NUL into it; it is no part of the text.
+void ReadStrings(const ByteReader& file, std::size_t pos, const platform::FileServices& files,
+                 ShortcutInfo& info) {
+  const bool unicode = (info.link_flags & kIsUnicode) != 0;
+  const std::size_t unit = unicode ? 2 : 1;
+  CountedStrings strings(file, pos, unit);
+  const auto text = [&](std::span<const std::uint8_t> bytes) {
+    while (bytes.size() >= unit && bytes.size() % unit == 0 && bytes[bytes.size() - 1] == 0 &&
+           bytes[bytes.size() - unit] == 0) {
+      bytes = bytes.first(bytes.size() - unit);
+    }
+    return unicode ? text::Utf16LeToUtf8(bytes) : AnsiText(bytes, files);
+  };
+  // Each string's flag, text and, where the checks use it, declared count.
+  struct Field {
+    std::uint32_t flag;
+    std::optional<std::string>* text;
+    std::optional<std::uint16_t>* count;
+  };
+  StringCounts& counts = info.string_counts;
+  for (const Field& field : {Field{kHasName, &info.description, &counts.description},
+                             Field{kHasRelativePath, &info.relative_path, &counts.relative_path}}) {
+    if (!(info.link_flags & field.flag)) continue;
+    const auto bytes = strings.Next(true);
+    if (!bytes) {
+      info.strings_end_early_at = strings.Position();
+      return;
+    }
+    *field.text = text(*bytes);
+    *field.count = strings.Count();
+  }
+  for (const Field& field : {Field{kHasWorkingDir, &info.start_in, &counts.start_in},
+                             Field{kHasArguments, &info.arguments, &counts.arguments},
+                             Field{kHasIconLocation, &info.icon_location, nullptr}}) {
+    if (!(info.link_flags & field.flag)) continue;
+    *field.text = text(*strings.Next(false));
+    if (field.count != nullptr) *field.count = strings.Count();
+  }
+}
+
+// Names of virtual-key codes outside the runs of digits, letters, function
+// keys and number-pad digits.
+// clang-format off
+constexpr std::array<std::pair<std::uint8_t, std::string_view>, 31> kKeyNames = {{
+    {0x13, "Pause"},     {0x20, "Space"},  {0x21, "Page Up"},      {0x22, "Page Down"},
+    {0x23, "End"},       {0x24, "Home"},   {0x25, "Left"},         {0x26, "Up"},
+    {0x27, "Right"},     {0x28, "Down"},   {0x2C, "Print Screen"}, {0x2D, "Insert"},
+    {0x2E, "Delete"},    {0x6A, "Num *"},  {0x6B, "Num +"},        {0x6D, "Num -"},
+    {0x6E, "Num ."},     {0x6F, "Num /"},  {0x90, "Num Lock"},     {0x91, "Scroll Lock"},
+    {0xBA, ";"},         {0xBB, "="},      {0xBC, ","},            {0xBD, "-"},
+    {0xBE, "."},         {0xBF, "/"},      {0xC0, "`"},            {0xDB, "["},
+    {0xDC, "\\"},        {0xDD, "]"},      {0xDE, "'"},
+}};
+// clang-format on
+
+// The name of a hot key's virtual-key code; a code without a name shows as
+// its value, "0x07".
+std::string KeyName(std::uint8_t key) {
+  if ((key >= 0x30 && key <= 0x39) || (key >= 0x41 && key <= 0x5A)) {
+    return std::string(1, static_cast<char>(key));
+  }
+  if (key >= 0x70 && key <= 0x87) return "F" + std::to_string(key - 0x6F);
+  if (key >= 0x60 && key <= 0x69) return "Num " + std::to_string(key - 0x60);
+  for (const auto& [code, name] : kKeyNames) {
+    if (code == key) return std::string(name);
+  }
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  return {'0', 'x', kDigits[key >> 4], kDigits[key & 0xF]};
+}
+
+// A packaged app's id names the target of a link whose ID list names nothing
+// beyond the computer: no list, an empty one, or the computer root alone.
+bool LeavesTargetToAppId(const std::optional<IdListInfo>& list) {
+  return !list ||
+         (list->holds_together && (list->item_count == 0 || list->target == kComputerParsingName));
+}
+
+// The target by precedence: the link info's path, the environment block's
+// target, a packaged app's id, then the ID list's parsing name.
+void ChooseTarget(ShortcutInfo& info) {
+  const EnvironmentHalves* environment = info.environment ? &*info.environment : nullptr;
+  if (info.link_info && !info.link_info->target.empty()) {
+    info.target = info.link_info->target;
+    info.target_source = TargetSource::kLinkInfo;
+  } else if (environment && !(environment->unicode.empty() && environment->ansi.empty())) {
+    info.target = environment->unicode.empty() ? environment->ansi : environment->unicode;
+    info.target_source = TargetSource::kEnvironment;
+  } else if (info.app_id && info.app_id->find('!') != std::string::npos &&
+             LeavesTargetToAppId(info.id_list)) {
+    info.target = "shell:AppsFolder\\" + *info.app_id;
+    info.target_source = TargetSource::kAppId;
+  } else if (info.id_list && info.id_list->target) {
+    info.target = *info.id_list->target;
+    info.target_source = TargetSource::kIdList;
+  }
+}
+
+// What Windows runs: the shell takes the environment block's Unicode half
+// when it is a valid path and ignores the other records; with that half
+// empty it runs the ANSI half; otherwise it resolves the ID list, and uses
+// the link info only to find a target that has moved.
+void ChooseEffectiveTarget(ShortcutInfo& info) {
+  const auto take = [&info](const std::string& target, TargetSource source) {
+    info.effective_target = target;
+    info.effective_target_source = source;
+  };
+  if ((info.link_flags & kHasExpString) && info.environment) {
+    const EnvironmentHalves& halves = *info.environment;
+    if (text::IsWindowsPath(halves.unicode))
+      return take(halves.unicode, TargetSource::kEnvironment);
+    if (halves.unicode.empty() && !halves.ansi.empty()) {
+      return take(halves.ansi, TargetSource::kEnvironment);
+    }
+  }
+  if (info.target_source == TargetSource::kAppId) return take(info.target, TargetSource::kAppId);
+  if (info.id_list && info.id_list->target) {
+    return take(*info.id_list->target, TargetSource::kIdList);
+  }
+  if (info.link_info && !info.link_info->target.empty()) {
+    take(info.link_info->target, TargetSource::kLinkInfo);
+  }
+}
+
+}  // namespace
+
+bool IsGenuineLink(const ByteReader& file) {
+  if (file.size() < kLinkHeaderStart.size()) return false;
+  return std::equal(kLinkHeaderStart.begin(), kLinkHeaderStart.end(),
+                    file.Slice(0, kLinkHeaderStart.size()).begin());
+}
+
+CutShort::CutShort(std::string_view record, std::size_t end, std::size_t file_size)
+    : std::runtime_error(std::string(record) + " ends at byte " + std::to_string(end) +
+                         " of a file of " + std::to_string(file_size) + " bytes") {}
+
+std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
+                                            const platform::FileServices& files) {
+  if (!IsGenuineLink(file)) return std::nullopt;
+  // Where `record` ends as declared must lie inside the file. Bytes that stop
+  // at the read limit may go on in the file, so there nothing is called cut.
+  const auto must_fit = [&file](std::string_view record, std::size_t end) {
+    if (end > file.size() && file.size() < kMaxShortcutBytes) {
+      throw CutShort(record, end, file.size());
+    }
+  };
+  must_fit("the header", kHeaderSize);
+  ShortcutInfo info;
+  info.genuine = true;
+  info.link_flags = file.ReadU32(kFlagsByte);
+  info.target_created = HeaderTime(file, 28);
+  info.target_accessed = HeaderTime(file, 36);
+  info.target_modified = HeaderTime(file, 44);
+
+  std::size_t pos = kHeaderSize;
+  std::optional<ByteReader> id_list;
+  try {
+    if (info.link_flags & kHasLinkTargetIdList) {
+      must_fit("the ID list", pos + 2);
+      const std::uint16_t list_size = file.ReadU16(pos);
+      must_fit("the ID list", pos + 2 + list_size);
+      id_list = file.Sub(pos + 2, list_size);
+      pos += 2 + list_size;
+    }
+    if (info.link_flags & kHasLinkInfo) {
+      must_fit("the link info", pos + 4);
+      const std::uint32_t info_size = file.ReadU32(pos);
+      must_fit("the link info", pos + info_size);
+      if (info_size < kMinLinkInfoSize) throw RecordError();
+      const ByteReader link_info = file.Sub(pos, info_size);
+      if (!(info.link_flags & kForceNoLinkInfo)) info.link_info = ReadLinkInfo(link_info, files);
+      pos += info_size;
+    }
+  } catch (const RecordError&) {
+    return std::nullopt;
+  }
+  // Faults inside the shell items or the property store leave those records
+  // without a target; they do not make the link fall back to the byte rules.
+  if (id_list) info.id_list = ReadIdList(*id_list, files);
+  ExtraData extra;
+  if (const auto extra_at = StringsEnd(file, pos, info.link_flags)) {
+    const ByteReader blocks = file.From(*extra_at);
+    if (const auto cut_at = CutExtraBlockEnd(blocks)) {
+      must_fit("an extra-data block", *extra_at + *cut_at);
+    }
+    extra = ReadExtraData(blocks, files);
+  }
+  info.app_id = std::move(extra.app_id);
+  info.environment = std::move(extra.environment);
+  ChooseTarget(info);
+  ChooseEffectiveTarget(info);
+
+  ReadStrings(file, pos, files, info);
+  if (const std::uint8_t key = file.ReadU8(kHotKeyByte); key != 0) {
+    info.hot_key = HotKey{file.ReadU8(kHotKeyModifiersByte), KeyName(key)};
+  }
+  info.run = RunModeOf(file.U8(kShowCommandByte));
+  return info;
+}
+
+}  // namespace varnlink::lnk

@@ -1,0 +1,320 @@
+#include "lnk/shell_items.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <string_view>
+#include <vector>
+
+#include "lnk/guid.h"
+#include "lnk/link_header.h"
+#include "lnk/property_store.h"
+
+namespace varnlink::lnk {
+namespace {
+
+// CLSIDs of the root and registered folders the list's shapes name.
+constexpr std::string_view kComputer = "{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+constexpr std::string_view kControlPanel = "{21EC2020-3AEA-1069-A2DD-08002B30309D}";
+constexpr std::string_view kUsersFiles = "{59031A47-3F72-44A7-89C5-5595FE6B30EE}";
+constexpr std::string_view kControlPanelCategories = "{26EE0668-A00A-44D7-9371-BEB064C98683}";
+constexpr std::string_view kInternet = "{871C5380-42A0-1069-A2EA-08002B30309D}";
+constexpr std::string_view kGames = "{ED228FDF-9EA8-4870-83B1-96B02CFE0D52}";
+constexpr std::string_view kApplications = "{4234D49B-0245-4DF3-B780-3893943456E1}";
+// A registered-folder item ending with this CLSID is a delegate item (a
+// phone, for one), not a folder of its own.
+constexpr std::string_view kDelegate = "{5E591A74-DF96-48D3-8D67-1733BCEE28BA}";
+
+constexpr std::size_t kClassAt = 2;
+constexpr std::size_t kClsidSize = 16;
+constexpr std::uint32_t kCategorySignature = 0x39DE2184;
+constexpr std::uint32_t kGameSignature = 0x49534647;       // "GFSI" at 4
+constexpr std::uint32_t kAppsSignature = 0x53505041;       // "APPS" at 6
+constexpr std::uint32_t kUsersViewSignature = 0x23FEBBEE;  // at 6
+constexpr std::uint32_t kLastCategory = 11;
+
+// File entries: FAT date and time, attributes, then the primary name at 14;
+// extension blocks may follow, the item's last 16-bit value giving the offset
+// of the first. The long name is in the 0xBEEF0004 block, at an offset that
+// depends on the block's version.
+constexpr std::size_t kPrimaryNameAt = 14;
+constexpr std::uint8_t kUnicodeName = 0x04;
+constexpr std::size_t kExtensionHeaderSize = 8;  // 16-bit size and version, signature
+constexpr std::uint32_t kFileEntryExtension = 0xBEEF0004;
+
+enum class Kind {
+  kOther,
+  kRoot,
+  kVolume,
+  kRegisteredFolder,
+  kFileEntry,
+  kUri,
+  kCategory,
+  kControlPanelItem,
+  kCplFile,
+  kGame,
+  kUsersView,
+  kApps,
+};
+
+// One shell item as the list's shapes need it: its kind and its one value
+// (a CLSID, drive name, file name, path, URI, category number, GUID or app id).
+struct Item {
+  Kind kind = Kind::kOther;
+  std::string value;
+};
+
+// --- one decode function per item kind --------------------------------------
+
+// Root folder (class 0x1F): sort index at 3, CLSID at 4.
+Item RootFolder(const ByteReader& item) { return {Kind::kRoot, GuidText(item, 4)}; }
+
+// Volume: the drive name, such as "C:\", at 3 in a 20-byte field.
+Item Volume(const ByteReader& item, const platform::FileServices& files) {
+  const ByteReader field = item.Sub(3, std::min<std::size_t>(20, item.size() - 3));
+  return {Kind::kVolume, TerminatedString(field, 0, false, files)};
+}
+
+// Registered folder (class 0x2E): CLSID at 4.
+Item RegisteredFolder(const ByteReader& item) {
+  const std::string clsid = GuidText(item, 4);
+  if (GuidText(item, item.size() - kClsidSize) == kDelegate) return {};
+  return {Kind::kRegisteredFolder, clsid};
+}
+
+// The offset of a file entry's first extension block; nullopt when the item
+// has no room for one after its primary name (items of older systems end
+// with the name). Throws when it has room but the offset leaves the item.
+std::optional<std::size_t> ExtensionOffset(const ByteReader& item, bool unicode) {
+  const auto nul = unicode ? item.FindNul16(kPrimaryNameAt, item.size())
+                           : item.FindNul(kPrimaryNameAt, item.size());
+  const std::size_t name_end = nul ? *nul + (unicode ? 2 : 1) : item.size();
+  if (item.size() - name_end < kExtensionHeaderSize + 2) return std::nullopt;
+  const std::size_t offset = item.ReadU16(item.size() - 2);
+  if (offset < kPrimaryNameAt || offset > item.size() - 2 - kExtensionHeaderSize) {
+    throw RecordError();
+  }
+  return offset;
+}
+
+// Where a 0xBEEF0004 block of each version holds the long name.
+std::optional<std::size_t> LongNameOffset(std::uint16_t version) {
+  switch (version) {
+    case 3:
+      return 20;  // Windows XP
+    case 7:
+      return 38;  // Vista
+    case 8:
+      return 42;  // 7 and 8.0
+    case 9:
+      return 46;  // 8.1 and 10
+    default:
+      return std::nullopt;
+  }
+}
+
+// The long name of a 0xBEEF0004 block; nullopt for a version whose layout is
+// not known or an empty name.
+std::optional<std::string> LongName(const ByteReader& block) {
+  const auto at = LongNameOffset(block.ReadU16(2));
+  if (!at) return std::nullopt;
+  const auto nul = block.FindNul16(*at, block.size());
+  if (!nul) throw RecordError();
+  if (*nul == *at) return std::nullopt;
+  return text::Utf16LeToUtf8(block.Slice(*at, *nul - *at));
+}
+
+// File entry (class 0x3X): the primary name, ANSI or UTF-16 (bit 0x04), and
+// the long name of its extension. Windows XP writes some UTF-16 primary names
+// that fill their field up to the extension without a NUL.
+IdListEntry FileEntry(const ByteReader& item, const platform::FileServices& files) {
+  const bool unicode = (item.ReadU8(kClassAt) & kUnicodeName) != 0;
+  const auto extension = ExtensionOffset(item, unicode);
+  const ByteReader field =
+      item.Sub(kPrimaryNameAt, extension.value_or(item.size()) - kPrimaryNameAt);
+  const auto nul = unicode ? field.FindNul16(0, field.size()) : field.FindNul(0, field.size());
+  if (!nul && !extension) throw RecordError();
+  const auto name = field.Slice(0, nul.value_or(field.size()));
+  IdListEntry entry{unicode ? text::Utf16LeToUtf8(name) : AnsiText(name, files), std::nullopt};
+  if (extension) {
+    const ByteReader block = item.Sub(*extension, item.ReadU16(*extension));
+    if (block.ReadU32(4) == kFileEntryExtension) entry.long_name = LongName(block);
+  }
+  return entry;
+}
+
+// URI (class 0x61): flags at 3 (0x80: UTF-16 text), a 16-bit data size at 4,
+// and with no data the URI at 8. URIs after data are of a layout not known.
+Item Uri(const ByteReader& item, const platform::FileServices& files) {
+  const bool unicode = (item.ReadU8(3) & 0x80) != 0;
+  if (item.ReadU16(4) != 0) return {};
+  return {Kind::kUri, TerminatedString(item, 8, unicode, files)};
+}
+
+// Control-panel category (class 0x01): signature at 4, category number at 8.
+Item Category(const ByteReader& item) {
+  if (item.U32(4) != kCategorySignature) return {};
+  const std::uint32_t number = item.ReadU32(8);
+  if (number > kLastCategory) return {};
+  return {Kind::kCategory, std::to_string(number)};
+}
+
+// Control-panel item (class 0x71): CLSID at 14.
+Item ControlPanelItem(const ByteReader& item) {
+  return {Kind::kControlPanelItem, GuidText(item, 14)};
+}
+
+// CPL file (class 0x00 under Control Panel). When byte 12 is not zero the
+// path is at 12 in the code page, else in UTF-16 at 24, whatever the link's
+// own IsUnicode flag says.
+Item CplFile(const ByteReader& item, const platform::FileServices& files) {
+  const bool ansi = item.ReadU8(12) != 0;
+  return {Kind::kCplFile, TerminatedString(item, ansi ? 12 : 24, !ansi, files)};
+}
+
+// Game (class 0x00, "GFSI" at 4): the game's GUID at 8.
+Item Game(const ByteReader& item) { return {Kind::kGame, GuidText(item, 8)}; }
+
+// Property view of the user's files (class 0x00, signature at 6): an
+// identifier of 16 bytes at 14, a KNOWNFOLDERID.
+Item UsersView(const ByteReader& item) {
+  if (item.ReadU16(12) != kClsidSize) return {};
+  return {Kind::kUsersView, GuidText(item, 14)};
+}
+
+// Apps item (class 0x00, "APPS" at 6): property storages from 22.
+Item Apps(const ByteReader& item) {
+  return {Kind::kApps, AppUserModelId(item.From(22)).value_or("")};
+}
+
+// --- the list ----------------------------------------------------------------
+
+bool IsControlPanel(const Item& item) {
+  return (item.kind == Kind::kRoot || item.kind == Kind::kRegisteredFolder) &&
+         item.value == kControlPanel;
+}
+
+// Class 0x00 items are told apart by their signatures, a CPL file by its place
+// under Control Panel.
+Item ClassZeroItem(const ByteReader& item, const Item* previous,
+                   const platform::FileServices& files) {
+  if (item.U32(4) == kGameSignature) return Game(item);
+  if (item.U32(6) == kAppsSignature) return Apps(item);
+  if (item.U32(6) == kUsersViewSignature) return UsersView(item);
+  if (previous != nullptr && IsControlPanel(*previous)) return CplFile(item, files);
+  return {};
+}
+
+Item ReadItem(const ByteReader& item, const Item* previous, const platform::FileServices& files,
+              IdListInfo& info) {
+  const std::uint8_t type = item.ReadU8(kClassAt);
+  if (type == 0x1F) return RootFolder(item);
+  if (type == 0x2E) return RegisteredFolder(item);
+  if ((type & 0x70) == 0x20 && (type & 0x01) != 0) return Volume(item, files);
+  if ((type & 0x70) == 0x30) {
+    info.file_entries.push_back(FileEntry(item, files));
+    const IdListEntry& entry = info.file_entries.back();
+    return {Kind::kFileEntry, entry.long_name.value_or(entry.primary_name)};
+  }
+  if (type == 0x61) return Uri(item, files);
+  if (type == 0x01) return Category(item);
+  if (type == 0x71) return ControlPanelItem(item);
+  if (type == 0x00) return ClassZeroItem(item, previous, files);
+  return {};
+}
+
+// Each item: a 16-bit size (with itself), then its class and data; a size of
+// 0 ends the list.
+std::vector<Item> ReadItems(const ByteReader& list, const platform::FileServices& files,
+                            IdListInfo& info) {
+  std::vector<Item> items;
+  for (std::size_t pos = 0; pos < list.size();) {
+    const std::uint16_t size = list.ReadU16(pos);
+    if (size == 0) break;
+    if (size < 2) throw RecordError();
+    items.push_back(
+        ReadItem(list.Sub(pos, size), items.empty() ? nullptr : &items.back(), files, info));
+    pos += size;
+  }
+  return items;
+}
+
+// True when the items are exactly of these kinds, in this order.
+bool HasShape(const std::vector<Item>& items, std::initializer_list<Kind> kinds) {
+  return std::equal(items.begin(), items.end(), kinds.begin(), kinds.end(),
+                    [](const Item& item, Kind kind) { return item.kind == kind; });
+}
+
+// A volume and file entries as one path: "C:\" alone, or "C:\dir\file".
+std::optional<std::string> FileSystemPath(const std::vector<Item>& items) {
+  std::string path;
+  for (std::size_t i = 1; i < items.size(); ++i) {
+    if (items[i].kind != (i == 1 ? Kind::kVolume : Kind::kFileEntry) || items[i].value.empty()) {
+      return std::nullopt;
+    }
+    if (!path.empty() && !path.ends_with('\\')) path += '\\';
+    path += items[i].value;
+  }
+  return path;
+}
+
+// The parsing name of the whole list, when its shape names one.
+std::optional<std::string> ListTarget(const std::vector<Item>& items) {
+  if (items.empty() || items[0].kind != Kind::kRoot) return std::nullopt;
+  const std::string& root = items[0].value;
+  const std::string root_name = "::" + root;
+  if (items.size() == 1) return root_name;
+  const std::string& second = items[1].value;
+  if (root == kComputer) {
+    if (items[1].kind == Kind::kVolume) return FileSystemPath(items);
+    if (HasShape(items, {Kind::kRoot, Kind::kRegisteredFolder, Kind::kCplFile}) &&
+        second == kControlPanel && !items[2].value.empty()) {
+      return items[2].value;
+    }
+    if (HasShape(items, {Kind::kRoot, Kind::kRegisteredFolder})) return root_name + "\\::" + second;
+  }
+  if (root == kUsersFiles && HasShape(items, {Kind::kRoot, Kind::kUsersView})) {
+    return root_name + "\\" + second;
+  }
+  if (root == kControlPanelCategories) {
+    if (HasShape(items, {Kind::kRoot, Kind::kCategory})) return root_name + "\\" + second;
+    if (HasShape(items, {Kind::kRoot, Kind::kCategory, Kind::kControlPanelItem})) {
+      return root_name + "\\" + second + "\\::" + items[2].value;
+    }
+  }
+  if (root == kInternet && HasShape(items, {Kind::kRoot, Kind::kUri}) && !second.empty()) {
+    return second;
+  }
+  if (root == kGames && HasShape(items, {Kind::kRoot, Kind::kGame})) {
+    return root_name + "\\" + second;
+  }
+  if (root == kApplications && HasShape(items, {Kind::kRoot, Kind::kApps}) && !second.empty()) {
+    return "shell:AppsFolder\\" + second;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+IdListInfo ReadIdList(const ByteReader& list, const platform::FileServices& files) {
+  IdListInfo info;
+  try {
+    const std::vector<Item> items = ReadItems(list, files, info);
+    info.item_count = items.size();
+    info.target = ListTarget(items);
+    info.names_uri =
+        info.target && HasShape(items, {Kind::kRoot, Kind::kUri}) && items[0].value == kInternet;
+    for (const Item& item : items) {
+      if (item.kind == Kind::kCplFile || item.kind == Kind::kControlPanelItem) {
+        info.control_panel_applet = true;
+      }
+      if (item.kind == Kind::kCplFile && !info.cpl_path) info.cpl_path = item.value;
+    }
+  } catch (const RecordError&) {
+    IdListInfo broken;
+    broken.holds_together = false;
+    return broken;
+  }
+  return info;
+}
+
+}  // namespace varnlink::lnk

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/file_time.h"
+#include "report/report_entry.h"
+
+namespace varnlink::report {
+
+// One record of the machine-readable output: the entry of an audited
+// shortcut, or a shortcut that could not be audited. Exactly one is set.
+struct Record {
+  const ReportEntry* entry = nullptr;
+  const report::FailedShortcut* failure = nullptr;
+};
+
+// A field's value: null, a boolean, a number, text (UTF-8 as the shortcut
+// holds it, unmasked; a writer replaces what is not valid UTF-8), or an
+// instant (written in UTC), or the suspicious-shortcut checks that fired
+// (a list of {"check", "reason"} objects in JSON; the ids joined by ";" in
+// CSV). Text views and lists stay valid while the record does.
+using FieldValue = std::variant<std::monostate, bool, std::uint64_t, std::string_view, std::string,
+                                platform::FileTime, const std::vector<checks::Suspicion>*>;
+
+// One field of the record: its name and how to take its value.
+struct RecordField {
+  std::string_view name;
+  FieldValue (*of_entry)(const ReportEntry& entry);
+  // For the record of a shortcut that could not be audited; without it the
+  // field is null there.
+  FieldValue (*of_failure)(const report::FailedShortcut& failure) = nullptr;
+};
+
+// The fields of every record, in the order records list them. The JSON Lines
+// and CSV writers and docs/record.schema.json all follow this table; a new
+// field is appended to it and to the schema.
+[[nodiscard]] std::span<const RecordField> RecordFields();
+
+// The value of `field` in `record`.
+[[nodiscard]] FieldValue ValueOf(const RecordField& field, const Record& record);
+
+}  // namespace varnlink::report

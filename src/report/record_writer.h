@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "report/record_fields.h"
+
+namespace varnlink::report {
+
+enum class RecordFormat {
+  kJsonLines,    // one JSON object per line, UTF-8, LF
+  kCsv,          // RFC 4180: UTF-8, CR LF, a header row
+  kCsvForExcel,  // CSV with a byte-order mark, and no value that Excel would take for a formula
+};
+
+// Writes records in one of the machine-readable formats, every field of
+// RecordFields() in its order. Text that is not valid UTF-8 is written with
+// U+FFFD in place of each invalid byte; nothing else is changed or masked,
+// only escaped or quoted as the format requires. Null is JSON's null, and an
+// empty field in CSV (where it reads like "").
+class RecordWriter {
+ public:
+  explicit RecordWriter(RecordFormat format);
+
+  // Appends what stands before the first record: for CSV the header row
+  // (after the byte-order mark, for Excel); nothing for JSON Lines.
+  void AppendStart(std::string& out) const;
+
+  // Appends one record, with its line end.
+  void AppendRecord(std::string& out, const Record& record) const;
+
+ private:
+  void AppendJson(std::string& out, const Record& record) const;
+  void AppendCsv(std::string& out, const Record& record) const;
+
+  RecordFormat format_;
+  std::vector<std::string> json_keys_;  // `{"path":`, `,"name":`, ...: the text before each value
+};
+
+}  // namespace varnlink::report

@@ -1,0 +1,44 @@
+#include "text/utf8.h"
+
+namespace varnlink::text {
+
+char32_t NextCodePoint(std::string_view text, std::size_t& i) {
+  const auto b0 = static_cast<unsigned char>(text[i]);
+  if (b0 < 0x80) {
+    ++i;
+    return b0;
+  }
+  std::size_t length = 0;
+  char32_t cp = 0;
+  char32_t minimum = 0;
+  if ((b0 & 0xE0) == 0xC0) {
+    length = 2, cp = b0 & 0x1F, minimum = 0x80;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    length = 3, cp = b0 & 0x0F, minimum = 0x800;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    length = 4, cp = b0 & 0x07, minimum = 0x10000;
+  } else {
+    ++i;
+    return kReplacementCharacter;
+  }
+  if (text.size() - i < length) {
+    ++i;
+    return kReplacementCharacter;
+  }
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto b = static_cast<unsigned char>(text[i + k]);
+    if ((b & 0xC0) != 0x80) {
+      ++i;
+      return kReplacementCharacter;
+    }
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    ++i;
+    return kReplacementCharacter;
+  }
+  i += length;
+  return cp;
+}
+
+}  // namespace varnlink::text

@@ -1,0 +1,640 @@
+// The shortcut decoder: genuine links read
+// by their structure, every other file by the byte rules, hot key and run mode,
+// and the failures that end a run.
+
+#include "lnk/shortcut_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "audit/shortcut_auditor.h"
+#include "report/report_format.h"
+#include "tests/support/audit_fixture.h"
+#include "tests/support/fake_file_services.h"
+#include "tests/support/link_writer.h"
+
+namespace varnlink::test_support {
+namespace {
+
+// The decoded shortcut as its report entry shows it.
+struct Decoded {
+  std::string target_args;
+  std::string start_in;
+  std::string icon_source;
+  std::string key;
+  std::string run;
+  bool genuine = false;
+};
+
+Decoded Decode(const Bytes& bytes) {
+  FakeFileServices files;
+  report::ReportEntry entry;
+  entry.info = lnk::DecodeShortcut("t.lnk", bytes, files);
+  std::string report;
+  report::AppendEntry(report, entry);
+  const std::vector<std::string> lines = LinesOf(report);
+  // Line 6 is "LENGTH:   0 bytes    ", two blanks, the key's text, two blanks
+  // and the run mode's text (which may be empty).
+  std::string rest = lines.at(5).substr(std::string("LENGTH:   0 bytes      ").size());
+  std::string run;
+  for (const char* mode : {"    RUN:   Normal", "    RUN:   Maximised", "    RUN:   Minimised"}) {
+    if (rest.ends_with(mode)) run = mode;
+  }
+  rest.resize(rest.size() - run.size() - 2);
+  return {lines.at(2), lines.at(3), lines.at(4), rest, run, entry.info.genuine};
+}
+
+// The bytes of `link` after `edit`.
+Bytes Built(ShellLink link, const std::function<void(ShellLink&)>& edit) {
+  edit(link);
+  return BuildLink(link);
+}
+
+// A link whose only link info is this network part and common path suffix.
+ShellLink NetworkOnly(NetworkLink network, Text suffix = {},
+                      std::optional<Text> suffix_unicode = std::nullopt) {
+  ShellLink link;
+  link.link_info = LinkInfo{};
+  link.link_info->network = std::move(network);
+  link.link_info->common_path_suffix = std::move(suffix);
+  link.link_info->common_path_suffix_unicode = std::move(suffix_unicode);
+  return link;
+}
+
+// A file that is no genuine link: 30 bytes of 'x' with byte 20 = `flags`, then `tail`.
+Bytes NotALink(std::uint8_t flags, const Bytes& tail) {
+  Bytes bytes(30, 'x');
+  PutU8(bytes, 20, flags);
+  AppendBytes(bytes, tail);
+  return bytes;
+}
+// A counted string as the byte rules read it: 16-bit count, one byte per char.
+Bytes Counted(std::string_view chars) {
+  Bytes bytes;
+  AppendU16(bytes, static_cast<std::uint16_t>(chars.size()));
+  AppendChars(bytes, chars);
+  return bytes;
+}
+const Bytes kPatternA = {0x10, 0, 0, 0, 0};  // label offset 16 and an empty label
+const Bytes kPatternB = {0x10, 0, 0, 0};
+const Bytes kNulPassedOver = {0, 0};  // the target's NUL and the byte after it
+const std::string kNoStartIn = "START IN:    ";
+
+struct DecodeCase {
+  std::string name;
+  Bytes bytes;
+  std::string target_args;  // after "TARGET:   "
+  std::string start_in;     // the whole START IN text
+  std::string icon_source;  // the whole ICON SOURCE text
+  bool genuine = true;
+};
+
+void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
+
+class Decodes : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(Decodes, TargetStartInAndIconSource) {
+  const DecodeCase& c = GetParam();
+  const Decoded d = Decode(c.bytes);
+  EXPECT_EQ(d.genuine, c.genuine);
+  EXPECT_EQ(d.target_args, "TARGET:   " + c.target_args);
+  EXPECT_EQ(d.start_in, c.start_in);
+  EXPECT_EQ(d.icon_source, c.icon_source);
+}
+
+std::vector<DecodeCase> GenuineCases() {
+  return {
+      {"UnicodeStrings",
+       Built(LocalLink("C:\\Users\\Zoe\\x.exe"),
+             [](ShellLink& l) {
+               l.unicode = true;
+               l.description = "Zoë’s 说明";
+               l.working_dir = "C:\\Users\\Zoë";
+               l.arguments = "--title \"说明 €\"";
+               l.icon_location = "C:\\Icons\\😀.ico";  // a surrogate pair: count 2 units
+             }),
+       "C:\\Users\\Zoe\\x.exe --title \"说明 €\"", "START IN:   C:\\Users\\Zoë",
+       "ICON SOURCE:    C:\\Icons\\😀.ico"},
+      {"AnsiStringsInWindows1252",
+       Built(LocalLink("C:\\Café\\x.exe"),
+             [](ShellLink& l) {
+               l.working_dir = "C:\\Café";
+               l.arguments = "€5";
+             }),
+       "C:\\Café\\x.exe €5", "START IN:   C:\\Café", "ICON SOURCE:   C:\\Café\\x.exe"},
+      {"UnicodeLocalPathWins",
+       Built(LocalLink("C:\\??.txt"),
+             [](ShellLink& l) { l.link_info->local_base_path_unicode = "C:\\说明.txt"; }),
+       "C:\\说明.txt", kNoStartIn, "ICON SOURCE:   C:\\说明.txt"},
+      {"EmptyUnicodeLocalPathLeavesTheAnsiOne",
+       Built(LocalLink("C:\\A.EXE"),
+             [](ShellLink& l) { l.link_info->local_base_path_unicode = ""; }),
+       "C:\\A.EXE", kNoStartIn, "ICON SOURCE:   C:\\A.EXE"},
+      {"LocalPathPlusSuffix",
+       Built(LocalLink("C:\\WINDOWS\\"),
+             [](ShellLink& l) { l.link_info->common_path_suffix = "NOTEPAD.EXE"; }),
+       "C:\\WINDOWS\\NOTEPAD.EXE", kNoStartIn, "ICON SOURCE:   C:\\WINDOWS\\NOTEPAD.EXE"},
+      {"UnicodeLocalPathPlusUnicodeSuffix",
+       Built(LocalLink("C:\\?\\"),
+             [](ShellLink& l) {
+               l.link_info->local_base_path_unicode = "C:\\Ω\\";
+               l.link_info->common_path_suffix_unicode = "Ж.txt";
+             }),
+       "C:\\Ω\\Ж.txt", kNoStartIn, "ICON SOURCE:   C:\\Ω\\Ж.txt"},
+      {"NetworkOnlyWithSuffix",
+       Built(NetworkOnly({.net_name = "\\\\SERVER\\SHARE"}, "Docs\\a.doc"),
+             [](ShellLink& l) { l.working_dir = "\\\\SERVER\\SHARE\\Docs"; }),
+       "\\\\SERVER\\SHARE\\Docs\\a.doc", "START IN:   \\\\SERVER\\SHARE\\Docs",
+       "ICON SOURCE:   \\\\SERVER\\SHARE\\Docs\\a.doc"},
+      {"NetworkOnlyWithoutSuffix",
+       BuildLink(NetworkOnly({.net_name = "\\\\SERVER\\SHARE", .device_name = Text("Z:")})),
+       "\\\\SERVER\\SHARE", kNoStartIn, "ICON SOURCE:   \\\\SERVER\\SHARE"},
+      {"NetworkOnlyUnicodeNames",
+       BuildLink(NetworkOnly({.net_name = "\\\\?\\C", .net_name_unicode = Text("\\\\ޓ\\C")},
+                             "relay\\??.txt", "relay\\说明.txt")),
+       "\\\\ޓ\\C\\relay\\说明.txt", kNoStartIn, "ICON SOURCE:   \\\\ޓ\\C\\relay\\说明.txt"},
+      {"LocalPathBeforeNetwork",
+       Built(LocalLink("C:\\Users\\A"),
+             [](ShellLink& l) { l.link_info->network = NetworkLink{.net_name = "\\\\PC\\Users"}; }),
+       "C:\\Users\\A", kNoStartIn, "ICON SOURCE:   C:\\Users\\A"},
+      {"EnvironmentBlockUnicode",
+       Built({},
+             [](ShellLink& l) {
+               l.environment = EnvironmentBlock{"%windir%\\ansi.exe", "%windir%\\unicode.exe"};
+               l.arguments = "/s";
+             }),
+       "%windir%\\unicode.exe /s", kNoStartIn, "ICON SOURCE:   %windir%\\unicode.exe"},
+      {"EnvironmentBlockAnsiWhenUnicodeEmpty",
+       Built({},
+             [](ShellLink& l) {
+               l.environment = EnvironmentBlock{"%windir%\\ansi.exe", ""};
+             }),
+       "%windir%\\ansi.exe", kNoStartIn, "ICON SOURCE:   %windir%\\ansi.exe"},
+      {"EnvironmentBlockWhenForceNoLinkInfo",
+       Built(LocalLink("C:\\ignored.exe"),
+             [](ShellLink& l) {
+               l.force_no_link_info = true;
+               l.environment = EnvironmentBlock{"%x%\\a.exe", "%x%\\a.exe"};
+             }),
+       "%x%\\a.exe", kNoStartIn, "ICON SOURCE:   %x%\\a.exe"},
+      {"NoLinkInfoNoEnvironmentGivesEmptyTarget",
+       Built({},
+             [](ShellLink& l) {
+               l.id_list = std::vector<Bytes>{BytesOf("\x1f\x50")};
+               l.icon_location = "shell32.dll";
+             }),
+       "", kNoStartIn, "ICON SOURCE:    shell32.dll"},
+      {"ArgumentsFlagWithEmptyArguments",
+       Built(LocalLink("C:\\A.EXE"), [](ShellLink& l) { l.arguments = ""; }), "C:\\A.EXE ",
+       kNoStartIn, "ICON SOURCE:   C:\\A.EXE"},
+      {"ControlCharactersShownAsQuestionMarks",
+       Built(LocalLink("C:\\A\tB\x7F.EXE"),
+             [](ShellLink& l) {
+               l.working_dir = Text::Raw(BytesOf("C:\\\r\nSHORTCUT NAME:   x\x81"));
+               l.arguments = "a\x1b[31mb";
+               l.icon_location = "\xC2\x9Di.ico";  // U+009D: the unassigned byte 0x9D
+             }),
+       "C:\\A?B?.EXE a?[31mb", "START IN:   C:\\??SHORTCUT NAME:   x?", "ICON SOURCE:    ?i.ico"},
+      {"TerminatingNulCountedIntoTheStrings",
+       // Some shell-link writers (Wine's among them) count each string's NUL.
+       Built(LocalLink("C:\\A.EXE"),
+             [](ShellLink& l) {
+               l.unicode = true;
+               l.working_dir = Text::Raw(Bytes{'C', 0, ':', 0, 0, 0});
+               l.arguments = Text::Raw(Bytes{'/', 0, 'p', 0, 0, 0, 0, 0});
+               l.icon_location = Text::Raw(Bytes{'i', 0, 0, 0, 'x', 0});  // a NUL inside stays
+             }),
+       "C:\\A.EXE /p", "START IN:   C:", "ICON SOURCE:    i?x"},
+      {"UnicodeControlAndLoneSurrogate",
+       Built(LocalLink("C:\\A.EXE"),
+             [](ShellLink& l) {
+               l.unicode = true;
+               // "a", CR, "b", lone high surrogate D800, "c", U+009B, U+2028, U+202E, U+2066
+               l.arguments = Text::Raw(Bytes{'a', 0, 0x0D, 0, 'b', 0, 0x00, 0xD8, 'c', 0, 0x9B,
+                                             0x00, 0x28, 0x20, 0x2E, 0x20, 0x66, 0x20});
+             }),
+       "C:\\A.EXE a?b\xEF\xBF\xBD"
+       "c????",
+       kNoStartIn, "ICON SOURCE:   C:\\A.EXE"},
+  };
+}
+
+std::vector<DecodeCase> ByteRuleCases() {
+  // clang-format off
+  std::vector<DecodeCase> cases = {
+      {"PatternATargetRightAfterIt",
+       NotALink(0, Concat({kPatternA, BytesOf("C:\\T"), kNulPassedOver, Counted(""), Counted("")})),
+       "C:\\T", kNoStartIn, "ICON SOURCE:   C:\\T"},
+      {"PatternBLabelPassedOver",
+       NotALink(0, Concat({kPatternB, BytesOf("LABEL"), {0}, BytesOf("C:\\T"), kNulPassedOver, Counted(""), Counted("")})),
+       "C:\\T", kNoStartIn, "ICON SOURCE:   C:\\T"},
+      {"PatternBInTheHeaderWins",
+       [] {
+         Bytes b = NotALink(0, Concat({Filled(10, 'x'), kPatternB, Filled(10, 'x')}));  // a later pattern B at 40
+         PutU32(b, 24, 0x10);  // 24-27, followed by 'x'
+         PutU8(b, 31, 0);      // the NUL after it: the target starts at 32
+         PutChars(b, 32, "HDR");
+         PutU8(b, 35, 0);
+         return b;
+       }(),
+       "HDR", kNoStartIn, "ICON SOURCE:   HDR"},
+      {"NoPatternByte3NulTargetAtByte4",
+       [] {
+         Bytes b = NotALink(0, {});
+         PutBytes(b, 3, Concat({{0}, BytesOf("ABC"), {0}}));
+         return b;
+       }(),
+       "ABC", kNoStartIn, "ICON SOURCE:   ABC"},
+      {"NulAtTargetStartGivesEmptyTarget",
+       NotALink(0, Concat({kPatternA, kNulPassedOver, Counted(""), Counted("")})),
+       "", kNoStartIn, "ICON SOURCE:   "},
+      {"HasNameDiscardsTwoStrings",  // flags 4 and 16
+       NotALink(0x14, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted("1"), Counted("2"), Counted("W"), Counted("")})),
+       "T", "START IN:   W", "ICON SOURCE:   T"},
+      {"WorkingDirWithoutRelativePathIsShifted",  // the first string is always discarded
+       NotALink(0x10, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted("WD"), Counted("NXT"), Counted("")})),
+       "T", "START IN:   NXT", "ICON SOURCE:   T"},
+      {"IconFlagClearIgnoresIconString",
+       NotALink(0, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted(""), Counted("ICO")})),
+       "T", kNoStartIn, "ICON SOURCE:   T"},
+      {"UnicodeFlagIgnoredCountsAreBytes",  // flags 16 and 128
+       NotALink(0x90, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted(""), Counted(std::string("W\0D\0", 4)), Counted("")})),
+       "T", "START IN:   W?D?", "ICON SOURCE:   T"},
+      {"TolerantCountPastEndReusesLastCount",  // the first count reads 0xFFFF; later strings reuse it and read nothing
+       NotALink(0x70, Concat({kPatternA, BytesOf("T"), kNulPassedOver, {0xFF, 0xFF, 'a'}})),
+       "T ", "START IN:   ", "ICON SOURCE:    "},
+  };
+  // clang-format on
+  for (DecodeCase& c : cases) c.genuine = false;
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Genuine, Decodes, ::testing::ValuesIn(GenuineCases()),
+                         [](const auto& row) { return row.param.name; });
+INSTANTIATE_TEST_SUITE_P(ByteRules, Decodes, ::testing::ValuesIn(ByteRuleCases()),
+                         [](const auto& row) { return row.param.name; });
+
+// A local link with working dir, arguments and icon but no relative path.
+ShellLink ThreeStrings() {
+  ShellLink link = LocalLink("C:\\A.EXE");
+  link.working_dir = "C:\\W";
+  link.arguments = "-x";
+  link.icon_location = "I.ico";
+  return link;
+}
+
+// ThreeStrings() with records that do not change what is shown, and with one
+// link info field broken. A broken link info falls back to the byte rules,
+// which discard the first string and shift the rest: the working dir is
+// discarded, the arguments read as working dir, the icon as arguments, the
+// terminal block as an empty icon location.
+TEST(Decoder, ReadsByStructureOrFallsBackToTheByteRules) {
+  const auto broken = [](const std::function<void(LinkLayout&)>& break_it,
+                         const ShellLink& link = ThreeStrings()) {
+    LinkLayout layout = LayoutLink(link);
+    break_it(layout);
+    return layout.bytes;
+  };
+  const struct {
+    const char* name;
+    Bytes bytes;
+    bool genuine;
+  } cases[] = {
+      {"plain", BuildLink(ThreeStrings()), true},
+      {"all five strings",
+       Built(ThreeStrings(),
+             [](ShellLink& l) {
+               l.description = "Description";
+               l.relative_path = "..\\A.EXE";
+             }),
+       true},
+      {"ANSI volume label",
+       Built(ThreeStrings(), [](ShellLink& l) { l.link_info->volume_id.label = "DISK1"; }), true},
+      {"Unicode volume label",
+       Built(ThreeStrings(),
+             [](ShellLink& l) {
+               l.link_info->volume_id.label = "Système";
+               l.link_info->volume_id.form = VolumeId::LabelForm::kUnicode;
+             }),
+       true},
+      // Shell items with 10 00 00 00 00 and a NUL: the byte rules would take
+      // the target from inside the ID list.
+      {"ID list holding volume-like bytes",
+       Built(ThreeStrings(),
+             [](ShellLink& l) {
+               l.id_list = std::vector<Bytes>{
+                   Concat({BytesOf("\x31"), Filled(1, 0x10), Filled(4, 0), BytesOf("JUNK")})};
+             }),
+       true},
+      // Attributes 0x10 and zero times put 10 00 00 00 00 at byte 24.
+      {"folder attributes in the header",
+       Built(ThreeStrings(), [](ShellLink& l) { l.file_attributes = 0x10; }), true},
+      {"local path offset outside the link info",
+       broken([](LinkLayout& l) { PutU32(l.bytes, l.link_info_start + 16, 0x500); }), false},
+      {"volume id offset outside the link info",
+       broken([](LinkLayout& l) { PutU32(l.bytes, l.link_info_start + 12, 0x500); }), false},
+      // The suffix is the link info's last byte; make it no NUL.
+      {"suffix without NUL inside the link info",
+       broken([](LinkLayout& l) { PutU8(l.bytes, l.strings_start - 1, 'Z'); }), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Decoded d = Decode(c.bytes);
+    EXPECT_EQ(d.genuine, c.genuine);
+    EXPECT_EQ(d.target_args, c.genuine ? "TARGET:   C:\\A.EXE -x" : "TARGET:   C:\\A.EXE I.ico");
+    EXPECT_EQ(d.start_in, c.genuine ? "START IN:   C:\\W" : "START IN:   -x");
+    EXPECT_EQ(d.icon_source, c.genuine ? "ICON SOURCE:    I.ico" : "ICON SOURCE:    ");
+  }
+}
+
+// A Unicode link whose only records are `items` and, when given, a property store.
+ShellLink ItemsOnly(std::vector<Bytes> items, std::string_view app_id = {}) {
+  ShellLink link;
+  link.unicode = true;
+  link.id_list = std::move(items);
+  if (!app_id.empty()) link.extra_blocks.push_back(PropertyStoreBlock(app_id));
+  return link;
+}
+Bytes BuiltItemsOnly(std::vector<Bytes> items, std::string_view app_id = {}) {
+  return BuildLink(ItemsOnly(std::move(items), app_id));
+}
+
+const std::string kComputer = "::" + std::string(kComputerClsid);
+constexpr std::string_view kPrinters = "{2227A280-3AEA-1069-A2DE-08002B30309D}";
+
+// Targets a link's other records leave to its shell items or property store
+// (the real corpus holds one link of each shape; these rows are the cases it
+// lacks: every extension version, precedence, and lists that name nothing).
+TEST(Decoder, TakesTheTargetByPrecedenceFromTheRecordThatNamesIt) {
+  using lnk::TargetSource;
+  const auto path = [] {
+    return std::vector<Bytes>{
+        RootItem(kComputerClsid),
+        VolumeItem("C:\\"),
+        FileEntryItem({"PROGRA~1", "Program Files", true, false, 3}),
+        FileEntryItem({"Ünïcode", std::nullopt, true, true}),  // no extension: the primary name
+        FileEntryItem({"MYAPP~1", "My App", true, false, 7}),
+        FileEntryItem({"TOOLS~1", "Tools", true, false, 8}),
+        FileEntryItem({"OLD~1", "not read", true, false, 5}),  // a version not known
+        FileEntryItem({"RUNFIL~1.EXE", "run file.exe", false, false, 9})};
+  };
+  const std::string app = "Contoso.Notes_8wekyb3d8bbwe!App";
+  std::vector<Bytes> longer = path();
+  longer.push_back(UriItem("http://example.com/"));
+  const struct {
+    const char* name;
+    Bytes bytes;
+    std::string target;
+    lnk::TargetSource source;
+  } cases[] = {
+      {"FileEntriesByLongNameOfEveryVersion", BuiltItemsOnly(path()),
+       "C:\\Program Files\\Ünïcode\\My App\\Tools\\OLD~1\\run file.exe", TargetSource::kIdList},
+      {"CplFileOfTheUnicodeLayout",
+       BuiltItemsOnly({RootItem(kComputerClsid), RegisteredFolderItem(kControlPanelClsid),
+                       CplFileItem("C:\\Windows\\System32\\Ω.cpl", false)}),
+       "C:\\Windows\\System32\\Ω.cpl", TargetSource::kIdList},
+      {"EnvironmentBeforeTheIdList",
+       Built(ItemsOnly(path(), app),
+             [](ShellLink& l) {
+               l.environment = EnvironmentBlock{"%windir%\\a.exe", "%windir%\\a.exe"};
+             }),
+       "%windir%\\a.exe", TargetSource::kEnvironment},
+      {"AppIdBeforeTheComputerAlone", BuiltItemsOnly({RootItem(kComputerClsid)}, app),
+       "shell:AppsFolder\\" + app, TargetSource::kAppId},
+      {"AppIdWithoutExclamationMarkNamesNoApp",
+       BuiltItemsOnly({RootItem(kComputerClsid)}, "Contoso.Notes"), kComputer,
+       TargetSource::kIdList},
+      {"ListBeyondTheComputerBeforeAppId",
+       BuiltItemsOnly({RootItem(kComputerClsid), RegisteredFolderItem(kPrinters)}, app),
+       kComputer + "\\::" + std::string(kPrinters), TargetSource::kIdList},
+      {"PhoneIsNoRegisteredFolder",
+       BuiltItemsOnly({RootItem(kComputerClsid),
+                       Concat({RegisteredFolderItem(kPrinters),
+                               GuidBytes("{5E591A74-DF96-48D3-8D67-1733BCEE28BA}")})}),
+       "", TargetSource::kNone},
+      {"LongerListNamesNothing", BuiltItemsOnly(longer), "", TargetSource::kNone},  // no half path
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeFileServices files;
+    const lnk::ShortcutInfo info = lnk::DecodeShortcut("t.lnk", c.bytes, files);
+    EXPECT_TRUE(info.genuine);
+    EXPECT_EQ(info.target, c.target);
+    EXPECT_EQ(info.target_source, c.source);
+  }
+}
+
+TEST(Decoder, KeepsWhatTheIdListSaysWhicheverRecordGivesTheTarget) {
+  FakeFileServices files;
+  ShellLink link = LocalLink("C:\\Other\\A.EXE");
+  link.id_list = {RootItem(kComputerClsid), VolumeItem("C:\\"),
+                  FileEntryItem({"PROGRA~1", "Program Files"}),
+                  FileEntryItem({"A.EXE", std::nullopt, false})};
+  link.extra_blocks.push_back(PropertyStoreBlock("Contoso.Notes!App"));
+  const lnk::ShortcutInfo info = lnk::DecodeShortcut("t.lnk", BuildLink(link), files);
+  EXPECT_EQ(info.target, "C:\\Other\\A.EXE");
+  EXPECT_EQ(info.app_id, "Contoso.Notes!App");
+  ASSERT_TRUE(info.id_list.has_value());
+  EXPECT_TRUE(info.id_list->holds_together);
+  EXPECT_EQ(info.id_list->item_count, 4u);
+  EXPECT_EQ(info.id_list->target, "C:\\Program Files\\A.EXE");
+  ASSERT_EQ(info.id_list->file_entries.size(), 2u);
+  EXPECT_EQ(info.id_list->file_entries[0].primary_name, "PROGRA~1");
+  EXPECT_EQ(info.id_list->file_entries[0].long_name, "Program Files");
+  EXPECT_EQ(info.id_list->file_entries[1].primary_name, "A.EXE");
+  EXPECT_EQ(info.id_list->file_entries[1].long_name, std::nullopt);
+  EXPECT_FALSE(info.id_list->control_panel_applet);
+
+  // A Control Panel applet: a CPL file, and a control-panel item in a category.
+  link.id_list = {RootItem(kComputerClsid), RegisteredFolderItem(kControlPanelClsid),
+                  CplFileItem("C:\\Windows\\System32\\x.cpl", true)};
+  const lnk::ShortcutInfo cpl = lnk::DecodeShortcut("t.lnk", BuildLink(link), files);
+  EXPECT_TRUE(cpl.id_list->control_panel_applet);
+  EXPECT_EQ(cpl.id_list->cpl_path, "C:\\Windows\\System32\\x.cpl");
+  link.id_list = {RootItem("{26EE0668-A00A-44D7-9371-BEB064C98683}"), CategoryItem(5),
+                  ControlPanelItem(kPrinters)};
+  const lnk::ShortcutInfo item = lnk::DecodeShortcut("t.lnk", BuildLink(link), files);
+  EXPECT_TRUE(item.id_list->control_panel_applet);
+  EXPECT_EQ(item.id_list->cpl_path, std::nullopt);
+}
+
+using StrictFailures = AuditTest;
+
+// A file too short, or cut where a string must be, ends the run naming the
+// shortcut and keeps the report so far; so does one missing or locked.
+TEST_F(StrictFailures, NameThePathAndLeaveNoTrace) {
+  ShellLink cut = LocalLink("C:\\A.EXE");
+  cut.description = "D";
+  cut.terminal_block = false;
+  LinkLayout layout = LayoutLink(cut);
+  layout.bytes.resize(layout.strings_start);  // the description's count is missing
+  AddFile("C:\\L\\cut.lnk", layout.bytes);
+  AddFile("C:\\L\\short.lnk", Bytes(19, 'x'));
+  AddFile("C:\\L\\no-nul.lnk", NotALink(0, Concat({kPatternA, BytesOf("xxxxx")})));
+  // HasName; the first count reads 0xFFFF, the description has none.
+  AddFile("C:\\L\\no-count.lnk",
+          NotALink(0x04, Concat({kPatternA, BytesOf("T"), kNulPassedOver, {0xFF, 0xFF, 'a'}})));
+  AddLink("C:\\L\\locked.lnk", LocalLink("C:\\B.EXE")).unreadable = true;
+  AddLink("C:\\L\\ok.lnk", LocalLink("C:\\A.EXE"));
+  const std::string before = Audit("C:\\L\\ok.lnk");
+  for (const char* path : {"C:\\L\\cut.lnk", "C:\\L\\short.lnk", "C:\\L\\no-nul.lnk",
+                           "C:\\L\\no-count.lnk", "C:\\L\\locked.lnk", "C:\\L\\missing.lnk"}) {
+    try {
+      AuditPaths({"C:\\L\\ok.lnk", path, "C:\\L\\ok.lnk"});
+      ADD_FAILURE() << path << " was audited";
+    } catch (const std::exception& e) {
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(Report(), before) << "the run ends there, with the report so far";
+  }
+  // The strings are strict only for a shortcut the target filter keeps.
+  options.target_filter = audit::TargetFilter::kNonExe;
+  EXPECT_EQ(Audit("C:\\L\\cut.lnk"), "");
+}
+
+// A genuine link with a record whose size reaches past the end of the file
+// is no shortcut to report: in a run that keeps
+// going, each is a failure with its cause and no entry, so no duplicate of
+// the others (cut in the header, the byte rules would read two alike). A link
+// that ends right after a whole block, without the terminal block, is whole.
+TEST_F(StrictFailures, CutShortLinksFailAndAreNoDuplicates) {
+  const auto sized = [](ShellLink link, std::size_t LinkLayout::*record, std::uint32_t size) {
+    LinkLayout layout = LayoutLink(link);
+    PutU32(layout.bytes, layout.*record, size);
+    return layout.bytes;
+  };
+  ShellLink listed = ThreeStrings();
+  listed.id_list = std::vector<Bytes>{BytesOf("AB")};
+  ShellLink blocks = ThreeStrings();
+  blocks.extra_blocks.push_back(ExtraBlock(0xA0000004, {0x52, 0x03, 0, 0}));  // code page 850
+  ShellLink whole = blocks;
+  whole.link_info->local_base_path = Text("C:\\B.EXE");
+  whole.terminal_block = false;
+  const Bytes header = BuildLink(ThreeStrings());
+  const struct {
+    std::string name;
+    Bytes bytes;
+    std::string cut;  // empty: whole
+  } links[] = {
+      // 0xFFFF as the ID list's size, zeros over its item's.
+      {"list.lnk", sized(listed, &LinkLayout::id_list_start, 0xFFFF),
+       "the ID list ends at byte 65613"},
+      {"info.lnk", sized(ThreeStrings(), &LinkLayout::link_info_start, 0x7FFF),
+       "the link info ends at byte 32843"},
+      {"block.lnk", sized(blocks, &LinkLayout::extra_data_start, 0x7FFF),
+       "an extra-data block ends at byte " +
+           std::to_string(LayoutLink(blocks).extra_data_start + 0x7FFF)},
+      {"header.lnk", Bytes(header.begin(), header.begin() + 40), "the header ends at byte 76"},
+      {"header2.lnk", Bytes(header.begin(), header.begin() + 50), "the header ends at byte 76"},
+      {"ok.lnk", header, ""},
+      {"whole.lnk", BuildLink(whole), ""},
+  };
+  audit::AuditRequest request;
+  request.folder = "C:\\L\\";
+  request.options.warn_duplicate_targets = request.options.warn_duplicate_arguments = true;
+  request.keep_going = true;
+  std::vector<std::string> causes;
+  for (const auto& file : links) {
+    AddFile(request.folder + file.name, file.bytes);
+    request.selected_names.push_back(file.name);
+    if (!file.cut.empty()) {
+      causes.push_back("the shortcut is cut short: " + file.cut + " of a file of " +
+                       std::to_string(file.bytes.size()) + " bytes");
+    }
+  }
+  audit::AuditRun(files, folders, messages).Run(request, sink);
+  std::vector<std::string> failed;
+  for (const report::FailedShortcut& failure : sink.failures) failed.push_back(failure.cause);
+  EXPECT_EQ(failed, causes);
+  ASSERT_EQ(sink.entries.size(), 2u);
+  EXPECT_EQ(sink.entries[1].info.target, "C:\\B.EXE");
+  EXPECT_EQ(sink.report.find("DUPLICATE"), std::string::npos) << sink.report;
+}
+
+TEST(Decoder, GenuineTolerantStringPastTheEndIsCut) {
+  ShellLink link = LocalLink("C:\\A.EXE");
+  link.working_dir = Text::WithCount("C:\\WORK", 200);  // count beyond the file
+  link.terminal_block = false;
+  const Decoded d = Decode(BuildLink(link));
+  // What follows the file's last byte is left to the implementer (a blank).
+  EXPECT_TRUE(d.start_in.starts_with("START IN:   C:\\WORK")) << d.start_in;
+  EXPECT_LE(d.start_in.size(), std::string("START IN:   C:\\WORK ").size());
+  EXPECT_EQ(d.target_args, "TARGET:   C:\\A.EXE");
+}
+
+struct KeyCase {
+  std::uint8_t key;
+  std::uint8_t modifiers;
+  std::string text;  // after "    SHORTCUT KEY:   "
+};
+
+TEST(Decoder, GenuineHotKeyNamesModifiersAndKey) {
+  const std::vector<KeyCase> cases = {
+      {0, 0, "(none)  "},
+      {0, 6, "(none)  "},
+      {'A', 6, "Ctrl + Alt + A"},  // the usual case reads as the byte rules' text
+      {'7', 6, "Ctrl + Alt + 7"},
+      {0x70, 6, "Ctrl + Alt + F1"},  // a key name, not the byte as "p"
+      {0x87, 2, "Ctrl + F24"},
+      {0x7B, 1, "Shift + F12"},
+      {0x90, 0, "Num Lock"},
+      {0x91, 4, "Alt + Scroll Lock"},
+      {'Z', 7, "Ctrl + Shift + Alt + Z"},
+      {'Q', 3, "Ctrl + Shift + Q"},
+      {'Q', 5, "Shift + Alt + Q"},
+      // Keys named for what they are, not the character of their code: the
+      // number pad's run, and names from the start, middle and end of the list.
+      // clang-format off
+      {0x61, 6, "Ctrl + Alt + Num 1"},  // not "a"
+      {0x24, 6, "Ctrl + Alt + Home"},   // not "$"
+      {0xBA, 6, "Ctrl + Alt + ;"},      // not "º"
+      {0x60, 0, "Num 0"}, {0x69, 0, "Num 9"}, {0x6A, 0, "Num *"}, {0x6F, 0, "Num /"},
+      {0x13, 0, "Pause"}, {0x2C, 0, "Print Screen"}, {0x2E, 0, "Delete"}, {0xDE, 0, "'"},
+      // Any other code: its value, never a control character in the report.
+      {0x0A, 6, "Ctrl + Alt + 0x0A"}, {0x07, 0, "0x07"}, {0x6C, 0, "0x6C"}, {0xFF, 0, "0xFF"},
+      // clang-format on
+  };
+  for (const KeyCase& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "key " << int{c.key} << " modifiers " << int{c.modifiers});
+    ShellLink link = LocalLink("C:\\A.EXE");
+    link.hot_key = c.key;
+    link.hot_key_modifiers = c.modifiers;
+    EXPECT_EQ(Decode(BuildLink(link)).key, "    SHORTCUT KEY:   " + c.text);
+  }
+}
+
+TEST(Decoder, ByteRuleHotKeyAndRunModeReadBytes64And60Only) {
+  struct Case {
+    std::size_t size;
+    std::uint8_t byte60;
+    std::uint8_t byte64;
+    std::string key;
+    std::string run;
+  };
+  const std::vector<Case> cases = {
+      {80, 1, 65, "    SHORTCUT KEY:   Ctrl + Alt + A", "    RUN:   Normal"},
+      {80, 7, 112, "    SHORTCUT KEY:   Ctrl + Alt + p", "    RUN:   Minimised"},
+      {80, 3, 0, "    SHORTCUT KEY:   (none)  ", "    RUN:   Maximised"},
+      {80, 2, 0, "    SHORTCUT KEY:   (none)  ", ""},
+      {80, 0, 0, "    SHORTCUT KEY:   (none)  ", ""},
+      {62, 1, 0, "    SHORTCUT KEY:   Ctrl + Alt + ", "    RUN:   Normal"},  // no byte 64
+      {50, 1, 0, "    SHORTCUT KEY:   Ctrl + Alt + ", ""},                   // no byte 60 either
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "size " << c.size << " byte60 " << int{c.byte60});
+    Bytes b =
+        NotALink(0, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted(""), Counted("")}));
+    b.resize(c.size, 'x');
+    if (c.size > 60) PutU8(b, 60, c.byte60);
+    if (c.size > 64) PutU8(b, 64, c.byte64);
+    const Decoded d = Decode(b);
+    EXPECT_EQ(d.key, c.key);
+    EXPECT_EQ(d.run, c.run);
+  }
+}
+
+}  // namespace
+}  // namespace varnlink::test_support
