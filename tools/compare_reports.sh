@@ -4,7 +4,9 @@
 #   1. every shortcut under FOLDER given as a NAME, in one fixed order, so both
 #      builds audit in that order: the reports must agree byte for byte;
 #   2. the walk of FOLDER: the entries must agree, whatever their order (the
-#      duplicate markers, which follow from the order, are left out).
+#      duplicate markers, which follow from the order, are left out);
+#   3. the records (jsonl and csv) of the same selection with every check on,
+#      and their messages: byte for byte.
 #   tools/compare_reports.sh OLD_CLI NEW_CLI FOLDER
 set -euo pipefail
 old=$1 new=$2 folder=${3%/}
@@ -18,6 +20,10 @@ for cli in old new; do
     >"$work/$cli.selected" 2>"$work/$cli.selected.err" || true
   "${!cli}" --warn-duplicates --warn-duplicate-arguments "$folder" \
     >"$work/$cli.walk" 2>"$work/$cli.walk.err" || true
+  for format in jsonl csv; do
+    "${!cli}" --format "$format" --warn-duplicates --warn-duplicate-arguments --warn-suspicious \
+      --check-targets "$folder" "${names[@]}" >"$work/$cli.$format" 2>"$work/$cli.$format.err" || true
+  done
   # One entry per line, markers dropped, sorted.
   tr -d '\r' <"$work/$cli.walk" | grep -v -e '^\*\*\* DUPLICATE' -e '^(duplicate located at ' |
     awk 'BEGIN { RS = ""; ORS = "\n" } { gsub(/\n/, " | "); print }' | LC_ALL=C sort >"$work/$cli.entries"
@@ -39,4 +45,15 @@ else
   diff "$work/old.entries" "$work/new.entries" | head -40 || true
   status=1
 fi
+for format in jsonl csv; do
+  if cmp -s "$work/old.$format" "$work/new.$format" &&
+     cmp -s "$work/old.$format.err" "$work/new.$format.err"; then
+    echo "$format records, every check on: the same byte for byte ($(wc -c <"$work/new.$format") bytes)"
+  else
+    echo "$format records, every check on: they differ:"
+    diff "$work/old.$format" "$work/new.$format" | head -20 || true
+    diff "$work/old.$format.err" "$work/new.$format.err" | head -10 || true
+    status=1
+  fi
+done
 exit $status
