@@ -2,11 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/win32/print_layout.h"
 #include "platform/win32/win32_folder_listing.h"
 
 namespace varnlink::platform {
 namespace {
+
+// A row's test name: its description, blanks as underscores.
+const auto RowName = [](const auto& row) {
+  std::string name = row.param.what;
+  std::replace(name.begin(), name.end(), ' ', '_');
+  return name;
+};
 
 struct RoundTrip {
   const char* what;
@@ -32,13 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // NTFS allows unpaired surrogates; WTF-8 keeps them.
                     RoundTrip{"lone high", "a\xED\xA0\x80z", std::wstring{L'a', wchar_t(0xD800), L'z'}},
                     RoundTrip{"lone low", "\xED\xBF\xBF", std::wstring{wchar_t(0xDFFF)}}),
-    [](const auto& row) {
-      std::string name = row.param.what;
-      for (char& c : name) {
-        if (c == ' ') c = '_';
-      }
-      return name;
-    });
+    RowName);
 
 TEST(WideText, ReplacesBytesThatFormNoCharacter) {
   EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a\uFFFDb");
@@ -124,13 +127,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {{L"1", L"2"}, {L"3", L"4"}}},
         LayoutCase{"empty lines are kept", L"a\r\n\r\nb", 10, 5, {{L"a", L"", L"b"}}},
         LayoutCase{"nonsense sizes count as one", L"ab", 0, -3, {{L"a"}, {L"b"}}}),
-    [](const auto& row) {
-      std::string name = row.param.what;
-      for (char& c : name) {
-        if (c == ' ') c = '_';
-      }
-      return name;
-    });
+    RowName);
 
 }  // namespace
 }  // namespace varnlink::platform

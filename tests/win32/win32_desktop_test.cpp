@@ -33,7 +33,7 @@ bool PutPrivateFormat() {
   return ok;
 }
 
-TEST(Win32Clipboard, ClearsEveryFormatThenHoldsTheReportAsUnicodeText) {
+TEST(Win32Clipboard, ClearsEveryFormatThenHoldsTheReportEvenEmptyAsUnicodeText) {
   ASSERT_TRUE(PutPrivateFormat());
   Win32Clipboard clipboard;
   clipboard.Clear();
@@ -42,11 +42,7 @@ TEST(Win32Clipboard, ClearsEveryFormatThenHoldsTheReportAsUnicodeText) {
   clipboard.SetText(report);
   EXPECT_EQ(ClipboardText(), L"SHORTCUT NAME:   caf\u00E9\r\nLOCATION:   C:\\x.lnk\r\n\r\n");
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_PRIVATEFIRST + 7));
-}
-
-TEST(Win32Clipboard, HoldsAnEmptyReportAsEmptyText) {
-  Win32Clipboard clipboard;
-  clipboard.SetText("before");
+  // An empty report is empty text, not no text.
   clipboard.Clear();
   clipboard.SetText("");
   EXPECT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));

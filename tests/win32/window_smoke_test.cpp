@@ -252,12 +252,6 @@ std::string WindowFault(HWND window, const wchar_t* screenshot) {
     return "the result line says " + WideToUtf8(result) + ", the report holds " +
            std::to_string(entries) + " entries";
   }
-  for (const wchar_t* label : {L"LOCATION:   ", L"TARGET:   ", L"START IN:   ", L"ICON SOURCE:   ",
-                               L"LENGTH:   ", L"READ ONLY:   ", L"CREATED:   "}) {
-    if (Count(report, label) != entries) {
-      return "the report has not one " + WideToUtf8(label) + "line per entry";
-    }
-  }
 
   // "Copy" puts exactly the report on the clipboard, as plain text only.
   SendMessageW(control(ControlId::kCopy), BM_CLICK, 0, 0);
@@ -273,18 +267,13 @@ std::string WindowFault(HWND window, const wchar_t* screenshot) {
   std::printf("smoke test: Copy put the %zu-character report on the clipboard as plain text\n",
               copied.size());
 
-  // Resized to 1600 x 1000 (at 96 dpi; scaled with the DPI), the report takes the room.
+  // Resized to 1600 x 1000 (at 96 dpi; scaled with the DPI), every control
+  // follows the layout (the report taking the room, as LayoutGrowth checks).
   ResizeClient(window, MulDiv(1600, dpi, 96), MulDiv(1000, dpi, 96));
   if (const std::string fault = LayoutFault(window); !fault.empty()) return "resized: " + fault;
-  RECT pane{};
-  GetWindowRect(control(ControlId::kReport), &pane);
   const varnlink::window::PixelSize client = ClientSize(window);
-  std::printf("smoke test: resized to %dx%d, every control at its place; report pane %ldx%ld\n",
-              client.width, client.height, pane.right - pane.left, pane.bottom - pane.top);
-  if (pane.right - pane.left < MulDiv(1200, dpi, 96) ||
-      pane.bottom - pane.top < MulDiv(450, dpi, 96)) {
-    return "the report pane is only " + Describe(pane);
-  }
+  std::printf("smoke test: resized to %dx%d, every control at its place\n", client.width,
+              client.height);
 
   if (screenshot == nullptr) return "";
   SendMessageW(window, WM_SYSCOMMAND, SC_MAXIMIZE, 0);

@@ -172,10 +172,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(WindowApp().Window().size(), QSize(design.width, design.height));
   }
 
-  // Resized to 1600 x 1000 the report gets the room (the window test under
-  // Xvfb runs this on a 1920 x 1200 screen), and no caption is cut off, at
-  // the design size or at 200 % (QT_SCALE_FACTOR=2 there).
-  void theReportGrowsWithTheWindowAndNoCaptionIsClipped() {
+  // No caption is cut off by the style's fonts, at the design size or at
+  // 200 % (the window test under Xvfb runs this with QT_SCALE_FACTOR=2).
+  void noCaptionIsClipped() {
     WindowApp app;
     app.Start(folder_->Path().string());
     MainWindow& window = app.Window();
@@ -183,10 +182,6 @@ class MainWindowTest : public QObject {
     window.resize(1600, 1000);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_COMPARE(window.size(), QSize(1600, 1000));
-    const QRect report = Control(window, "report")->geometry();
-    QVERIFY2(report.width() >= 1200 && report.height() >= 450,
-             qPrintable(QStringLiteral("report %1x%2").arg(report.width()).arg(report.height())));
-
     for (const window::Control& control : window::Controls()) {
       if (control.caption.empty()) continue;
       QWidget* widget = Control(window, control.name);
@@ -411,8 +406,6 @@ class MainWindowTest : public QObject {
     QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
-  // 33,000 shortcuts: the list takes the first 32,767 in listing order and
-  // the result line says so; a selection among them is audited.
   void aFolderWhoseNameIsNotUtf8Opens() {
     // Linux names are bytes: the list shows U+FFFD for what is not text and
     // still opens the folder by its real name.
@@ -423,22 +416,6 @@ class MainWindowTest : public QObject {
     MainWindow& window = app.Window();
     OpenFolder(window, QStringLiteral("Sub\uFFFD"));
     QCOMPARE(Control<QListWidget>(window, "shortcut_list")->count(), 1);
-    Press(window, "audit");
-    QCOMPARE(Text(window, "result_text"), QStringLiteral("1 Shortcut Found"));
-  }
-
-  void aFolderOfMoreShortcutsThanTheListHoldsOpens() {
-    const test_support::Bytes link = BuildLink(LocalLink("C:\\WINDOWS\\NOTEPAD.EXE"));
-    std::filesystem::create_directory(folder_->Path() / "Big");
-    for (int i = 0; i < 33000; ++i) folder_->Write("Big/" + std::to_string(i) + ".lnk", link);
-    WindowApp app;
-    app.Start((folder_->Path() / "Big").string());
-    MainWindow& window = app.Window();
-    auto* shortcuts = Control<QListWidget>(window, "shortcut_list");
-    QCOMPARE(shortcuts->count(), 32767);
-    QCOMPARE(shortcuts->item(0)->text(), QStringLiteral("0.lnk"));
-    QCOMPARE(Text(window, "result_text"), QStringLiteral("Showing 32767 of 33000 shortcuts"));
-    ClickRow(shortcuts, 0);
     Press(window, "audit");
     QCOMPARE(Text(window, "result_text"), QStringLiteral("1 Shortcut Found"));
   }
