@@ -59,12 +59,6 @@ class CheckedPaths : public audit::EntrySink {
   std::set<std::string> paths;
 };
 
-class LastMessage : public platform::MessageDialog {
- public:
-  void Show(const std::string& text) override { last = text; }
-  std::string last;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -75,7 +69,6 @@ int main(int argc, char** argv) {
   const platform::LinuxFileServices files;
   const platform::LinuxFolderListing folders;
   const CountingTargetFiles targets;
-  LastMessage messages;
   CheckedPaths sink;
   audit::AuditRequest request;
   request.folder = argv[1];
@@ -83,7 +76,7 @@ int main(int argc, char** argv) {
   request.target_check.drives.emplace_back('C', argv[2]);
   const auto start = std::chrono::steady_clock::now();
   const audit::AuditResult result =
-      audit::AuditRun(files, folders, messages, targets).Run(request, sink);
+      audit::AuditRun(files, folders, targets).Run(request, sink);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   std::size_t looks = 0;
   std::size_t looked_twice = 0;
@@ -95,6 +88,6 @@ int main(int argc, char** argv) {
       "target check: %zu shortcuts, %zu distinct target paths; %zu looks at %zu paths "
       "(%zu looked at more than once), %zu folder listings; %.3f s in-process; %s\n",
       result.count, sink.paths.size(), looks, targets.looks.size(), looked_twice, targets.listings,
-      elapsed.count(), messages.last.c_str());
+      elapsed.count(), result.closing_messages.empty() ? "" : result.closing_messages.back().c_str());
   return looked_twice == 0 ? 0 : 1;
 }

@@ -108,6 +108,8 @@ class CheckingSink : public varnlink::audit::EntrySink {
     CheckRecord(entry);
     ++entries;
   }
+  void Tell(const std::string& message) override { messages->Show(message); }
+  RecordingMessageDialog* messages = nullptr;
   std::size_t entries = 0;
 };
 
@@ -136,12 +138,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   targets.windows_volume = "/disk";
   RecordingMessageDialog messages;
   CheckingSink sink;
+  sink.messages = &messages;
   varnlink::audit::AuditRequest request{folder, names, input.Options(),
                                         varnlink::audit::kMaxShortcutsPerRun, {}};
   if (!input.LiveWindows()) request.target_check.drives.emplace_back('C', "/disk");
   try {
     const auto result =
-        varnlink::audit::AuditRun(files, folders, messages, targets).Run(request, sink);
+        varnlink::audit::AuditRun(files, folders, targets).Run(request, sink);
     VARNLINK_FUZZ_CHECK(result.count == sink.entries, "every shortcut counted is reported once");
     for (const std::string& message : result.closing_messages) messages.Show(message);
   } catch (const std::exception& error) {

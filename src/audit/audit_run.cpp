@@ -92,7 +92,9 @@ class AuditRun::Shortcuts {
     // does not grow with the shortcuts it audits.
     const bool checks = options.warn_duplicate_targets || options.warn_duplicate_arguments;
     if (checks) {
-      duplicates_.Check(*entry, options, request_.announce_duplicates ? &run_.messages_ : nullptr);
+      for (const std::string& message : duplicates_.Check(*entry, options)) {
+        if (request_.announce_duplicates) sink_.Tell(message);
+      }
     }
     sink_.Add(*entry);
     if (checks) duplicates_.Add(*entry);
@@ -112,13 +114,12 @@ std::string ResultLine(std::size_t count) {
   return std::to_string(count) + " Shortcut" + (count == 1 ? "" : "s") + " Found";
 }
 
-AuditRun::AuditRun(const platform::FileServices& files, const platform::FolderListing& folders,
-                   platform::MessageDialog& messages)
-    : AuditRun(files, folders, messages, platform::SystemTargetFiles()) {}
+AuditRun::AuditRun(const platform::FileServices& files, const platform::FolderListing& folders)
+    : AuditRun(files, folders, platform::SystemTargetFiles()) {}
 
 AuditRun::AuditRun(const platform::FileServices& files, const platform::FolderListing& folders,
-                   platform::MessageDialog& messages, const platform::TargetFiles& targets)
-    : files_(files), folders_(folders), messages_(messages), targets_(targets) {}
+                   const platform::TargetFiles& targets)
+    : files_(files), folders_(folders), targets_(targets) {}
 
 AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
   vanished_.clear();
@@ -168,7 +169,7 @@ AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
     // What was passed over so far is told before the failure that ends the run.
     for (const std::string& message :
          ClosingMessages(request, shortcuts.result, Distinct(walk.Skipped()))) {
-      messages_.Show(message);
+      sink.Tell(message);
     }
     throw;
   }

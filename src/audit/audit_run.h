@@ -13,13 +13,13 @@
 #include "platform/error.h"
 #include "platform/file_services.h"
 #include "platform/folder_listing.h"
-#include "platform/message_dialog.h"
 #include "platform/target_files.h"
 
 namespace varnlink::audit {
 
 // The most shortcuts one run of the window (or the command line's text
-// report) audits: its lists count with 16-bit signed numbers.
+// report) audits, and the most names the window's shortcut list holds: the
+// window's lists count and index with 16-bit signed numbers.
 inline constexpr std::size_t kMaxShortcutsPerRun = 32767;
 
 struct AuditRequest {
@@ -34,7 +34,7 @@ struct AuditRequest {
   // the walk found it) goes to the sink's Fail and the run goes on, instead
   // of ending the run.
   bool keep_going = false;
-  // Duplicate warnings are shown as messages the moment they happen; either
+  // Duplicate warnings are told to the sink the moment they happen; either
   // way they mark the entries.
   bool announce_duplicates = true;
   // Where the missing-target check looks for targets (options.check_targets).
@@ -82,23 +82,22 @@ class RunTooLarge : public platform::Error {
 // it (and its sub-folders when the options say so), or takes the paths it is
 // given (shortcut files and folders to walk), audits each shortcut in order
 // and hands each entry to the sink as soon as it is made. Duplicate
-// warnings go to the message service the moment they happen (unless the
-// request says otherwise). Folders that could not be searched, and walked
+// warnings are told to the sink the moment they happen (unless the request
+// says otherwise). Folders that could not be searched, and walked
 // shortcuts that vanished before they were read (in a run that does not keep
 // going), are passed over and named in one message each; with the
 // missing-target check on, one message after that counts the targets not
 // found and not checked, and with the suspicious-shortcut checks on, one
 // message last counts the shortcuts they flagged ("Suspicious shortcuts: N").
 // A run that ends returns these closing messages in its result for the
-// caller to show; one that fails shows them before it throws. It knows
-// nothing of windows.
+// caller to show; one that fails tells them to the sink before it throws. It
+// shows nothing: the front ends decide how to announce what it tells.
 class AuditRun {
  public:
   // The missing-target check looks at `targets`; without it, at the system's.
+  AuditRun(const platform::FileServices& files, const platform::FolderListing& folders);
   AuditRun(const platform::FileServices& files, const platform::FolderListing& folders,
-           platform::MessageDialog& messages);
-  AuditRun(const platform::FileServices& files, const platform::FolderListing& folders,
-           platform::MessageDialog& messages, const platform::TargetFiles& targets);
+           const platform::TargetFiles& targets);
 
   // Throws (naming the file or folder) when the folder cannot be searched,
   // the run would exceed the request's limit (RunTooLarge, before anything
@@ -127,7 +126,6 @@ class AuditRun {
 
   const platform::FileServices& files_;
   const platform::FolderListing& folders_;
-  platform::MessageDialog& messages_;
   const platform::TargetFiles& targets_;
   std::optional<checks::TargetCheck> target_check_;  // this run's, when asked for
   std::vector<std::string> vanished_;        // this run's

@@ -11,25 +11,24 @@ namespace {
 
 std::optional<std::string> Hit(const checks::DuplicateIndex& index, std::string_view prefix,
                                const char* message, const platform::FileFacts& facts,
-                               platform::MessageDialog* messages) {
+                               std::vector<std::string>& messages) {
   const auto earlier = index.EarliestWithPrefix(prefix);
   if (!earlier) return std::nullopt;
-  if (messages != nullptr) {
-    std::string text = message;
-    text::AppendShownText(text, facts.name);
-    text += " at ";
-    text::AppendShownText(text, facts.path);
-    messages->Show(text);
-  }
+  std::string text = message;
+  text::AppendShownText(text, facts.name);
+  text += " at ";
+  text::AppendShownText(text, facts.path);
+  messages.push_back(std::move(text));
   return std::string(*earlier);
 }
 
 }  // namespace
 
-void DuplicateWarnings::Check(report::ReportEntry& entry, const AuditOptions& options,
-                              platform::MessageDialog* messages) {
-  if (entry.info.target.empty()) return;  // "TARGET:   " alone would match every entry
-  if (!options.warn_duplicate_targets && !options.warn_duplicate_arguments) return;
+std::vector<std::string> DuplicateWarnings::Check(report::ReportEntry& entry,
+                                                 const AuditOptions& options) {
+  std::vector<std::string> messages;
+  if (entry.info.target.empty()) return messages;  // "TARGET:   " alone would match every entry
+  if (!options.warn_duplicate_targets && !options.warn_duplicate_arguments) return messages;
   line_.clear();
   const std::size_t target_end = report::AppendTargetLineText(line_, entry.info);
   if (options.warn_duplicate_targets) {
@@ -40,6 +39,7 @@ void DuplicateWarnings::Check(report::ReportEntry& entry, const AuditOptions& op
     entry.duplicate_arguments_of = Hit(
         index_, line_, "Duplicate Target and Parameter String in Shortcut ", entry.facts, messages);
   }
+  return messages;
 }
 
 void DuplicateWarnings::Add(const report::ReportEntry& entry) {

@@ -7,8 +7,9 @@
 
 namespace varnlink::audit {
 
-// Where an audit run hands each entry the moment it is made: the window's
-// report, or a writer of the command line's output.
+// Where an audit run hands each entry the moment it is made, and what it has
+// to tell the user: the window's report (which shows a message box for each
+// message), or a writer of the command line's output (a line on stderr).
 class EntrySink {
  public:
   virtual ~EntrySink() = default;
@@ -20,6 +21,10 @@ class EntrySink {
   // In a run that keeps going (AuditRequest::keep_going), in place of the
   // entry of a shortcut that could not be audited. Other runs never call it.
   virtual void Fail(const report::FailedShortcut& /*shortcut*/) {}
+  // A message for the user the moment the run has it: a duplicate warning
+  // (which holds the run, in a window, until it is answered), or, when a
+  // failure ends the run, what the run passed over before it.
+  virtual void Tell(const std::string& /*message*/) {}
 };
 
 }  // namespace varnlink::audit

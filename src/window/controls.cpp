@@ -36,7 +36,7 @@ void ShortcutList::SetPath(const std::string& path) {
   }
   text::SortAsListed(names);
   folder_count_ = names.size();
-  if (names.size() > kMaxListCount) names.resize(kMaxListCount);
+  if (names.size() > audit::kMaxShortcutsPerRun) names.resize(audit::kMaxShortcutsPerRun);
   path_ = std::move(folder);
   names_ = std::move(names);
   selected_.assign(names_.size(), false);

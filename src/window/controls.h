@@ -9,20 +9,18 @@
 #include <string_view>
 #include <vector>
 
+#include "audit/audit_run.h"
+
 namespace varnlink::platform {
 class FolderListing;
 }
 
 namespace varnlink::window {
 
-// The window's lists count and index with 16-bit signed numbers, so they
-// hold at most this many texts.
-inline constexpr std::size_t kMaxListCount = 32767;
-
 // The shortcut list: a folder's "*.lnk" names (case ignored; hidden and
 // system files left out; in the order Windows lists them) with one selected
-// flag per name. A folder of more than kMaxListCount shortcuts shows the first
-// kMaxListCount of them. It does not read the files themselves.
+// flag per name. A folder of more than audit::kMaxShortcutsPerRun shortcuts
+// shows the first so many of them. It does not read the files themselves.
 class ShortcutList {
  public:
   ShortcutList(const platform::FolderListing& folders, char separator)

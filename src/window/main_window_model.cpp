@@ -33,12 +33,15 @@ class HourglassPointer {
 // Appends each entry to the window's report as it is made.
 class ReportSink : public audit::EntrySink {
  public:
-  explicit ReportSink(std::string& report) : report_(report) {}
+  ReportSink(std::string& report, MessageDialog& messages) : report_(report), messages_(messages) {}
   void Expect(std::size_t count) override { report_.reserve(count * kEntryBytesReserved); }
   void Add(const report::ReportEntry& entry) override { report::AppendEntry(report_, entry); }
+  // A message box for each, at once: a duplicate warning holds the run.
+  void Tell(const std::string& message) override { messages_.Show(message); }
 
  private:
   std::string& report_;
+  MessageDialog& messages_;
 };
 
 // Windows paths ignore case ("c:\" is the root of "C:\WINDOWS"); Linux paths do not.
@@ -124,13 +127,13 @@ void MainWindowModel::Audit() {
   result_text.clear();
   HourglassPointer hourglass(pointer);
   report.clear();
-  ReportSink sink(report);
+  ReportSink sink(report, platform_.messages);
   // The missing-target check maps nothing by hand: on Linux C: is the
   // Windows disk holding the folder, on Windows the running system answers.
   const audit::AuditRequest request{chosen_folder, selected_names, Options(),
                                     audit::kMaxShortcutsPerRun};
   audit::AuditResult result =
-      audit::AuditRun(platform_.files, platform_.folders, platform_.messages).Run(request, sink);
+      audit::AuditRun(platform_.files, platform_.folders).Run(request, sink);
   result_text = audit::ResultLine(result.count);
   closing_messages_ = std::move(result.closing_messages);
 }

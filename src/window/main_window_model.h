@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "audit/audit_options.h"
-#include "platform/clipboard.h"
+#include "window/clipboard.h"
 #include "platform/file_services.h"
 #include "platform/folder_listing.h"
-#include "platform/message_dialog.h"
-#include "platform/printer.h"
+#include "window/message_dialog.h"
+#include "window/printer.h"
 #include "varnlink/version.h"
 #include "window/controls.h"
 #include "window/layout.h"
@@ -26,9 +26,9 @@ namespace varnlink::window {
 struct Platform {
   const platform::FileServices& files;
   const platform::FolderListing& folders;
-  platform::MessageDialog& messages;
-  platform::Printer& printer;
-  platform::Clipboard& clipboard;
+  MessageDialog& messages;
+  Printer& printer;
+  Clipboard& clipboard;
 };
 
 // The filter an option button of the "Targets" group stands for; nullopt for

@@ -26,7 +26,8 @@ class AuditRunTest : public test_support::AuditTest {
   AuditResult Walk(std::optional<std::size_t> limit = kMaxShortcutsPerRun,
                    bool keep_going = false) {
     sink = test_support::CollectingSink{};
-    AuditResult result = AuditRun(files, folders, messages)
+    sink.messages = &messages;
+    AuditResult result = AuditRun(files, folders)
                              .Run({"C:\\R", {}, options, limit, keep_going, !keep_going}, sink);
     for (const std::string& message : result.closing_messages) messages.Show(message);
     return result;
@@ -108,8 +109,9 @@ TEST_F(AuditRunTest, RefusesMoreThanItsLimitBeforeAuditingAny) {
   EXPECT_EQ(Walk(3).count, 3u);
   options.search_subfolders = false;
   sink = test_support::CollectingSink{};
+  sink.messages = &messages;
   try {
-    AuditRun(files, folders, messages).Run({"C:\\R", {"a.lnk", "b.lnk", "c.lnk"}, options, 2, {}}, sink);
+    AuditRun(files, folders).Run({"C:\\R", {"a.lnk", "b.lnk", "c.lnk"}, options, 2, {}}, sink);
     FAIL() << "three selected shortcuts should be refused with a limit of two";
   } catch (const RunTooLarge& e) {
     EXPECT_EQ(std::string(e.what()).rfind("C:\\R\\: 3 shortcuts selected, more than one run can audit", 0), 0u)
@@ -121,12 +123,14 @@ TEST_F(AuditRunTest, RefusesMoreThanItsLimitBeforeAuditingAny) {
   AuditRequest paths{{}, {}, options, 3};
   paths.paths = {"C:\\R\\b.lnk", "C:\\R\\"};
   sink = test_support::CollectingSink{};
-  EXPECT_EQ(AuditRun(files, folders, messages).Run(paths, sink).count, 3u);
+  sink.messages = &messages;
+  EXPECT_EQ(AuditRun(files, folders).Run(paths, sink).count, 3u);
   EXPECT_EQ(sink.handed, (Paths{"C:\\R\\b.lnk", "C:\\R\\a.lnk", "C:\\R\\c.lnk"}));
   paths.limit = 2;
   sink = test_support::CollectingSink{};
+  sink.messages = &messages;
   try {
-    AuditRun(files, folders, messages).Run(paths, sink);
+    AuditRun(files, folders).Run(paths, sink);
     FAIL() << "three shortcuts in two paths should be refused with a limit of two";
   } catch (const RunTooLarge& e) {
     EXPECT_EQ(std::string(e.what()).rfind(

@@ -201,7 +201,7 @@ TEST_F(TargetCheckRun, MarksAMissingTargetBelowTheDuplicateMarkersAndCountsAtThe
   request.options.check_targets = true;
   request.target_check.drives.emplace_back('C', "/disk");
   for (const std::string& message :
-       audit::AuditRun(files, folders, messages, disk).Run(request, sink).closing_messages) {
+       audit::AuditRun(files, folders, disk).Run(request, sink).closing_messages) {
     messages.Show(message);
   }
 

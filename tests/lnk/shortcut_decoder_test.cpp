@@ -545,7 +545,7 @@ TEST_F(StrictFailures, CutShortLinksFailAndAreNoDuplicates) {
                        std::to_string(file.bytes.size()) + " bytes");
     }
   }
-  audit::AuditRun(files, folders, messages).Run(request, sink);
+  audit::AuditRun(files, folders).Run(request, sink);
   std::vector<std::string> failed;
   for (const report::FailedShortcut& failure : sink.failures) failed.push_back(failure.cause);
   EXPECT_EQ(failed, causes);

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/clipboard.h"
+#include "window/clipboard.h"
 #include "platform/linux/linux_file_services.h"
 #include "platform/linux/linux_folder_listing.h"
-#include "platform/printer.h"
+#include "window/printer.h"
 #include "audit/audit_run.h"
 #include "tests/support/audit_fixture.h"
 #include "tests/support/fake_file_services.h"
@@ -23,7 +23,7 @@
 namespace varnlink::test_support {
 
 // A printer and a clipboard that take nothing.
-class NoOutput : public platform::Printer, public platform::Clipboard {
+class NoOutput : public window::Printer, public window::Clipboard {
  public:
   int PrintText(const std::string&) override { return 0; }
   void Clear() override {}
@@ -87,7 +87,7 @@ struct SelectionAudit {
 // duplicate checks on. Each path is given as a name below its first
 // separator, so it is audited exactly as written.
 inline SelectionAudit AuditSelection(const platform::FileServices& files,
-                                     platform::MessageDialog& messages,
+                                     window::MessageDialog& messages,
                                      const std::vector<std::string>& paths) {
   audit::AuditRequest request;
   request.options.warn_duplicate_targets = request.options.warn_duplicate_arguments = true;
@@ -98,10 +98,11 @@ inline SelectionAudit AuditSelection(const platform::FileServices& files,
   }
   const platform::LinuxFolderListing folders;
   CollectingSink sink;
+  sink.messages = &messages;
   SelectionAudit result;
   try {
     for (const std::string& message :
-         audit::AuditRun(files, folders, messages).Run(request, sink).closing_messages) {
+         audit::AuditRun(files, folders).Run(request, sink).closing_messages) {
       messages.Show(message);
     }
   } catch (const std::exception& error) {

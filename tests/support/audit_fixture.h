@@ -43,7 +43,8 @@ inline std::string LineStartingWith(std::string_view text, std::string_view pref
 }
 
 // The entries a run hands on, and the report they make; in a run that keeps
-// going, the shortcuts that failed too.
+// going, the shortcuts that failed too. What the run tells goes to
+// `messages` when set, as the window shows it.
 class CollectingSink : public audit::EntrySink {
  public:
   void Add(const report::ReportEntry& entry) override {
@@ -55,6 +56,10 @@ class CollectingSink : public audit::EntrySink {
     failures.push_back(shortcut);
     handed.push_back(shortcut.path);
   }
+  void Tell(const std::string& message) override {
+    if (messages != nullptr) messages->Show(message);
+  }
+  window::MessageDialog* messages = nullptr;
   std::vector<report::ReportEntry> entries;
   std::vector<report::FailedShortcut> failures;
   std::vector<std::string> handed;  // the paths of entries and failures, in order
@@ -78,6 +83,7 @@ class AuditTest : public ::testing::Test {
   // audited exactly as written. Throws what the run throws.
   const std::string& AuditPaths(const std::vector<std::string>& paths) {
     sink = CollectingSink{};
+    sink.messages = &messages;
     audit::AuditRequest request;
     request.options = options;
     for (const std::string& path : paths) {
@@ -85,7 +91,9 @@ class AuditTest : public ::testing::Test {
       request.folder = path.substr(0, cut);
       request.selected_names.push_back(path.substr(cut));
     }
-    count = audit::AuditRun(files, folders, messages).Run(request, sink).count;
+    const audit::AuditResult result = audit::AuditRun(files, folders).Run(request, sink);
+    for (const std::string& message : result.closing_messages) messages.Show(message);
+    count = result.count;
     return sink.report;
   }
   const std::string& Audit(const std::string& path) { return AuditPaths({path}); }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/file_services.h"
-#include "platform/message_dialog.h"
+#include "window/message_dialog.h"
 #include "tests/support/link_writer.h"
 
 namespace varnlink::test_support {
@@ -58,7 +58,7 @@ class FakeFileServices : public platform::FileServices {
 [[nodiscard]] platform::FileTimes TimesAt(const platform::LocalTime& utc);
 
 // Records every message box instead of showing it.
-class RecordingMessageDialog : public platform::MessageDialog {
+class RecordingMessageDialog : public window::MessageDialog {
  public:
   void Show(const std::string& text) override { shown.push_back(text); }
   std::vector<std::string> shown;

@@ -18,9 +18,9 @@ using Paths = std::vector<std::string>;
 
 // The printer, the clipboard and the message boxes: what each was handed, in
 // order, and the mouse pointer the user sees while a message box shows.
-class RecordingDesk : public platform::Printer,
-                      public platform::Clipboard,
-                      public platform::MessageDialog {
+class RecordingDesk : public window::Printer,
+                      public window::Clipboard,
+                      public window::MessageDialog {
  public:
   int PrintText(const std::string& text) override {
     handed.push_back("print:" + text);
@@ -241,7 +241,7 @@ TEST(MainWindowModel, AFailingShortcutEndsTheRunKeepingTheReportSoFar) {
 TEST(MainWindowModel, ABigFolderListsItsFirst32767ShortcutsAndRefusesAWalk) {
   Window w;
   w.AddShortcut("C:\\Small\\", "one.lnk");
-  for (std::size_t i = kMaxListCount + 1; i > 0; --i)  // "9999.lnk" is listed last
+  for (std::size_t i = audit::kMaxShortcutsPerRun + 1; i > 0; --i)  // "9999.lnk" is listed last
     w.folders.AddFile("C:\\Big\\", std::to_string(i) + ".lnk");
   w.model.Load();
   w.model.OpenFolder("C:\\Big");

@@ -9,7 +9,6 @@
 
 #include "audit/audit_run.h"
 #include "platform/error.h"
-#include "platform/message_dialog.h"
 #include "report/record_writer.h"
 #include "report/report_format.h"
 #include "text/report_text.h"
@@ -57,13 +56,14 @@ class Output {
   int error_ = 0;
 };
 
-// Message boxes become lines on stderr, in order. They are buffered with the
-// rest of stderr (a run with many duplicates writes tens of thousands) and
-// flushed when the run ends. Once the reader of stdout has gone, nothing more.
-class LineMessageDialog : public platform::MessageDialog {
+// What the window shows in message boxes, as lines on stderr, in order. They
+// are buffered with the rest of stderr (a run with many duplicates writes
+// tens of thousands) and flushed when the run ends. Once the reader of stdout
+// has gone, nothing more.
+class MessageLines {
  public:
-  LineMessageDialog(std::ostream& err, const Output& output) : err_(err), output_(output) {}
-  void Show(const std::string& text) override {
+  MessageLines(std::ostream& err, const Output& output) : err_(err), output_(output) {}
+  void Tell(const std::string& text) {
     if (output_.ReaderGone()) return;
     line_.clear();
     text::AppendShownText(line_, text);
@@ -80,24 +80,28 @@ class LineMessageDialog : public platform::MessageDialog {
 // The text report, entry by entry as each is made.
 class ReportWriter : public audit::EntrySink {
  public:
-  explicit ReportWriter(Output& output) : output_(output) {}
+  ReportWriter(Output& output, MessageLines& messages) : output_(output), messages_(messages) {}
   void Add(const report::ReportEntry& entry) override {
     report::AppendEntry(output_.Text(), entry);
     output_.Appended();
   }
+  void Tell(const std::string& message) override { messages_.Tell(message); }
 
  private:
   Output& output_;
+  MessageLines& messages_;
 };
 
 // Records, one per shortcut as each is audited or fails.
 class RecordSink : public audit::EntrySink {
  public:
-  RecordSink(Output& output, report::RecordFormat format) : output_(output), writer_(format) {
+  RecordSink(Output& output, report::RecordFormat format, MessageLines& messages)
+      : output_(output), writer_(format), messages_(messages) {
     writer_.AppendStart(output_.Text());
   }
   void Add(const report::ReportEntry& entry) override { Write({&entry, nullptr}); }
   void Fail(const report::FailedShortcut& shortcut) override { Write({nullptr, &shortcut}); }
+  void Tell(const std::string& message) override { messages_.Tell(message); }
 
  private:
   void Write(const report::Record& record) {
@@ -107,6 +111,7 @@ class RecordSink : public audit::EntrySink {
 
   Output& output_;
   report::RecordWriter writer_;
+  MessageLines& messages_;
 };
 
 report::RecordFormat RecordFormatOf(const CommandLine& command) {
@@ -157,7 +162,7 @@ int OutputFailure(const OutputFailed& failure, std::ostream& err) {
 int RunAudit(const CommandLine& command, const platform::FileServices& files,
              const platform::FolderListing& folders, std::ostream& out, std::ostream& err) {
   Output output(out);
-  LineMessageDialog messages(err, output);
+  MessageLines messages(err, output);
   const bool records = command.format != OutputFormat::kText;
   try {
     for (const auto& [drive, mapped] : command.target_check.drives) {
@@ -182,11 +187,11 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
       request.limit = std::nullopt;
       request.keep_going = true;
       request.announce_duplicates = false;
-      sink = std::make_unique<RecordSink>(output, RecordFormatOf(command));
+      sink = std::make_unique<RecordSink>(output, RecordFormatOf(command), messages);
     } else {
-      sink = std::make_unique<ReportWriter>(output);
+      sink = std::make_unique<ReportWriter>(output, messages);
     }
-    const audit::AuditResult result = audit::AuditRun(files, folders, messages).Run(request, *sink);
+    const audit::AuditResult result = audit::AuditRun(files, folders).Run(request, *sink);
     if (records) {
       // A collector sees what it did not get: each folder passed over.
       for (const auto& [folder, reason] : result.passed_over) {
@@ -194,7 +199,7 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
       }
     }
     output.Flush();
-    for (const std::string& message : result.closing_messages) messages.Show(message);
+    for (const std::string& message : result.closing_messages) messages.Tell(message);
     err << audit::ResultLine(result.count + result.failed) << '\n' << std::flush;
     const bool partial = result.failed > 0 || result.vanished > 0 || !result.passed_over.empty();
     return partial ? 3 : 0;

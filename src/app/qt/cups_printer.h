@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/printer.h"
+#include "window/printer.h"
 
 namespace varnlink::app::qt {
 
@@ -10,7 +10,7 @@ namespace varnlink::app::qt {
 // printer's own settings; nothing here sets a font, margin or header. Every
 // refusal of the spooler is thrown as platform::Error with its reason, never
 // swallowed.
-class CupsPrinter : public platform::Printer {
+class CupsPrinter : public window::Printer {
  public:
   int PrintText(const std::string& text) override;
 };

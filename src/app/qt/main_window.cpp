@@ -20,7 +20,7 @@
 #include "app/qt/folder_view.h"
 #include "app/qt/report_view.h"
 #include "platform/folder_listing.h"
-#include "platform/message_dialog.h"
+#include "window/message_dialog.h"
 #include "text/report_text.h"
 #include "window/main_window_model.h"
 
@@ -172,7 +172,7 @@ void SetSelection(QListWidget* list, const window::ShortcutList& shortcuts) {
 }  // namespace
 
 MainWindow::MainWindow(window::MainWindowModel& model, const platform::FolderListing& folders,
-                       char separator, platform::MessageDialog& messages)
+                       char separator, window::MessageDialog& messages)
     : model_(model), folders_(folders), separator_(separator), messages_(messages) {
   setFont(ControlFont());
   setWindowIcon(QIcon(QPixmap(varnlink_icon_xpm)));

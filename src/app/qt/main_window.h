@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "window/layout.h"
+#include "window/message_dialog.h"
 
 class QComboBox;
 class QLabel;
@@ -35,7 +36,7 @@ class ReportView;
 class MainWindow : public QWidget {
  public:
   MainWindow(window::MainWindowModel& model, const platform::FolderListing& folders, char separator,
-             platform::MessageDialog& messages);
+             window::MessageDialog& messages);
 
   // Loads the model, draws it and shows the window (maximised as the model
   // says) with the focus on Audit.
@@ -68,7 +69,7 @@ class MainWindow : public QWidget {
   window::MainWindowModel& model_;
   const platform::FolderListing& folders_;
   char separator_;
-  platform::MessageDialog& messages_;
+  window::MessageDialog& messages_;
 
   // One widget per row of the layout table, in the table's order.
   std::vector<std::pair<window::ControlId, QWidget*>> widgets_;

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/clipboard.h"
+#include "window/clipboard.h"
 
 namespace varnlink::app::qt {
 
 // The system clipboard through Qt. SetText offers text/plain and nothing
 // else (no HTML or rich text), so a paste anywhere gets exactly the report.
-class QtClipboard : public platform::Clipboard {
+class QtClipboard : public window::Clipboard {
  public:
   void Clear() override;
   void SetText(const std::string& text) override;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clipboard.h"
+#include "window/clipboard.h"
 
 namespace varnlink::app::win32 {
 
@@ -8,7 +8,7 @@ namespace varnlink::app::win32 {
 // clipboard only takes data from a window that owns it. SetText offers
 // CF_UNICODETEXT alone; the system derives the older text formats from it on
 // request.
-class Win32Clipboard final : public platform::Clipboard {
+class Win32Clipboard final : public window::Clipboard {
  public:
   Win32Clipboard();
   ~Win32Clipboard() override;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/printer.h"
+#include "window/printer.h"
 
 namespace varnlink::app::win32 {
 
@@ -11,7 +11,7 @@ namespace varnlink::app::win32 {
 // an inch of margin, long lines wrapped and new pages as they fill. The text
 // is followed by one line end. When `output_file` is given the printer driver
 // writes the document there instead of sending it to the device.
-class Win32Printer final : public platform::Printer {
+class Win32Printer final : public window::Printer {
  public:
   explicit Win32Printer(std::string output_file = {}) : output_file_(std::move(output_file)) {}
   int PrintText(const std::string& text) override;

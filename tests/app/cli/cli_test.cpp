@@ -98,7 +98,7 @@ Outcome RunCli(const std::vector<std::string>& arguments, const std::string& fol
 }
 
 // A clipboard that keeps what Copy hands over, and a printer that takes nothing.
-class CopyingClipboard : public platform::Clipboard, public platform::Printer {
+class CopyingClipboard : public window::Clipboard, public window::Printer {
  public:
   void Clear() override { text.clear(); }
   void SetText(const std::string& t) override { text = t; }

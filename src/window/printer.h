@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace varnlink::platform {
+namespace varnlink::window {
 
 // The system's default printer. PrintText sends one document holding `text`
 // followed by one line end and ends the document (one job per call), and
@@ -14,4 +14,4 @@ class Printer {
   virtual int PrintText(const std::string& text) = 0;
 };
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::window

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace varnlink::platform {
+namespace varnlink::window {
 
 // A modal message box: the text, the information icon, one OK button, titled
 // with the product's name. Show returns when the user has pressed OK.
@@ -14,4 +14,4 @@ class MessageDialog {
   virtual void Show(const std::string& text) = 0;
 };
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::window

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace varnlink::platform {
+namespace varnlink::window {
 
 // The system clipboard: Clear removes every format; SetText offers `text` as
 // plain text only.
@@ -13,4 +13,4 @@ class Clipboard {
   virtual void SetText(const std::string& text) = 0;
 };
 
-}  // namespace varnlink::platform
+}  // namespace varnlink::window
