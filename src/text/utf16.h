@@ -63,8 +63,7 @@ void AppendUtf16(Units& out, std::string_view text, Form form) {
   using Unit = typename Units::value_type;
   static_assert(sizeof(Unit) == 2, "UTF-16 code units");
   for (std::size_t i = 0; i < text.size();) {
-    const char32_t cp =
-        form == Form::kUtf8 ? NextCodePoint(text, i) : NextWtf8CodePoint(text, i);
+    const char32_t cp = form == Form::kUtf8 ? NextCodePoint(text, i) : NextWtf8CodePoint(text, i);
     if (cp >= 0x10000) {
       out.push_back(static_cast<Unit>(0xD800 + ((cp - 0x10000) >> 10)));
       out.push_back(static_cast<Unit>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
