@@ -157,6 +157,11 @@ void WriteOneRecordThroughNlohmannJson(benchmark::State& state) {
               value = varnlink::platform::IsoUtcText(v);
             } else if constexpr (std::is_same_v<V, std::string_view>) {
               value = std::string(v);
+            } else if constexpr (std::is_pointer_v<V>) {
+              value = nlohmann::ordered_json::array();
+              for (const auto& found : *v) {
+                value.push_back({{"check", std::string(found.check)}, {"reason", found.reason}});
+              }
             } else {
               value = v;
             }

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "checks/target_path.h"
-#include "text/name_order.h"
 #include "text/windows_path.h"
 
 namespace varnlink::checks {
@@ -67,7 +66,7 @@ constexpr std::array<FixedDefault, 7> kFixedDefaults{{
 bool IsProfileVariable(const std::string& name) {
   for (const std::string_view known :
        {"USERPROFILE", "HOMEPATH", "APPDATA", "LOCALAPPDATA", "TEMP", "TMP"}) {
-    if (SameName(name, known)) return true;
+    if (text::EqualsIgnoringCase(name, known)) return true;
   }
   return false;
 }
@@ -194,13 +193,13 @@ TargetCheck::Root TargetCheck::RootOf(char drive) {
 std::optional<std::string> TargetCheck::VariableFor(const std::string& name,
                                                     const std::optional<Profile>& profile) {
   for (auto given = variables_.rbegin(); given != variables_.rend(); ++given) {
-    if (SameName(given->first, name)) return given->second;
+    if (text::EqualsIgnoringCase(given->first, name)) return given->second;
   }
   if (!files_.LiveWindows()) return DefaultOf(name, profile);
   // A shortcut in another user's profile means that user's folders.
   if (profile && IsProfileVariable(name)) {
     const auto own = files_.Variable("USERPROFILE");
-    if (!own || !SameName(*own, profile->path)) return DefaultOf(name, profile);
+    if (!own || !text::EqualsIgnoringCase(*own, profile->path)) return DefaultOf(name, profile);
   }
   return files_.Variable(name);
 }
@@ -208,16 +207,17 @@ std::optional<std::string> TargetCheck::VariableFor(const std::string& name,
 std::optional<std::string> TargetCheck::DefaultOf(const std::string& name,
                                                   const std::optional<Profile>& profile) {
   for (const FixedDefault& fixed : kFixedDefaults) {
-    if (SameName(name, fixed.name)) return std::string(fixed.value);
+    if (text::EqualsIgnoringCase(name, fixed.name)) return std::string(fixed.value);
   }
-  if (SameName(name, "SystemRoot") || SameName(name, "windir")) {
+  if (text::EqualsIgnoringCase(name, "SystemRoot") || text::EqualsIgnoringCase(name, "windir")) {
     if (!system_root_) {
       system_root_ =
           !IsFolder('C', {"Windows"}) && IsFolder('C', {"WINNT"}) ? "C:\\WINNT" : "C:\\Windows";
     }
     return system_root_;
   }
-  if (SameName(name, "ProgramData") || SameName(name, "ALLUSERSPROFILE")) {
+  if (text::EqualsIgnoringCase(name, "ProgramData") ||
+      text::EqualsIgnoringCase(name, "ALLUSERSPROFILE")) {
     if (!xp_disk_) {
       xp_disk_ = !IsFolder('C', {"ProgramData"}) && IsFolder('C', {"Documents and Settings"});
     }
@@ -228,12 +228,13 @@ std::optional<std::string> TargetCheck::DefaultOf(const std::string& name,
   const std::string& home = profile->path;
   const std::string local =
       home + (profile->xp ? "\\Local Settings\\Application Data" : "\\AppData\\Local");
-  if (SameName(name, "USERPROFILE")) return home;
-  if (SameName(name, "HOMEPATH")) return home.substr(2);
-  if (SameName(name, "APPDATA"))
+  if (text::EqualsIgnoringCase(name, "USERPROFILE")) return home;
+  if (text::EqualsIgnoringCase(name, "HOMEPATH")) return home.substr(2);
+  if (text::EqualsIgnoringCase(name, "APPDATA"))
     return home + (profile->xp ? "\\Application Data" : "\\AppData\\Roaming");
-  if (SameName(name, "LOCALAPPDATA")) return local;
-  if (SameName(name, "TEMP") || SameName(name, "TMP")) return local + "\\Temp";
+  if (text::EqualsIgnoringCase(name, "LOCALAPPDATA")) return local;
+  if (text::EqualsIgnoringCase(name, "TEMP") || text::EqualsIgnoringCase(name, "TMP"))
+    return local + "\\Temp";
   return std::nullopt;
 }
 
@@ -266,9 +267,9 @@ const std::optional<TargetCheck::Profile>& TargetCheck::ProfileOf(const std::str
   const std::vector<std::string> names = Split(below, separator_);
   if (drive != 0 && names.size() >= 2) {
     const std::string home = std::string{drive, ':', '\\'};
-    if (SameName(names[0], "Users")) {
+    if (text::EqualsIgnoringCase(names[0], "Users")) {
       known->second = Profile{home + "Users\\" + names[1], false};
-    } else if (SameName(names[0], "Documents and Settings")) {
+    } else if (text::EqualsIgnoringCase(names[0], "Documents and Settings")) {
       known->second = Profile{home + "Documents and Settings\\" + names[1], true};
     }
   }
@@ -342,7 +343,7 @@ TargetCheck::Place TargetCheck::Step(const Place& folder, const std::string& nam
       if (listed && *listed != name) {
         place = Step(folder, *listed, root, links_left);
       } else {
-        place.kind = IsShortName(name) ? Place::Kind::kShortName : Place::Kind::kNothing;
+        place.kind = text::IsShortName(name) ? Place::Kind::kShortName : Place::Kind::kNothing;
       }
       break;
     }
@@ -396,11 +397,11 @@ std::optional<std::string> TargetCheck::FoldedName(const std::string& folder,
   auto [listing, added] = listings_.try_emplace(folder);
   if (added) {
     for (std::string& listed : files_.Names(folder)) {
-      listing->second.emplace_back(text::ListingKey(listed), std::move(listed));
+      listing->second.emplace_back(text::UpperCaseName(listed), std::move(listed));
     }
     std::sort(listing->second.begin(), listing->second.end());
   }
-  const std::u16string key = text::ListingKey(name);
+  const std::u16string key = text::UpperCaseName(name);
   const auto match = std::lower_bound(listing->second.begin(), listing->second.end(),
                                       std::make_pair(key, std::string()));
   if (match == listing->second.end() || match->first != key) return std::nullopt;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "text/name_order.h"
 #include "text/windows_path.h"
 
 namespace varnlink::checks {
@@ -64,7 +63,7 @@ WindowsPath ParseWindowsPath(std::string_view written) {
 std::optional<Reason> NonPathTarget(std::string_view text) {
   if (text.starts_with("::")) return Reason::kShellNamespace;
   if (text::StartsWithIgnoringCase(text, "shell:AppsFolder\\") ||
-      SameName(text, "shell:AppsFolder")) {
+      text::EqualsIgnoringCase(text, "shell:AppsFolder")) {
     return Reason::kPackagedApp;
   }
   if (text::StartsWithIgnoringCase(text, "shell:")) return Reason::kShellNamespace;
@@ -99,28 +98,6 @@ std::optional<std::string> ExpandVariables(std::string_view text, const Variable
   }
   out.append(text.substr(std::min(at, text.size())));
   return out;
-}
-
-bool IsShortName(std::string_view name) {
-  const std::size_t dot = name.find('.');
-  const std::string_view base = name.substr(0, dot);
-  if (dot != std::string_view::npos) {
-    const std::string_view extension = name.substr(dot + 1);
-    if (extension.empty() || extension.size() > 3 ||
-        extension.find('.') != std::string_view::npos) {
-      return false;
-    }
-  }
-  const std::size_t tilde = base.find('~');
-  if (tilde == std::string_view::npos || tilde > 6 || base.size() > 8 || tilde + 1 == base.size()) {
-    return false;
-  }
-  return std::all_of(base.begin() + static_cast<std::ptrdiff_t>(tilde) + 1, base.end(),
-                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a == b || text::ListingKey(a) == text::ListingKey(b);
 }
 
 }  // namespace varnlink::checks

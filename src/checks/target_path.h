@@ -40,11 +40,4 @@ using VariableLookup = std::function<std::optional<std::string>(const std::strin
 [[nodiscard]] std::optional<std::string> ExpandVariables(std::string_view text,
                                                          const VariableLookup& lookup);
 
-// Whether `name` has the form of a generated 8.3 name: up to six characters,
-// "~", digits, and an extension of up to three ("PROGRA~1", "MICROS~2.DOC").
-[[nodiscard]] bool IsShortName(std::string_view name);
-
-// Whether two names are the same to Windows (case ignored).
-[[nodiscard]] bool SameName(std::string_view a, std::string_view b);
-
 }  // namespace varnlink::checks

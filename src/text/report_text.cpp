@@ -5,8 +5,6 @@
 namespace varnlink::text {
 namespace {
 
-constexpr char32_t kReplacement = kReplacementCharacter;
-
 bool IsControl(char32_t cp) { return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F); }
 
 // Characters that change how the text around them is laid out: the line and
@@ -49,34 +47,6 @@ std::string ShownText(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   AppendShownText(out, utf8);
-  return out;
-}
-
-std::string Utf16LeToUtf8(std::span<const std::uint8_t> bytes) {
-  // Written in place into room for the longest result (three bytes per unit,
-  // and the replacement of a trailing odd byte), then cut to size: a shortcut
-  // holds several such strings and every one is converted.
-  const std::size_t units = bytes.size() / 2;
-  std::string out(3 * units + 3, '\0');
-  char* at = out.data();
-  const auto put = [&at](char32_t cp) { at = EncodeUtf8(cp, at); };
-  const auto unit = [&](std::size_t k) {
-    return static_cast<char32_t>(bytes[2 * k] | (bytes[2 * k + 1] << 8));
-  };
-  for (std::size_t k = 0; k < units; ++k) {
-    const char32_t u = unit(k);
-    if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units) {
-      const char32_t low = unit(k + 1);
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        put(0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));  // four bytes for two units
-        ++k;
-        continue;
-      }
-    }
-    put((u >= 0xD800 && u <= 0xDFFF) ? kReplacement : u);
-  }
-  if (bytes.size() % 2 != 0) put(kReplacement);
-  out.resize(static_cast<std::size_t>(at - out.data()));
   return out;
 }
 

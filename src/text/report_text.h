@@ -1,9 +1,10 @@
 #pragma once
 
-#include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
+
+// The decoder reaches Utf16LeToUtf8 through this header.
+#include "text/utf16.h"
 
 namespace varnlink::text {
 
@@ -16,9 +17,6 @@ namespace varnlink::text {
 
 // Appends ShownText(utf8) to `out`.
 void AppendShownText(std::string& out, std::string_view utf8);
-
-// UTF-16LE bytes as UTF-8; lone surrogates and a trailing odd byte give U+FFFD.
-[[nodiscard]] std::string Utf16LeToUtf8(std::span<const std::uint8_t> bytes);
 
 // ASCII letters upper-cased (lower-cased), every other byte kept.
 [[nodiscard]] std::string AsciiUpper(std::string_view text);

@@ -79,4 +79,10 @@ inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 // byte only. `i` must be within `text`.
 [[nodiscard]] char32_t NextCodePoint(std::string_view text, std::size_t& i);
 
+// The same for WTF-8, the form Windows names take in UTF-8 (they may hold
+// unpaired surrogates): an encoded surrogate decodes as itself, and a sequence
+// that breaks off or is overlong decodes as one U+FFFD for the bytes it took,
+// so every name Windows lists converts back to the same UTF-16.
+[[nodiscard]] char32_t NextWtf8CodePoint(std::string_view text, std::size_t& i);
+
 }  // namespace varnlink::text

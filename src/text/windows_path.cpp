@@ -31,12 +31,12 @@ std::string ShortForm(std::string_view name) {
   return out;
 }
 
-// `pattern`, a piece of a short name, begins `text`; "_" stands for any
-// character the short name could not hold.
+// `pattern`, a piece of a short name, begins `text`, a ShortForm; "_" stands
+// for any character the short name could not hold.
 bool BeginsWith(std::string_view text, std::string_view pattern) {
   if (pattern.size() > text.size()) return false;
   return std::equal(pattern.begin(), pattern.end(), text.begin(),
-                    [](char p, char t) { return p == '_' || p == Upper(t); });
+                    [](char p, char t) { return p == '_' || Upper(p) == t; });
 }
 
 // True when `short_name` is an 8.3 name Windows would make of `long_name`:
@@ -44,19 +44,11 @@ bool BeginsWith(std::string_view text, std::string_view pattern) {
 // extension; or, once many names share a start, two characters, four hex
 // digits, "~" and a number.
 bool Abbreviates(std::string_view short_name, std::string_view long_name) {
-  const std::size_t short_dot = short_name.rfind('.');
+  if (!IsShortName(short_name)) return false;
+  const std::size_t short_dot = short_name.find('.');
   const std::string_view short_base = short_name.substr(0, short_dot);
   const std::string_view short_ext =
       short_dot == std::string_view::npos ? "" : short_name.substr(short_dot + 1);
-  const std::size_t tilde = short_base.rfind('~');
-  if (tilde == std::string_view::npos || tilde == 0 || tilde + 1 == short_base.size() ||
-      short_ext.size() > 3) {
-    return false;
-  }
-  const std::string_view number = short_base.substr(tilde + 1);
-  if (!std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    return false;
-  }
   const std::size_t long_dot = long_name.rfind('.');
   const bool has_ext = long_dot != std::string_view::npos && long_dot > 0;
   std::string base = ShortForm(long_name.substr(0, has_ext ? long_dot : long_name.size()));
@@ -65,7 +57,7 @@ bool Abbreviates(std::string_view short_name, std::string_view long_name) {
   if (!BeginsWith(ext, short_ext) || short_ext.size() != std::min<std::size_t>(ext.size(), 3)) {
     return false;
   }
-  const std::string_view stem = short_base.substr(0, tilde);
+  const std::string_view stem = short_base.substr(0, short_base.rfind('~'));
   if (BeginsWith(base, stem)) return true;
   return stem.size() == 6 && BeginsWith(base, stem.substr(0, 2)) &&
          std::all_of(stem.begin() + 2, stem.end(), [](char c) { return IsHexDigit(Upper(c)); });
@@ -115,18 +107,23 @@ std::string LowerExtension(std::string_view path) {
   return dot == std::string_view::npos ? "" : AsciiLower(name.substr(dot + 1));
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char x, char y) { return Upper(x) == Upper(y); });
-}
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
-bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() &&
-         EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
+bool IsShortName(std::string_view name) {
+  const std::size_t dot = name.find('.');
+  const std::string_view base = name.substr(0, dot);
+  if (dot != std::string_view::npos) {
+    const std::string_view extension = name.substr(dot + 1);
+    if (extension.empty() || extension.size() > 3 ||
+        extension.find('.') != std::string_view::npos) {
+      return false;
+    }
+  }
+  const std::size_t tilde = base.rfind('~');
+  if (tilde == std::string_view::npos || tilde == 0 || tilde > 6 || base.size() > 8 ||
+      tilde + 1 == base.size()) {
+    return false;
+  }
+  return std::all_of(base.begin() + static_cast<std::ptrdiff_t>(tilde) + 1, base.end(),
+                     [](char c) { return c >= '0' && c <= '9'; });
 }
 
 bool SameFileName(std::string_view a, std::string_view b) {

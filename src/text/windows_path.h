@@ -4,11 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "text/name_case.h"
+
 namespace varnlink::text {
 
 // Facts of Windows path text (UTF-8) that the suspicious-shortcut checks and
-// the choice of what Windows runs share. Letters compare without regard to
-// ASCII case, as the shortcuts' own records spell names alike otherwise.
+// the choice of what Windows runs share. Names compare as in name_case.h.
 
 // Why `path` is no path Windows could open: it holds one of " < > | ? * or
 // a character below U+0020, or a ":" other than after a leading drive letter;
@@ -31,9 +32,10 @@ namespace varnlink::text {
 // when it has none.
 [[nodiscard]] std::string LowerExtension(std::string_view path);
 
-[[nodiscard]] bool EqualsIgnoringCase(std::string_view a, std::string_view b);
-[[nodiscard]] bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
-[[nodiscard]] bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix);
+// Whether `name` has the form of an 8.3 name Windows makes of a longer one:
+// one to six characters, "~" and a number, eight at most together, then
+// perhaps "." and one to three more ("PROGRA~1", "MICROS~2.DOC").
+[[nodiscard]] bool IsShortName(std::string_view name);
 
 // True when two file names name the same file: equal ignoring case, or one
 // is the 8.3 short name Windows makes of the other ("PROGRA~1" of "Program

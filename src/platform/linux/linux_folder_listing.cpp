@@ -17,7 +17,7 @@
 #include "platform/error.h"
 #include "platform/file_services.h"
 #include "platform/linux/mount_table.h"
-#include "text/name_order.h"
+#include "text/name_case.h"
 
 namespace varnlink::platform {
 namespace {
@@ -74,7 +74,7 @@ void SortAsWindowsLists(std::vector<FolderEntry>& entries) {
   std::vector<std::pair<std::u16string, FolderEntry>> keyed;
   keyed.reserve(static_cast<std::size_t>(entries.end() - dots));
   for (auto it = dots; it != entries.end(); ++it)
-    keyed.emplace_back(text::ListingKey(it->name), std::move(*it));
+    keyed.emplace_back(text::UpperCaseName(it->name), std::move(*it));
   std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first < b.first : a.second.name < b.second.name;
   });

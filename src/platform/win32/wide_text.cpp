@@ -2,43 +2,12 @@
 
 #include <windows.h>
 
-#include <cstdint>
 #include <vector>
 
-#include "text/utf8.h"
+#include "text/utf16.h"
 
 namespace varnlink::platform {
 namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-// Decodes one character starting at text[i] and advances i. Accepts encoded
-// surrogates (WTF-8); rejects overlong forms and values past U+10FFFF.
-char32_t DecodeOne(std::string_view text, std::size_t& i) {
-  const auto lead = static_cast<unsigned char>(text[i++]);
-  if (lead < 0x80) return lead;
-  int extra = 0;
-  char32_t value = 0;
-  char32_t minimum = 0;
-  if ((lead & 0xE0) == 0xC0) {
-    extra = 1, value = lead & 0x1Fu, minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    extra = 2, value = lead & 0x0Fu, minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    extra = 3, value = lead & 0x07u, minimum = 0x10000;
-  } else {
-    return kReplacement;
-  }
-  for (int k = 0; k < extra; ++k) {
-    if (i >= text.size()) return kReplacement;
-    const auto next = static_cast<unsigned char>(text[i]);
-    if ((next & 0xC0) != 0x80) return kReplacement;  // leave it for the next character
-    value = (value << 6) | (next & 0x3Fu);
-    ++i;
-  }
-  if (value < minimum || value > 0x10FFFF) return kReplacement;
-  return value;
-}
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
@@ -82,36 +51,12 @@ std::wstring WithPrefix(const std::wstring& full) {
 std::wstring Utf8ToWide(std::string_view text) {
   std::wstring out;
   out.reserve(text.size());
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const char32_t c = DecodeOne(text, i);
-    if (c >= 0x10000) {
-      const char32_t v = c - 0x10000;
-      out += static_cast<wchar_t>(0xD800 + (v >> 10));
-      out += static_cast<wchar_t>(0xDC00 + (v & 0x3FF));
-    } else {
-      out += static_cast<wchar_t>(c);
-    }
-  }
+  text::AppendUtf16(out, text, text::Form::kWtf8);
   return out;
 }
 
 std::string WideToUtf8(std::wstring_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto unit = static_cast<char32_t>(static_cast<std::uint16_t>(text[i]));
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size()) {
-      const auto low = static_cast<char32_t>(static_cast<std::uint16_t>(text[i + 1]));
-      if (low >= 0xDC00 && low <= 0xDFFF) {
-        text::AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-        ++i;
-        continue;
-      }
-    }
-    text::AppendUtf8(out, unit);  // includes a lone surrogate, kept as WTF-8
-  }
-  return out;
+  return text::Utf16ToUtf8(text, text::Form::kWtf8);  // a lone surrogate kept as WTF-8
 }
 
 std::wstring ApiPath(const std::string& path) {
