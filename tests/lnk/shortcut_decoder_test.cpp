@@ -32,7 +32,7 @@ struct Decoded {
 Decoded Decode(const Bytes& bytes) {
   FakeFileServices files;
   report::ReportEntry entry;
-  entry.info = lnk::DecodeShortcut("t.lnk", bytes, files);
+  entry.info = lnk::Decode(bytes, files.AnsiDecoder());
   std::string report;
   report::AppendEntry(report, entry);
   const std::vector<std::string> lines = LinesOf(report);
@@ -420,7 +420,7 @@ TEST(Decoder, TakesTheTargetByPrecedenceFromTheRecordThatNamesIt) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     FakeFileServices files;
-    const lnk::ShortcutInfo info = lnk::DecodeShortcut("t.lnk", c.bytes, files);
+    const lnk::ShortcutInfo info = lnk::Decode(c.bytes, files.AnsiDecoder());
     EXPECT_TRUE(info.genuine);
     EXPECT_EQ(info.target, c.target);
     EXPECT_EQ(info.target_source, c.source);
@@ -434,7 +434,7 @@ TEST(Decoder, KeepsWhatTheIdListSaysWhicheverRecordGivesTheTarget) {
                   FileEntryItem({"PROGRA~1", "Program Files"}),
                   FileEntryItem({"A.EXE", std::nullopt, false})};
   link.extra_blocks.push_back(PropertyStoreBlock("Contoso.Notes!App"));
-  const lnk::ShortcutInfo info = lnk::DecodeShortcut("t.lnk", BuildLink(link), files);
+  const lnk::ShortcutInfo info = lnk::Decode(BuildLink(link), files.AnsiDecoder());
   EXPECT_EQ(info.target, "C:\\Other\\A.EXE");
   EXPECT_EQ(info.app_id, "Contoso.Notes!App");
   ASSERT_TRUE(info.id_list.has_value());
@@ -451,12 +451,12 @@ TEST(Decoder, KeepsWhatTheIdListSaysWhicheverRecordGivesTheTarget) {
   // A Control Panel applet: a CPL file, and a control-panel item in a category.
   link.id_list = {RootItem(kComputerClsid), RegisteredFolderItem(kControlPanelClsid),
                   CplFileItem("C:\\Windows\\System32\\x.cpl", true)};
-  const lnk::ShortcutInfo cpl = lnk::DecodeShortcut("t.lnk", BuildLink(link), files);
+  const lnk::ShortcutInfo cpl = lnk::Decode(BuildLink(link), files.AnsiDecoder());
   EXPECT_TRUE(cpl.id_list->control_panel_applet);
   EXPECT_EQ(cpl.id_list->cpl_path, "C:\\Windows\\System32\\x.cpl");
   link.id_list = {RootItem("{26EE0668-A00A-44D7-9371-BEB064C98683}"), CategoryItem(5),
                   ControlPanelItem(kPrinters)};
-  const lnk::ShortcutInfo item = lnk::DecodeShortcut("t.lnk", BuildLink(link), files);
+  const lnk::ShortcutInfo item = lnk::Decode(BuildLink(link), files.AnsiDecoder());
   EXPECT_TRUE(item.id_list->control_panel_applet);
   EXPECT_EQ(item.id_list->cpl_path, std::nullopt);
 }
