@@ -78,8 +78,8 @@ ShortcutInfo ReadByByteRules(const ByteReader& file, const text::TextDecoder& de
   const auto found = FindTarget(file);
   if (!found) throw DecodeError("not a shortcut: no NUL byte ends its target");
   const auto target = file.Slice(found->start, found->end - found->start);
-  info.ansi_bytes.target = std::string(target.begin(), target.end());
-  info.target = decoder.AnsiToUtf8(*info.ansi_bytes.target);
+  info.target = AnsiText(target, decoder);
+  info.ansi_bytes.target = KeptBytes(AsChars(target));
   info.target_source = TargetSource::kByteRules;
 
   // One string always stands before the working folder, and the description
@@ -94,8 +94,9 @@ ShortcutInfo ReadByByteRules(const ByteReader& file, const text::TextDecoder& de
       return false;
     }
     if (text != nullptr) {
-      *bytes = buffer.Bytes(*place);
-      *text = decoder.AnsiToUtf8(**bytes);
+      const std::string read_bytes = buffer.Bytes(*place);
+      *text = decoder.AnsiToUtf8(read_bytes);
+      *bytes = KeptBytes(read_bytes);
     }
     return true;
   };

@@ -28,7 +28,7 @@ void ReadEnvironment(const ByteReader& block, const text::TextDecoder& decoder, 
   const auto ansi_bytes = FixedString(block, ansi, kEnvironmentAnsiBytes, false);
   data.environment = {AnsiText(ansi_bytes, decoder),
                       text::Utf16LeToUtf8(FixedString(block, wide, 2 * kEnvironmentAnsiBytes, true))};
-  data.environment_ansi_bytes = std::string(AsChars(ansi_bytes));
+  data.environment_ansi_bytes = KeptBytes(AsChars(ansi_bytes));
 }
 
 // The property-store block's app user model id; a property store that does

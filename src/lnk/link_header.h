@@ -50,16 +50,27 @@ inline constexpr std::size_t kHotKeyModifiersByte = 65;
   return decoder.AnsiToUtf8(AsChars(bytes));
 }
 
-// A string's text and, when it is ANSI, its bytes.
+// The bytes of an ANSI string, kept beside its text; nullopt when they are
+// all below 0x80, which read alike in every ANSI code page (the text is then
+// the bytes).
+[[nodiscard]] inline std::optional<std::string> KeptBytes(std::string_view bytes) {
+  for (const char c : bytes) {
+    if (static_cast<unsigned char>(c) >= 0x80) return std::string(bytes);
+  }
+  return std::nullopt;
+}
+
+// A string's text and, when it is ANSI, its kept bytes.
 struct DecodedString {
   std::string text;
+  bool ansi = false;
   std::optional<std::string> ansi_bytes;
 };
 
 [[nodiscard]] inline DecodedString StringOf(std::span<const std::uint8_t> bytes, bool unicode,
                                             const text::TextDecoder& decoder) {
-  if (unicode) return {text::Utf16LeToUtf8(bytes), std::nullopt};
-  return {AnsiText(bytes, decoder), std::string(AsChars(bytes))};
+  if (unicode) return {text::Utf16LeToUtf8(bytes), false, std::nullopt};
+  return {AnsiText(bytes, decoder), true, KeptBytes(AsChars(bytes))};
 }
 
 // The bytes of a NUL-terminated string of `record` starting at `offset`,

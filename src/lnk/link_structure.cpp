@@ -55,11 +55,13 @@ DecodedString NetworkName(const ByteReader& network, const text::TextDecoder& de
   return name;
 }
 
-// `a` and `b` joined, with the bytes of both when both are ANSI.
+// `a` and `b` joined by ASCII `between`, ANSI when both are (an ASCII part's
+// bytes are its text).
 DecodedString Joined(const DecodedString& a, std::string_view between, const DecodedString& b) {
-  DecodedString joined{a.text + std::string(between) + b.text, std::nullopt};
-  if (a.ansi_bytes && b.ansi_bytes) {
-    joined.ansi_bytes = *a.ansi_bytes + std::string(between) + *b.ansi_bytes;
+  DecodedString joined{a.text + std::string(between) + b.text, a.ansi && b.ansi, std::nullopt};
+  if (joined.ansi && (a.ansi_bytes || b.ansi_bytes)) {
+    joined.ansi_bytes =
+        a.ansi_bytes.value_or(a.text) + std::string(between) + b.ansi_bytes.value_or(b.text);
   }
   return joined;
 }
@@ -85,7 +87,7 @@ LinkInfoPaths ReadLinkInfo(const ByteReader& info, const text::TextDecoder& deco
     paths.network_provider_type = NetworkProviderType(info);
   }
 
-  const DecodedString none{"", std::string()};
+  const DecodedString none{"", true, std::nullopt};
   // The common path suffix: its Unicode form when there is one.
   DecodedString suffix = StringAt(info, 24, false, decoder).value_or(none);
   if (has_unicode_offsets) {
@@ -106,7 +108,7 @@ LinkInfoPaths ReadLinkInfo(const ByteReader& info, const text::TextDecoder& deco
       DecodedString path = Joined(base, "", suffix);
       paths.local_path = path.text;
       paths.target = std::move(path.text);
-      paths.target_ansi_only = base.ansi_bytes.has_value();
+      paths.target_ansi_only = base.ansi;
       paths.target_bytes = std::move(path.ansi_bytes);
       return paths;
     }
@@ -118,7 +120,7 @@ LinkInfoPaths ReadLinkInfo(const ByteReader& info, const text::TextDecoder& deco
     if (!name.text.empty()) {
       DecodedString path = suffix.text.empty() ? name : Joined(name, "\\", suffix);
       paths.target = std::move(path.text);
-      paths.target_ansi_only = name.ansi_bytes && suffix.ansi_bytes;
+      paths.target_ansi_only = name.ansi && suffix.ansi;
       paths.target_bytes = std::move(path.ansi_bytes);
     }
   }

@@ -36,7 +36,8 @@ struct IdListEntry {
   // such extension, one of a version whose layout is not known, or an empty
   // name there.
   std::optional<std::string> long_name;
-  // The primary name's bytes when the item holds it in the ANSI code page.
+  // The primary name's bytes when the item holds it in the ANSI code page
+  // (nullopt when all below 0x80, as for AnsiBytes).
   std::optional<std::string> primary_name_bytes;
 };
 
@@ -72,7 +73,7 @@ struct LinkInfoPaths {
   // Unicode form of the local base path, or of the share's name and suffix.
   bool target_ansi_only = false;
   // The target's bytes when every part of it is ANSI (the share's name, "\\"
-  // and the suffix for a network path).
+  // and the suffix for a network path), as for AnsiBytes.
   std::optional<std::string> target_bytes;
   // The network link's provider type (0x00020000 a Windows share, 0x002E0000
   // WebDAV); nullopt when there is no network link or it marks the type invalid.
@@ -97,7 +98,8 @@ struct StringCounts {
 // The bytes of the strings read in the ANSI code page, as the link holds them,
 // beside their texts in ShortcutInfo, so that the text can be read again in
 // another code page once the link's Unicode strings tell which one. nullopt
-// where the string is absent or Unicode.
+// where the string is absent, Unicode, or all below 0x80: such bytes read
+// alike in every ANSI code page, so the text is the bytes.
 struct AnsiBytes {
   // The target's, when it came wholly from ANSI bytes: the link info, the
   // environment block's ANSI half or the byte rules.
