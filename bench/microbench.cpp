@@ -37,7 +37,7 @@ void DecodeOneShortcut(benchmark::State& state) {
   const ts::Bytes bytes = SampleLink(state.range(0) != 0);
   ts::FakeFileServices files;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(varnlink::lnk::DecodeShortcut("x.lnk", bytes, files));
+    benchmark::DoNotOptimize(varnlink::lnk::Decode(bytes, files.AnsiDecoder()));
   }
 }
 BENCHMARK(DecodeOneShortcut)->Arg(0)->Arg(1);

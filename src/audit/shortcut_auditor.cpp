@@ -16,8 +16,12 @@ std::optional<report::ReportEntry> ShortcutAuditor::Audit(const std::string& pat
                                                   TargetFilter filter) const {
   report::ReportEntry entry;
   entry.facts = platform::GatherFileFacts(path, files_);
-  entry.info =
-      lnk::DecodeShortcut(path, files_.ReadFileStart(path, lnk::kMaxShortcutBytes), files_);
+  const std::vector<std::uint8_t> bytes = files_.ReadFileStart(path, lnk::kMaxShortcutBytes);
+  try {
+    entry.info = lnk::Decode(bytes, files_.AnsiDecoder());
+  } catch (const lnk::DecodeError& error) {
+    throw platform::Error(path + ": " + error.what());
+  }
   if (!PassesFilter(entry.info.target, filter)) return std::nullopt;
   if (entry.info.strings_end_early_at) {
     throw platform::Error(path + ": the shortcut's strings end early: the length at byte " +

@@ -2,33 +2,38 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
-
-#include "lnk/byte_reader.h"
+#include <optional>
 
 namespace varnlink::lnk {
+
+// Where a string lies: `length` bytes from `start`, which may reach past the
+// end of the bytes (the reader cuts it there).
+struct StringPlace {
+  std::size_t start = 0;
+  std::size_t length = 0;
+};
 
 // The chain of counted strings: each a 16-bit count, then that many
 // characters of `unit` bytes. A count that cannot be read is a fault when the
 // string is strict (Next returns nullopt); when tolerant, the previous count is
-// used again, and a string that runs past the end is cut there.
+// used again. `Bytes` reads the counts: a ByteReader, or the byte rules' view.
+template <class Bytes>
 class CountedStrings {
  public:
-  CountedStrings(const ByteReader& bytes, std::size_t pos, std::size_t unit)
+  CountedStrings(const Bytes& bytes, std::size_t pos, std::size_t unit)
       : bytes_(bytes), pos_(pos), unit_(unit) {}
 
-  // The next string's bytes; nullopt when `strict` and its count lies past
+  // The next string's place; nullopt when `strict` and its count lies past
   // the end (the fault's position is then Position()).
-  [[nodiscard]] std::optional<std::span<const std::uint8_t>> Next(bool strict) {
+  [[nodiscard]] std::optional<StringPlace> Next(bool strict) {
     if (const auto count = bytes_.U16(pos_)) {
       last_count_ = *count;
     } else if (strict) {
       return std::nullopt;
     }
-    const std::size_t start = pos_ + 2;
-    const std::size_t length = unit_ * last_count_;
-    pos_ = start + length;
-    return bytes_.Slice(start, length);
+    const StringPlace place{pos_ + 2, unit_ * last_count_};
+    pos_ = place.start + place.length;
+    return place;
   }
 
   [[nodiscard]] std::size_t Position() const { return pos_; }
@@ -36,7 +41,7 @@ class CountedStrings {
   [[nodiscard]] std::uint16_t Count() const { return last_count_; }
 
  private:
-  const ByteReader& bytes_;
+  const Bytes& bytes_;
   std::size_t pos_;
   std::size_t unit_;
   std::uint16_t last_count_ = 0;

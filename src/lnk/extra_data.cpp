@@ -13,20 +13,22 @@ constexpr std::size_t kEnvironmentBlockSize = 0x314;
 constexpr std::size_t kEnvironmentAnsiBytes = 260;
 
 // A string field of a fixed-size block: up to its first NUL, or all of it.
-std::string FixedString(const ByteReader& block, std::size_t start, std::size_t length,
-                        bool unicode, const platform::FileServices& files) {
+std::span<const std::uint8_t> FixedString(const ByteReader& block, std::size_t start,
+                                          std::size_t length, bool unicode) {
   const std::size_t end = std::min(start + length, block.size());
   const auto nul = unicode ? block.FindNul16(start, end) : block.FindNul(start, end);
-  const auto bytes = block.Slice(start, (nul ? *nul : end) - start);
-  return unicode ? text::Utf16LeToUtf8(bytes) : AnsiText(bytes, files);
+  return block.Slice(start, (nul ? *nul : end) - start);
 }
 
-// The environment-variables block's halves: 260 ANSI bytes, then 260 UTF-16 units.
-EnvironmentHalves Environment(const ByteReader& block, const platform::FileServices& files) {
+// The environment-variables block's halves: 260 ANSI bytes, then 260 UTF-16
+// units; and the ANSI half's bytes.
+void ReadEnvironment(const ByteReader& block, const text::TextDecoder& decoder, ExtraData& data) {
   const std::size_t ansi = 8;
   const std::size_t wide = ansi + kEnvironmentAnsiBytes;
-  return {FixedString(block, ansi, kEnvironmentAnsiBytes, false, files),
-          FixedString(block, wide, 2 * kEnvironmentAnsiBytes, true, files)};
+  const auto ansi_bytes = FixedString(block, ansi, kEnvironmentAnsiBytes, false);
+  data.environment = {AnsiText(ansi_bytes, decoder),
+                      text::Utf16LeToUtf8(FixedString(block, wide, 2 * kEnvironmentAnsiBytes, true))};
+  data.environment_ansi_bytes = KeptBytes(AsChars(ansi_bytes));
 }
 
 // The property-store block's app user model id; a property store that does
@@ -74,7 +76,17 @@ std::optional<std::size_t> CutExtraBlockEnd(const ByteReader& extra) {
   return std::nullopt;
 }
 
-ExtraData ReadExtraData(const ByteReader& extra, const platform::FileServices& files) {
+std::optional<std::size_t> TerminalBlockEnd(const ByteReader& extra) {
+  std::size_t pos = 0;
+  while (const auto block_size = extra.U32(pos)) {
+    if (*block_size < 4) return pos + 4;
+    if (*block_size > extra.size() - pos) return std::nullopt;
+    pos += *block_size;
+  }
+  return std::nullopt;
+}
+
+ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decoder) {
   ExtraData data;
   bool environment_seen = false;
   bool property_store_seen = false;
@@ -82,7 +94,7 @@ ExtraData ReadExtraData(const ByteReader& extra, const platform::FileServices& f
     if (signature == kEnvironmentBlock && !environment_seen &&
         block.size() >= kEnvironmentBlockSize) {
       environment_seen = true;
-      data.environment = Environment(block, files);
+      ReadEnvironment(block, decoder, data);
     } else if (signature == kPropertyStoreBlock && !property_store_seen) {
       property_store_seen = true;
       data.app_id = PropertyStoreAppId(block);

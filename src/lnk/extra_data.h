@@ -8,7 +8,7 @@
 
 #include "lnk/byte_reader.h"
 #include "lnk/shortcut_info.h"
-#include "platform/file_services.h"
+#include "text/text_decoder.h"
 
 namespace varnlink::lnk {
 
@@ -32,17 +32,22 @@ void ForEachExtraBlock(
 // its size would.
 [[nodiscard]] std::optional<std::size_t> CutExtraBlockEnd(const ByteReader& extra);
 
+// Where the terminal block (a size below 4) ends, counted from the start of
+// `extra`; nullopt when the list has none whole.
+[[nodiscard]] std::optional<std::size_t> TerminalBlockEnd(const ByteReader& extra);
+
 // What the extra data holds that the audit uses.
 struct ExtraData {
   // The environment-variables block's halves; nullopt when there is no such
   // block or it is too short.
   std::optional<EnvironmentHalves> environment;
+  std::optional<std::string> environment_ansi_bytes;  // the ANSI half's bytes
   // The app user model id of the property-store block; nullopt when there is
   // none or the block's sizes do not add up.
   std::optional<std::string> app_id;
 };
 
 // Reads the first environment-variables block and the first property-store block.
-[[nodiscard]] ExtraData ReadExtraData(const ByteReader& extra, const platform::FileServices& files);
+[[nodiscard]] ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decoder);
 
 }  // namespace varnlink::lnk

@@ -36,25 +36,34 @@ std::size_t OffsetIn(const ByteReader& record, std::size_t field) {
 }
 
 // The string an offset field points at; nullopt when the offset is 0 (absent).
-std::optional<std::string> StringAt(const ByteReader& record, std::size_t field, bool unicode,
-                                    const platform::FileServices& files) {
+std::optional<DecodedString> StringAt(const ByteReader& record, std::size_t field, bool unicode,
+                                      const text::TextDecoder& decoder) {
   if (record.ReadU32(field) == 0) return std::nullopt;
-  return TerminatedString(record, OffsetIn(record, field), unicode, files);
+  return StringOf(TerminatedBytes(record, OffsetIn(record, field), unicode), unicode, decoder);
 }
 
-// The network link: the share's name, its Unicode form when there is one
-// (then `unicode` is set). Its offsets count from its own start and must
-// stay inside the link info.
-std::string NetworkName(const ByteReader& network, const platform::FileServices& files,
-                        bool& unicode) {
-  std::string name = TerminatedString(network, OffsetIn(network, 8), false, files);
+// The network link: the share's name, its Unicode form when there is one.
+// Its offsets count from its own start and must stay inside the link info.
+DecodedString NetworkName(const ByteReader& network, const text::TextDecoder& decoder) {
+  DecodedString name = StringOf(TerminatedBytes(network, OffsetIn(network, 8), false), false,
+                                decoder);
   if (network.ReadU32(8) > kNetworkLinkUnicodeOffsets) {
-    if (auto wide = StringAt(network, 20, true, files); wide && !wide->empty()) {
-      name = *wide;
-      unicode = true;
+    if (auto wide = StringAt(network, 20, true, decoder); wide && !wide->text.empty()) {
+      name = std::move(*wide);
     }
   }
   return name;
+}
+
+// `a` and `b` joined by ASCII `between`, ANSI when both are (an ASCII part's
+// bytes are its text).
+DecodedString Joined(const DecodedString& a, std::string_view between, const DecodedString& b) {
+  DecodedString joined{a.text + std::string(between) + b.text, a.ansi && b.ansi, std::nullopt};
+  if (joined.ansi && (a.ansi_bytes || b.ansi_bytes)) {
+    joined.ansi_bytes =
+        a.ansi_bytes.value_or(a.text) + std::string(between) + b.ansi_bytes.value_or(b.text);
+  }
+  return joined;
 }
 
 // The network link's provider type, when its flags mark it valid. Read
@@ -68,7 +77,7 @@ std::optional<std::uint32_t> NetworkProviderType(const ByteReader& info) {
 }
 
 // What the link info names: its local path, its network path, the target.
-LinkInfoPaths ReadLinkInfo(const ByteReader& info, const platform::FileServices& files) {
+LinkInfoPaths ReadLinkInfo(const ByteReader& info, const text::TextDecoder& decoder) {
   const std::uint32_t header_size = info.ReadU32(4);
   const std::uint32_t info_flags = info.ReadU32(8);
   if (header_size < kMinLinkInfoSize || header_size > info.size()) throw RecordError();
@@ -78,43 +87,41 @@ LinkInfoPaths ReadLinkInfo(const ByteReader& info, const platform::FileServices&
     paths.network_provider_type = NetworkProviderType(info);
   }
 
+  const DecodedString none{"", true, std::nullopt};
   // The common path suffix: its Unicode form when there is one.
-  std::string suffix = StringAt(info, 24, false, files).value_or("");
-  bool unicode_suffix = false;
+  DecodedString suffix = StringAt(info, 24, false, decoder).value_or(none);
   if (has_unicode_offsets) {
-    if (auto wide = StringAt(info, 32, true, files)) {
-      suffix = std::move(*wide);
-      unicode_suffix = true;
-    }
+    if (auto wide = StringAt(info, 32, true, decoder)) suffix = std::move(*wide);
   }
 
   if (info_flags & kVolumeIdAndLocalBasePath) {
     // The volume id is not used, but an offset outside the link info means
     // the structure does not hold together.
     (void)OffsetIn(info, 12);
-    std::string base = StringAt(info, 16, false, files).value_or("");
-    bool unicode_base = false;
+    DecodedString base = StringAt(info, 16, false, decoder).value_or(none);
     if (has_unicode_offsets) {
-      if (auto wide = StringAt(info, 28, true, files); wide && !wide->empty()) {
-        base = *wide;
-        unicode_base = true;
+      if (auto wide = StringAt(info, 28, true, decoder); wide && !wide->text.empty()) {
+        base = std::move(*wide);
       }
     }
-    if (!base.empty()) {
-      paths.local_path = base + suffix;
-      paths.target = *paths.local_path;
-      paths.target_ansi_only = !unicode_base;
+    if (!base.text.empty()) {
+      DecodedString path = Joined(base, "", suffix);
+      paths.local_path = path.text;
+      paths.target = std::move(path.text);
+      paths.target_ansi_only = base.ansi;
+      paths.target_bytes = std::move(path.ansi_bytes);
       return paths;
     }
   }
 
   if (info_flags & kNetworkLinkAndPathSuffix) {
     const std::size_t at = OffsetIn(info, 20);
-    bool unicode_name = false;
-    const std::string name = NetworkName(info.Sub(at, info.size() - at), files, unicode_name);
-    if (!name.empty()) {
-      paths.target = suffix.empty() ? name : name + "\\" + suffix;
-      paths.target_ansi_only = !unicode_name && !unicode_suffix;
+    const DecodedString name = NetworkName(info.Sub(at, info.size() - at), decoder);
+    if (!name.text.empty()) {
+      DecodedString path = suffix.text.empty() ? name : Joined(name, "\\", suffix);
+      paths.target = std::move(path.text);
+      paths.target_ansi_only = name.ansi && suffix.ansi;
+      paths.target_bytes = std::move(path.ansi_bytes);
     }
   }
   return paths;
@@ -144,42 +151,49 @@ std::optional<platform::FileTime> HeaderTime(const ByteReader& file, std::size_t
 // The counted strings, the description and relative path strict (see
 // ShortcutInfo::strings_end_early_at), the rest tolerant. Some writers count
 // a string's terminating NUL into it; it is no part of the text.
-void ReadStrings(const ByteReader& file, std::size_t pos, const platform::FileServices& files,
+void ReadStrings(const ByteReader& file, std::size_t pos, const text::TextDecoder& decoder,
                  ShortcutInfo& info) {
   const bool unicode = (info.link_flags & kIsUnicode) != 0;
   const std::size_t unit = unicode ? 2 : 1;
   CountedStrings strings(file, pos, unit);
-  const auto text = [&](std::span<const std::uint8_t> bytes) {
+  // Each string's flag, text, bytes when ANSI and, where the checks use it,
+  // declared count.
+  struct Field {
+    std::uint32_t flag;
+    std::optional<std::string>* text;
+    std::optional<std::string>* ansi_bytes;
+    std::optional<std::uint16_t>* count;
+  };
+  const auto read = [&](const Field& field, StringPlace place) {
+    auto bytes = file.Slice(place.start, place.length);
     while (bytes.size() >= unit && bytes.size() % unit == 0 && bytes[bytes.size() - 1] == 0 &&
            bytes[bytes.size() - unit] == 0) {
       bytes = bytes.first(bytes.size() - unit);
     }
-    return unicode ? text::Utf16LeToUtf8(bytes) : AnsiText(bytes, files);
-  };
-  // Each string's flag, text and, where the checks use it, declared count.
-  struct Field {
-    std::uint32_t flag;
-    std::optional<std::string>* text;
-    std::optional<std::uint16_t>* count;
+    DecodedString decoded = StringOf(bytes, unicode, decoder);
+    *field.text = std::move(decoded.text);
+    *field.ansi_bytes = std::move(decoded.ansi_bytes);
+    if (field.count != nullptr) *field.count = strings.Count();
   };
   StringCounts& counts = info.string_counts;
-  for (const Field& field : {Field{kHasName, &info.description, &counts.description},
-                             Field{kHasRelativePath, &info.relative_path, &counts.relative_path}}) {
+  AnsiBytes& raw = info.ansi_bytes;
+  for (const Field& field :
+       {Field{kHasName, &info.description, &raw.description, &counts.description},
+        Field{kHasRelativePath, &info.relative_path, &raw.relative_path, &counts.relative_path}}) {
     if (!(info.link_flags & field.flag)) continue;
-    const auto bytes = strings.Next(true);
-    if (!bytes) {
+    const auto place = strings.Next(true);
+    if (!place) {
       info.strings_end_early_at = strings.Position();
       return;
     }
-    *field.text = text(*bytes);
-    *field.count = strings.Count();
+    read(field, *place);
   }
-  for (const Field& field : {Field{kHasWorkingDir, &info.start_in, &counts.start_in},
-                             Field{kHasArguments, &info.arguments, &counts.arguments},
-                             Field{kHasIconLocation, &info.icon_location, nullptr}}) {
+  for (const Field& field :
+       {Field{kHasWorkingDir, &info.start_in, &raw.start_in, &counts.start_in},
+        Field{kHasArguments, &info.arguments, &raw.arguments, &counts.arguments},
+        Field{kHasIconLocation, &info.icon_location, &raw.icon_location, nullptr}}) {
     if (!(info.link_flags & field.flag)) continue;
-    *field.text = text(*strings.Next(false));
-    if (field.count != nullptr) *field.count = strings.Count();
+    read(field, *strings.Next(false));
   }
 }
 
@@ -227,9 +241,11 @@ void ChooseTarget(ShortcutInfo& info) {
   if (info.link_info && !info.link_info->target.empty()) {
     info.target = info.link_info->target;
     info.target_source = TargetSource::kLinkInfo;
+    info.ansi_bytes.target = info.link_info->target_bytes;
   } else if (environment && !(environment->unicode.empty() && environment->ansi.empty())) {
     info.target = environment->unicode.empty() ? environment->ansi : environment->unicode;
     info.target_source = TargetSource::kEnvironment;
+    if (environment->unicode.empty()) info.ansi_bytes.target = info.ansi_bytes.environment;
   } else if (info.app_id && info.app_id->find('!') != std::string::npos &&
              LeavesTargetToAppId(info.id_list)) {
     info.target = "shell:AppsFolder\\" + *info.app_id;
@@ -279,7 +295,7 @@ CutShort::CutShort(std::string_view record, std::size_t end, std::size_t file_si
                          " of a file of " + std::to_string(file_size) + " bytes") {}
 
 std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
-                                            const platform::FileServices& files) {
+                                            const text::TextDecoder& decoder) {
   if (!IsGenuineLink(file)) return std::nullopt;
   // Where `record` ends as declared must lie inside the file. Bytes that stop
   // at the read limit may go on in the file, so there nothing is called cut.
@@ -312,7 +328,7 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
       must_fit("the link info", pos + info_size);
       if (info_size < kMinLinkInfoSize) throw RecordError();
       const ByteReader link_info = file.Sub(pos, info_size);
-      if (!(info.link_flags & kForceNoLinkInfo)) info.link_info = ReadLinkInfo(link_info, files);
+      if (!(info.link_flags & kForceNoLinkInfo)) info.link_info = ReadLinkInfo(link_info, decoder);
       pos += info_size;
     }
   } catch (const RecordError&) {
@@ -320,21 +336,24 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
   }
   // Faults inside the shell items or the property store leave those records
   // without a target; they do not make the link fall back to the byte rules.
-  if (id_list) info.id_list = ReadIdList(*id_list, files);
+  if (id_list) info.id_list = ReadIdList(*id_list, decoder);
   ExtraData extra;
+  info.link_end = file.size();
   if (const auto extra_at = StringsEnd(file, pos, info.link_flags)) {
     const ByteReader blocks = file.From(*extra_at);
     if (const auto cut_at = CutExtraBlockEnd(blocks)) {
       must_fit("an extra-data block", *extra_at + *cut_at);
     }
-    extra = ReadExtraData(blocks, files);
+    extra = ReadExtraData(blocks, decoder);
+    if (const auto end = TerminalBlockEnd(blocks)) info.link_end = *extra_at + *end;
   }
   info.app_id = std::move(extra.app_id);
   info.environment = std::move(extra.environment);
+  info.ansi_bytes.environment = std::move(extra.environment_ansi_bytes);
   ChooseTarget(info);
   ChooseEffectiveTarget(info);
 
-  ReadStrings(file, pos, files, info);
+  ReadStrings(file, pos, decoder, info);
   if (const std::uint8_t key = file.ReadU8(kHotKeyByte); key != 0) {
     info.hot_key = HotKey{file.ReadU8(kHotKeyModifiersByte), KeyName(key)};
   }

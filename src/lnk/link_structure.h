@@ -7,7 +7,7 @@
 
 #include "lnk/byte_reader.h"
 #include "lnk/shortcut_info.h"
-#include "platform/file_services.h"
+#include "text/text_decoder.h"
 
 namespace varnlink::lnk {
 
@@ -43,6 +43,6 @@ class CutShort : public std::runtime_error {
 // that record, and a string that runs past the end is cut; then the extra data
 // is not looked for.
 [[nodiscard]] std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
-                                                          const platform::FileServices& files);
+                                                          const text::TextDecoder& decoder);
 
 }  // namespace varnlink::lnk

@@ -69,9 +69,9 @@ struct Item {
 Item RootFolder(const ByteReader& item) { return {Kind::kRoot, GuidText(item, 4)}; }
 
 // Volume: the drive name, such as "C:\", at 3 in a 20-byte field.
-Item Volume(const ByteReader& item, const platform::FileServices& files) {
+Item Volume(const ByteReader& item, const text::TextDecoder& decoder) {
   const ByteReader field = item.Sub(3, std::min<std::size_t>(20, item.size() - 3));
-  return {Kind::kVolume, TerminatedString(field, 0, false, files)};
+  return {Kind::kVolume, TerminatedString(field, 0, false, decoder)};
 }
 
 // Registered folder (class 0x2E): CLSID at 4.
@@ -126,7 +126,7 @@ std::optional<std::string> LongName(const ByteReader& block) {
 // File entry (class 0x3X): the primary name, ANSI or UTF-16 (bit 0x04), and
 // the long name of its extension. Windows XP writes some UTF-16 primary names
 // that fill their field up to the extension without a NUL.
-IdListEntry FileEntry(const ByteReader& item, const platform::FileServices& files) {
+IdListEntry FileEntry(const ByteReader& item, const text::TextDecoder& decoder) {
   const bool unicode = (item.ReadU8(kClassAt) & kUnicodeName) != 0;
   const auto extension = ExtensionOffset(item, unicode);
   const ByteReader field =
@@ -134,7 +134,8 @@ IdListEntry FileEntry(const ByteReader& item, const platform::FileServices& file
   const auto nul = unicode ? field.FindNul16(0, field.size()) : field.FindNul(0, field.size());
   if (!nul && !extension) throw RecordError();
   const auto name = field.Slice(0, nul.value_or(field.size()));
-  IdListEntry entry{unicode ? text::Utf16LeToUtf8(name) : AnsiText(name, files), std::nullopt};
+  DecodedString primary = StringOf(name, unicode, decoder);
+  IdListEntry entry{std::move(primary.text), std::nullopt, std::move(primary.ansi_bytes)};
   if (extension) {
     const ByteReader block = item.Sub(*extension, item.ReadU16(*extension));
     if (block.ReadU32(4) == kFileEntryExtension) entry.long_name = LongName(block);
@@ -144,10 +145,10 @@ IdListEntry FileEntry(const ByteReader& item, const platform::FileServices& file
 
 // URI (class 0x61): flags at 3 (0x80: UTF-16 text), a 16-bit data size at 4,
 // and with no data the URI at 8. URIs after data are of a layout not known.
-Item Uri(const ByteReader& item, const platform::FileServices& files) {
+Item Uri(const ByteReader& item, const text::TextDecoder& decoder) {
   const bool unicode = (item.ReadU8(3) & 0x80) != 0;
   if (item.ReadU16(4) != 0) return {};
-  return {Kind::kUri, TerminatedString(item, 8, unicode, files)};
+  return {Kind::kUri, TerminatedString(item, 8, unicode, decoder)};
 }
 
 // Control-panel category (class 0x01): signature at 4, category number at 8.
@@ -166,9 +167,9 @@ Item ControlPanelItem(const ByteReader& item) {
 // CPL file (class 0x00 under Control Panel). When byte 12 is not zero the
 // path is at 12 in the code page, else in UTF-16 at 24, whatever the link's
 // own IsUnicode flag says.
-Item CplFile(const ByteReader& item, const platform::FileServices& files) {
+Item CplFile(const ByteReader& item, const text::TextDecoder& decoder) {
   const bool ansi = item.ReadU8(12) != 0;
-  return {Kind::kCplFile, TerminatedString(item, ansi ? 12 : 24, !ansi, files)};
+  return {Kind::kCplFile, TerminatedString(item, ansi ? 12 : 24, !ansi, decoder)};
 }
 
 // Game (class 0x00, "GFSI" at 4): the game's GUID at 8.
@@ -196,35 +197,35 @@ bool IsControlPanel(const Item& item) {
 // Class 0x00 items are told apart by their signatures, a CPL file by its place
 // under Control Panel.
 Item ClassZeroItem(const ByteReader& item, const Item* previous,
-                   const platform::FileServices& files) {
+                   const text::TextDecoder& decoder) {
   if (item.U32(4) == kGameSignature) return Game(item);
   if (item.U32(6) == kAppsSignature) return Apps(item);
   if (item.U32(6) == kUsersViewSignature) return UsersView(item);
-  if (previous != nullptr && IsControlPanel(*previous)) return CplFile(item, files);
+  if (previous != nullptr && IsControlPanel(*previous)) return CplFile(item, decoder);
   return {};
 }
 
-Item ReadItem(const ByteReader& item, const Item* previous, const platform::FileServices& files,
+Item ReadItem(const ByteReader& item, const Item* previous, const text::TextDecoder& decoder,
               IdListInfo& info) {
   const std::uint8_t type = item.ReadU8(kClassAt);
   if (type == 0x1F) return RootFolder(item);
   if (type == 0x2E) return RegisteredFolder(item);
-  if ((type & 0x70) == 0x20 && (type & 0x01) != 0) return Volume(item, files);
+  if ((type & 0x70) == 0x20 && (type & 0x01) != 0) return Volume(item, decoder);
   if ((type & 0x70) == 0x30) {
-    info.file_entries.push_back(FileEntry(item, files));
+    info.file_entries.push_back(FileEntry(item, decoder));
     const IdListEntry& entry = info.file_entries.back();
     return {Kind::kFileEntry, entry.long_name.value_or(entry.primary_name)};
   }
-  if (type == 0x61) return Uri(item, files);
+  if (type == 0x61) return Uri(item, decoder);
   if (type == 0x01) return Category(item);
   if (type == 0x71) return ControlPanelItem(item);
-  if (type == 0x00) return ClassZeroItem(item, previous, files);
+  if (type == 0x00) return ClassZeroItem(item, previous, decoder);
   return {};
 }
 
 // Each item: a 16-bit size (with itself), then its class and data; a size of
 // 0 ends the list.
-std::vector<Item> ReadItems(const ByteReader& list, const platform::FileServices& files,
+std::vector<Item> ReadItems(const ByteReader& list, const text::TextDecoder& decoder,
                             IdListInfo& info) {
   std::vector<Item> items;
   for (std::size_t pos = 0; pos < list.size();) {
@@ -232,7 +233,7 @@ std::vector<Item> ReadItems(const ByteReader& list, const platform::FileServices
     if (size == 0) break;
     if (size < 2) throw RecordError();
     items.push_back(
-        ReadItem(list.Sub(pos, size), items.empty() ? nullptr : &items.back(), files, info));
+        ReadItem(list.Sub(pos, size), items.empty() ? nullptr : &items.back(), decoder, info));
     pos += size;
   }
   return items;
@@ -295,10 +296,10 @@ std::optional<std::string> ListTarget(const std::vector<Item>& items) {
 
 }  // namespace
 
-IdListInfo ReadIdList(const ByteReader& list, const platform::FileServices& files) {
+IdListInfo ReadIdList(const ByteReader& list, const text::TextDecoder& decoder) {
   IdListInfo info;
   try {
-    const std::vector<Item> items = ReadItems(list, files, info);
+    const std::vector<Item> items = ReadItems(list, decoder, info);
     info.item_count = items.size();
     info.target = ListTarget(items);
     info.names_uri =

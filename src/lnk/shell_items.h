@@ -4,7 +4,7 @@
 
 #include "lnk/byte_reader.h"
 #include "lnk/shortcut_info.h"
-#include "platform/file_services.h"
+#include "text/text_decoder.h"
 
 namespace varnlink::lnk {
 
@@ -31,7 +31,7 @@ namespace varnlink::lnk {
 // past the list, a size below 2, a name without its terminator, an extension
 // offset outside its item, apps-item properties whose sizes do not add up)
 // gives holds_together false and nothing else.
-[[nodiscard]] IdListInfo ReadIdList(const ByteReader& items, const platform::FileServices& files);
+[[nodiscard]] IdListInfo ReadIdList(const ByteReader& items, const text::TextDecoder& decoder);
 
 // The parsing name of an ID list holding the computer root alone.
 inline constexpr std::string_view kComputerParsingName = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";

@@ -36,6 +36,9 @@ struct IdListEntry {
   // such extension, one of a version whose layout is not known, or an empty
   // name there.
   std::optional<std::string> long_name;
+  // The primary name's bytes when the item holds it in the ANSI code page
+  // (nullopt when all below 0x80, as for AnsiBytes).
+  std::optional<std::string> primary_name_bytes;
 };
 
 // What the shell items of a link's ID list say, kept whichever record gives
@@ -69,6 +72,9 @@ struct LinkInfoPaths {
   // The target was read in the creating machine's code page alone: no
   // Unicode form of the local base path, or of the share's name and suffix.
   bool target_ansi_only = false;
+  // The target's bytes when every part of it is ANSI (the share's name, "\\"
+  // and the suffix for a network path), as for AnsiBytes.
+  std::optional<std::string> target_bytes;
   // The network link's provider type (0x00020000 a Windows share, 0x002E0000
   // WebDAV); nullopt when there is no network link or it marks the type invalid.
   std::optional<std::uint32_t> network_provider_type;
@@ -87,6 +93,23 @@ struct StringCounts {
   std::optional<std::uint16_t> relative_path;
   std::optional<std::uint16_t> start_in;
   std::optional<std::uint16_t> arguments;
+};
+
+// The bytes of the strings read in the ANSI code page, as the link holds them,
+// beside their texts in ShortcutInfo, so that the text can be read again in
+// another code page once the link's Unicode strings tell which one. nullopt
+// where the string is absent, Unicode, or all below 0x80: such bytes read
+// alike in every ANSI code page, so the text is the bytes.
+struct AnsiBytes {
+  // The target's, when it came wholly from ANSI bytes: the link info, the
+  // environment block's ANSI half or the byte rules.
+  std::optional<std::string> target;
+  std::optional<std::string> description;
+  std::optional<std::string> relative_path;
+  std::optional<std::string> start_in;
+  std::optional<std::string> arguments;
+  std::optional<std::string> icon_location;
+  std::optional<std::string> environment;  // the environment block's ANSI half
 };
 
 // What decoding one shortcut file yields, as values: texts are UTF-8 as the
@@ -137,6 +160,13 @@ struct ShortcutInfo {
   // past the end of the file (its position): such a shortcut cannot be
   // reported.
   std::optional<std::size_t> strings_end_early_at;
+
+  AnsiBytes ansi_bytes;
+
+  // Where the link ends in the bytes decoded: just past its terminal
+  // extra-data block, else (no terminal block) the end of the bytes. What
+  // follows is no part of the link. nullopt for files read by the byte rules.
+  std::optional<std::size_t> link_end;
 };
 
 }  // namespace varnlink::lnk

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/file_time.h"
+#include "text/text_decoder.h"
 
 namespace varnlink::platform {
 
@@ -59,9 +60,8 @@ class FileServices {
   // "\" on Windows, "/" on Linux.
   [[nodiscard]] virtual char PathSeparator() const = 0;
 
-  // Single-byte text in the system's ANSI code page (Windows-1252 on Linux),
-  // as UTF-8.
-  [[nodiscard]] virtual std::string AnsiToUtf8(std::string_view bytes) const = 0;
+  // Reads ANSI text in the system's ANSI code page (Windows-1252 on Linux).
+  [[nodiscard]] virtual const text::TextDecoder& AnsiDecoder() const = 0;
 };
 
 }  // namespace varnlink::platform

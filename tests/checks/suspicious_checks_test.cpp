@@ -35,7 +35,7 @@ class FlagsDeceivingShortcuts : public ::testing::TestWithParam<Row> {};
 TEST_P(FlagsDeceivingShortcuts, WithTheChecksThatFireAndWhatWindowsRuns) {
   const Row& row = GetParam();
   FakeFileServices files;
-  const lnk::ShortcutInfo info = lnk::DecodeShortcut("t.lnk", BuildLink(row.link), files);
+  const lnk::ShortcutInfo info = lnk::Decode(BuildLink(row.link), files.AnsiDecoder());
   std::string ids;
   for (const auto& found : checks::FindSuspicions(info, row.file_name)) {
     EXPECT_FALSE(found.reason.empty()) << found.check;

@@ -1,6 +1,6 @@
-// The shortcut decoder: genuine links read
-// by their structure, every other file by the byte rules, hot key and run mode,
-// and the failures that end a run.
+// The shortcut decoder: genuine links read by their structure, every other
+// file by the byte rules, hot key and run mode, the ANSI strings' bytes, where
+// the link ends, and the failures that end a run.
 
 #include "lnk/shortcut_decoder.h"
 
@@ -12,6 +12,7 @@
 
 #include "audit/shortcut_auditor.h"
 #include "report/report_format.h"
+#include "text/text_decoder.h"
 #include "tests/support/audit_fixture.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/link_writer.h"
@@ -19,33 +20,9 @@
 namespace varnlink::test_support {
 namespace {
 
-// The decoded shortcut as its report entry shows it.
-struct Decoded {
-  std::string target_args;
-  std::string start_in;
-  std::string icon_source;
-  std::string key;
-  std::string run;
-  bool genuine = false;
-};
+const text::Windows1252Decoder kAnsi;
 
-Decoded Decode(const Bytes& bytes) {
-  FakeFileServices files;
-  report::ReportEntry entry;
-  entry.info = lnk::DecodeShortcut("t.lnk", bytes, files);
-  std::string report;
-  report::AppendEntry(report, entry);
-  const std::vector<std::string> lines = LinesOf(report);
-  // Line 6 is "LENGTH:   0 bytes    ", two blanks, the key's text, two blanks
-  // and the run mode's text (which may be empty).
-  std::string rest = lines.at(5).substr(std::string("LENGTH:   0 bytes      ").size());
-  std::string run;
-  for (const char* mode : {"    RUN:   Normal", "    RUN:   Maximised", "    RUN:   Minimised"}) {
-    if (rest.ends_with(mode)) run = mode;
-  }
-  rest.resize(rest.size() - run.size() - 2);
-  return {lines.at(2), lines.at(3), lines.at(4), rest, run, entry.info.genuine};
-}
+lnk::ShortcutInfo Decoded(const Bytes& bytes) { return lnk::Decode(bytes, kAnsi); }
 
 // The bytes of `link` after `edit`.
 Bytes Built(ShellLink link, const std::function<void(ShellLink&)>& edit) {
@@ -81,14 +58,16 @@ Bytes Counted(std::string_view chars) {
 const Bytes kPatternA = {0x10, 0, 0, 0, 0};  // label offset 16 and an empty label
 const Bytes kPatternB = {0x10, 0, 0, 0};
 const Bytes kNulPassedOver = {0, 0};  // the target's NUL and the byte after it
-const std::string kNoStartIn = "START IN:    ";
+
+using Str = std::optional<std::string>;
 
 struct DecodeCase {
   std::string name;
   Bytes bytes;
-  std::string target_args;  // after "TARGET:   "
-  std::string start_in;     // the whole START IN text
-  std::string icon_source;  // the whole ICON SOURCE text
+  std::string target;
+  Str arguments;
+  Str start_in;
+  Str icon_location;
   bool genuine = true;
 };
 
@@ -96,108 +75,104 @@ void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
 
 class Decodes : public ::testing::TestWithParam<DecodeCase> {};
 
-TEST_P(Decodes, TargetStartInAndIconSource) {
+TEST_P(Decodes, TargetArgumentsStartInAndIcon) {
   const DecodeCase& c = GetParam();
-  const Decoded d = Decode(c.bytes);
-  EXPECT_EQ(d.genuine, c.genuine);
-  EXPECT_EQ(d.target_args, "TARGET:   " + c.target_args);
-  EXPECT_EQ(d.start_in, c.start_in);
-  EXPECT_EQ(d.icon_source, c.icon_source);
+  const lnk::ShortcutInfo info = Decoded(c.bytes);
+  EXPECT_EQ(info.genuine, c.genuine);
+  EXPECT_EQ(info.target, c.target);
+  EXPECT_EQ(info.arguments, c.arguments);
+  EXPECT_EQ(info.start_in, c.start_in);
+  EXPECT_EQ(info.icon_location, c.icon_location);
 }
 
 std::vector<DecodeCase> GenuineCases() {
+  const Str none;
   return {
       {"UnicodeStrings",
        Built(LocalLink("C:\\Users\\Zoe\\x.exe"),
              [](ShellLink& l) {
                l.unicode = true;
-               l.description = "Zoë’s 说明";
                l.working_dir = "C:\\Users\\Zoë";
                l.arguments = "--title \"说明 €\"";
                l.icon_location = "C:\\Icons\\😀.ico";  // a surrogate pair: count 2 units
              }),
-       "C:\\Users\\Zoe\\x.exe --title \"说明 €\"", "START IN:   C:\\Users\\Zoë",
-       "ICON SOURCE:    C:\\Icons\\😀.ico"},
+       "C:\\Users\\Zoe\\x.exe", "--title \"说明 €\"", "C:\\Users\\Zoë", "C:\\Icons\\😀.ico"},
       {"AnsiStringsInWindows1252",
        Built(LocalLink("C:\\Café\\x.exe"),
              [](ShellLink& l) {
                l.working_dir = "C:\\Café";
                l.arguments = "€5";
              }),
-       "C:\\Café\\x.exe €5", "START IN:   C:\\Café", "ICON SOURCE:   C:\\Café\\x.exe"},
+       "C:\\Café\\x.exe", "€5", "C:\\Café", none},
       {"UnicodeLocalPathWins",
        Built(LocalLink("C:\\??.txt"),
              [](ShellLink& l) { l.link_info->local_base_path_unicode = "C:\\说明.txt"; }),
-       "C:\\说明.txt", kNoStartIn, "ICON SOURCE:   C:\\说明.txt"},
+       "C:\\说明.txt", none, none, none},
       {"EmptyUnicodeLocalPathLeavesTheAnsiOne",
        Built(LocalLink("C:\\A.EXE"),
              [](ShellLink& l) { l.link_info->local_base_path_unicode = ""; }),
-       "C:\\A.EXE", kNoStartIn, "ICON SOURCE:   C:\\A.EXE"},
+       "C:\\A.EXE", none, none, none},
       {"LocalPathPlusSuffix",
        Built(LocalLink("C:\\WINDOWS\\"),
              [](ShellLink& l) { l.link_info->common_path_suffix = "NOTEPAD.EXE"; }),
-       "C:\\WINDOWS\\NOTEPAD.EXE", kNoStartIn, "ICON SOURCE:   C:\\WINDOWS\\NOTEPAD.EXE"},
+       "C:\\WINDOWS\\NOTEPAD.EXE", none, none, none},
       {"UnicodeLocalPathPlusUnicodeSuffix",
        Built(LocalLink("C:\\?\\"),
              [](ShellLink& l) {
                l.link_info->local_base_path_unicode = "C:\\Ω\\";
                l.link_info->common_path_suffix_unicode = "Ж.txt";
              }),
-       "C:\\Ω\\Ж.txt", kNoStartIn, "ICON SOURCE:   C:\\Ω\\Ж.txt"},
+       "C:\\Ω\\Ж.txt", none, none, none},
       {"NetworkOnlyWithSuffix",
        Built(NetworkOnly({.net_name = "\\\\SERVER\\SHARE"}, "Docs\\a.doc"),
              [](ShellLink& l) { l.working_dir = "\\\\SERVER\\SHARE\\Docs"; }),
-       "\\\\SERVER\\SHARE\\Docs\\a.doc", "START IN:   \\\\SERVER\\SHARE\\Docs",
-       "ICON SOURCE:   \\\\SERVER\\SHARE\\Docs\\a.doc"},
+       "\\\\SERVER\\SHARE\\Docs\\a.doc", none, "\\\\SERVER\\SHARE\\Docs", none},
       {"NetworkOnlyWithoutSuffix",
        BuildLink(NetworkOnly({.net_name = "\\\\SERVER\\SHARE", .device_name = Text("Z:")})),
-       "\\\\SERVER\\SHARE", kNoStartIn, "ICON SOURCE:   \\\\SERVER\\SHARE"},
+       "\\\\SERVER\\SHARE", none, none, none},
       {"NetworkOnlyUnicodeNames",
        BuildLink(NetworkOnly({.net_name = "\\\\?\\C", .net_name_unicode = Text("\\\\ޓ\\C")},
                              "relay\\??.txt", "relay\\说明.txt")),
-       "\\\\ޓ\\C\\relay\\说明.txt", kNoStartIn, "ICON SOURCE:   \\\\ޓ\\C\\relay\\说明.txt"},
+       "\\\\ޓ\\C\\relay\\说明.txt", none, none, none},
       {"LocalPathBeforeNetwork",
        Built(LocalLink("C:\\Users\\A"),
              [](ShellLink& l) { l.link_info->network = NetworkLink{.net_name = "\\\\PC\\Users"}; }),
-       "C:\\Users\\A", kNoStartIn, "ICON SOURCE:   C:\\Users\\A"},
+       "C:\\Users\\A", none, none, none},
       {"EnvironmentBlockUnicode",
        Built({},
              [](ShellLink& l) {
                l.environment = EnvironmentBlock{"%windir%\\ansi.exe", "%windir%\\unicode.exe"};
                l.arguments = "/s";
              }),
-       "%windir%\\unicode.exe /s", kNoStartIn, "ICON SOURCE:   %windir%\\unicode.exe"},
+       "%windir%\\unicode.exe", "/s", none, none},
       {"EnvironmentBlockAnsiWhenUnicodeEmpty",
-       Built({},
-             [](ShellLink& l) {
-               l.environment = EnvironmentBlock{"%windir%\\ansi.exe", ""};
-             }),
-       "%windir%\\ansi.exe", kNoStartIn, "ICON SOURCE:   %windir%\\ansi.exe"},
+       Built({}, [](ShellLink& l) { l.environment = EnvironmentBlock{"%windir%\\ansi.exe", ""}; }),
+       "%windir%\\ansi.exe", none, none, none},
       {"EnvironmentBlockWhenForceNoLinkInfo",
        Built(LocalLink("C:\\ignored.exe"),
              [](ShellLink& l) {
                l.force_no_link_info = true;
                l.environment = EnvironmentBlock{"%x%\\a.exe", "%x%\\a.exe"};
              }),
-       "%x%\\a.exe", kNoStartIn, "ICON SOURCE:   %x%\\a.exe"},
+       "%x%\\a.exe", none, none, none},
       {"NoLinkInfoNoEnvironmentGivesEmptyTarget",
        Built({},
              [](ShellLink& l) {
                l.id_list = std::vector<Bytes>{BytesOf("\x1f\x50")};
                l.icon_location = "shell32.dll";
              }),
-       "", kNoStartIn, "ICON SOURCE:    shell32.dll"},
+       "", none, none, "shell32.dll"},
       {"ArgumentsFlagWithEmptyArguments",
-       Built(LocalLink("C:\\A.EXE"), [](ShellLink& l) { l.arguments = ""; }), "C:\\A.EXE ",
-       kNoStartIn, "ICON SOURCE:   C:\\A.EXE"},
-      {"ControlCharactersShownAsQuestionMarks",
+       Built(LocalLink("C:\\A.EXE"), [](ShellLink& l) { l.arguments = ""; }), "C:\\A.EXE", "",
+       none, none},
+      {"ControlCharactersAndUnassignedBytesPassThrough",  // the report masks them
        Built(LocalLink("C:\\A\tB\x7F.EXE"),
              [](ShellLink& l) {
                l.working_dir = Text::Raw(BytesOf("C:\\\r\nSHORTCUT NAME:   x\x81"));
                l.arguments = "a\x1b[31mb";
                l.icon_location = "\xC2\x9Di.ico";  // U+009D: the unassigned byte 0x9D
              }),
-       "C:\\A?B?.EXE a?[31mb", "START IN:   C:\\??SHORTCUT NAME:   x?", "ICON SOURCE:    ?i.ico"},
+       "C:\\A\tB\x7F.EXE", "a\x1b[31mb", "C:\\\r\nSHORTCUT NAME:   x\xC2\x81", "\xC2\x9Di.ico"},
       {"TerminatingNulCountedIntoTheStrings",
        // Some shell-link writers (Wine's among them) count each string's NUL.
        Built(LocalLink("C:\\A.EXE"),
@@ -207,30 +182,27 @@ std::vector<DecodeCase> GenuineCases() {
                l.arguments = Text::Raw(Bytes{'/', 0, 'p', 0, 0, 0, 0, 0});
                l.icon_location = Text::Raw(Bytes{'i', 0, 0, 0, 'x', 0});  // a NUL inside stays
              }),
-       "C:\\A.EXE /p", "START IN:   C:", "ICON SOURCE:    i?x"},
-      {"UnicodeControlAndLoneSurrogate",
+       "C:\\A.EXE", "/p", "C:", std::string("i\0x", 3)},
+      {"LoneSurrogateBecomesAReplacementCharacter",
        Built(LocalLink("C:\\A.EXE"),
              [](ShellLink& l) {
                l.unicode = true;
-               // "a", CR, "b", lone high surrogate D800, "c", U+009B, U+2028, U+202E, U+2066
-               l.arguments = Text::Raw(Bytes{'a', 0, 0x0D, 0, 'b', 0, 0x00, 0xD8, 'c', 0, 0x9B,
-                                             0x00, 0x28, 0x20, 0x2E, 0x20, 0x66, 0x20});
+               l.arguments = Text::Raw(Bytes{'b', 0, 0x00, 0xD8, 'c', 0});  // "b", D800, "c"
              }),
-       "C:\\A.EXE a?b\xEF\xBF\xBD"
-       "c????",
-       kNoStartIn, "ICON SOURCE:   C:\\A.EXE"},
+       "C:\\A.EXE", "b\xEF\xBF\xBD" "c", none, none},
   };
 }
 
 std::vector<DecodeCase> ByteRuleCases() {
+  const Str none;
   // clang-format off
   std::vector<DecodeCase> cases = {
       {"PatternATargetRightAfterIt",
        NotALink(0, Concat({kPatternA, BytesOf("C:\\T"), kNulPassedOver, Counted(""), Counted("")})),
-       "C:\\T", kNoStartIn, "ICON SOURCE:   C:\\T"},
+       "C:\\T", none, none, none},
       {"PatternBLabelPassedOver",
        NotALink(0, Concat({kPatternB, BytesOf("LABEL"), {0}, BytesOf("C:\\T"), kNulPassedOver, Counted(""), Counted("")})),
-       "C:\\T", kNoStartIn, "ICON SOURCE:   C:\\T"},
+       "C:\\T", none, none, none},
       {"PatternBInTheHeaderWins",
        [] {
          Bytes b = NotALink(0, Concat({Filled(10, 'x'), kPatternB, Filled(10, 'x')}));  // a later pattern B at 40
@@ -240,32 +212,35 @@ std::vector<DecodeCase> ByteRuleCases() {
          PutU8(b, 35, 0);
          return b;
        }(),
-       "HDR", kNoStartIn, "ICON SOURCE:   HDR"},
+       "HDR", none, none, none},
       {"NoPatternByte3NulTargetAtByte4",
        [] {
          Bytes b = NotALink(0, {});
          PutBytes(b, 3, Concat({{0}, BytesOf("ABC"), {0}}));
          return b;
        }(),
-       "ABC", kNoStartIn, "ICON SOURCE:   ABC"},
+       "ABC", none, none, none},
       {"NulAtTargetStartGivesEmptyTarget",
        NotALink(0, Concat({kPatternA, kNulPassedOver, Counted(""), Counted("")})),
-       "", kNoStartIn, "ICON SOURCE:   "},
+       "", none, none, none},
       {"HasNameDiscardsTwoStrings",  // flags 4 and 16
        NotALink(0x14, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted("1"), Counted("2"), Counted("W"), Counted("")})),
-       "T", "START IN:   W", "ICON SOURCE:   T"},
+       "T", none, "W", none},
       {"WorkingDirWithoutRelativePathIsShifted",  // the first string is always discarded
        NotALink(0x10, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted("WD"), Counted("NXT"), Counted("")})),
-       "T", "START IN:   NXT", "ICON SOURCE:   T"},
+       "T", none, "NXT", none},
       {"IconFlagClearIgnoresIconString",
        NotALink(0, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted(""), Counted("ICO")})),
-       "T", kNoStartIn, "ICON SOURCE:   T"},
+       "T", none, none, none},
       {"UnicodeFlagIgnoredCountsAreBytes",  // flags 16 and 128
        NotALink(0x90, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted(""), Counted(std::string("W\0D\0", 4)), Counted("")})),
-       "T", "START IN:   W?D?", "ICON SOURCE:   T"},
+       "T", none, std::string("W\0D\0", 4), none},
       {"TolerantCountPastEndReusesLastCount",  // the first count reads 0xFFFF; later strings reuse it and read nothing
        NotALink(0x70, Concat({kPatternA, BytesOf("T"), kNulPassedOver, {0xFF, 0xFF, 'a'}})),
-       "T ", "START IN:   ", "ICON SOURCE:    "},
+       "T", "", "", ""},
+      {"AStringReachingPastTheEndTakesInOneBlank",  // the file ends 2 bytes into the working folder's 5
+       NotALink(0x10, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted(""), {5, 0, 'W', 'D'}})),
+       "T", none, "WD ", none},
   };
   // clang-format on
   for (DecodeCase& c : cases) c.genuine = false;
@@ -342,11 +317,12 @@ TEST(Decoder, ReadsByStructureOrFallsBackToTheByteRules) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const Decoded d = Decode(c.bytes);
-    EXPECT_EQ(d.genuine, c.genuine);
-    EXPECT_EQ(d.target_args, c.genuine ? "TARGET:   C:\\A.EXE -x" : "TARGET:   C:\\A.EXE I.ico");
-    EXPECT_EQ(d.start_in, c.genuine ? "START IN:   C:\\W" : "START IN:   -x");
-    EXPECT_EQ(d.icon_source, c.genuine ? "ICON SOURCE:    I.ico" : "ICON SOURCE:    ");
+    const lnk::ShortcutInfo info = Decoded(c.bytes);
+    EXPECT_EQ(info.genuine, c.genuine);
+    EXPECT_EQ(info.target, "C:\\A.EXE");
+    EXPECT_EQ(info.arguments, c.genuine ? "-x" : "I.ico");
+    EXPECT_EQ(info.start_in, c.genuine ? "C:\\W" : "-x");
+    EXPECT_EQ(info.icon_location, c.genuine ? "I.ico" : "");
   }
 }
 
@@ -419,8 +395,7 @@ TEST(Decoder, TakesTheTargetByPrecedenceFromTheRecordThatNamesIt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    FakeFileServices files;
-    const lnk::ShortcutInfo info = lnk::DecodeShortcut("t.lnk", c.bytes, files);
+    const lnk::ShortcutInfo info = Decoded(c.bytes);
     EXPECT_TRUE(info.genuine);
     EXPECT_EQ(info.target, c.target);
     EXPECT_EQ(info.target_source, c.source);
@@ -428,13 +403,12 @@ TEST(Decoder, TakesTheTargetByPrecedenceFromTheRecordThatNamesIt) {
 }
 
 TEST(Decoder, KeepsWhatTheIdListSaysWhicheverRecordGivesTheTarget) {
-  FakeFileServices files;
   ShellLink link = LocalLink("C:\\Other\\A.EXE");
   link.id_list = {RootItem(kComputerClsid), VolumeItem("C:\\"),
                   FileEntryItem({"PROGRA~1", "Program Files"}),
                   FileEntryItem({"A.EXE", std::nullopt, false})};
   link.extra_blocks.push_back(PropertyStoreBlock("Contoso.Notes!App"));
-  const lnk::ShortcutInfo info = lnk::DecodeShortcut("t.lnk", BuildLink(link), files);
+  const lnk::ShortcutInfo info = Decoded(BuildLink(link));
   EXPECT_EQ(info.target, "C:\\Other\\A.EXE");
   EXPECT_EQ(info.app_id, "Contoso.Notes!App");
   ASSERT_TRUE(info.id_list.has_value());
@@ -451,12 +425,12 @@ TEST(Decoder, KeepsWhatTheIdListSaysWhicheverRecordGivesTheTarget) {
   // A Control Panel applet: a CPL file, and a control-panel item in a category.
   link.id_list = {RootItem(kComputerClsid), RegisteredFolderItem(kControlPanelClsid),
                   CplFileItem("C:\\Windows\\System32\\x.cpl", true)};
-  const lnk::ShortcutInfo cpl = lnk::DecodeShortcut("t.lnk", BuildLink(link), files);
+  const lnk::ShortcutInfo cpl = Decoded(BuildLink(link));
   EXPECT_TRUE(cpl.id_list->control_panel_applet);
   EXPECT_EQ(cpl.id_list->cpl_path, "C:\\Windows\\System32\\x.cpl");
   link.id_list = {RootItem("{26EE0668-A00A-44D7-9371-BEB064C98683}"), CategoryItem(5),
                   ControlPanelItem(kPrinters)};
-  const lnk::ShortcutInfo item = lnk::DecodeShortcut("t.lnk", BuildLink(link), files);
+  const lnk::ShortcutInfo item = Decoded(BuildLink(link));
   EXPECT_TRUE(item.id_list->control_panel_applet);
   EXPECT_EQ(item.id_list->cpl_path, std::nullopt);
 }
@@ -558,82 +532,149 @@ TEST(Decoder, GenuineTolerantStringPastTheEndIsCut) {
   ShellLink link = LocalLink("C:\\A.EXE");
   link.working_dir = Text::WithCount("C:\\WORK", 200);  // count beyond the file
   link.terminal_block = false;
-  const Decoded d = Decode(BuildLink(link));
-  // What follows the file's last byte is left to the implementer (a blank).
-  EXPECT_TRUE(d.start_in.starts_with("START IN:   C:\\WORK")) << d.start_in;
-  EXPECT_LE(d.start_in.size(), std::string("START IN:   C:\\WORK ").size());
-  EXPECT_EQ(d.target_args, "TARGET:   C:\\A.EXE");
+  const lnk::ShortcutInfo info = Decoded(BuildLink(link));
+  EXPECT_EQ(info.start_in, "C:\\WORK");
+  EXPECT_EQ(info.target, "C:\\A.EXE");
 }
 
-struct KeyCase {
-  std::uint8_t key;
-  std::uint8_t modifiers;
-  std::string text;  // after "    SHORTCUT KEY:   "
-};
-
-TEST(Decoder, GenuineHotKeyNamesModifiersAndKey) {
-  const std::vector<KeyCase> cases = {
-      {0, 0, "(none)  "},
-      {0, 6, "(none)  "},
-      {'A', 6, "Ctrl + Alt + A"},  // the usual case reads as the byte rules' text
-      {'7', 6, "Ctrl + Alt + 7"},
-      {0x70, 6, "Ctrl + Alt + F1"},  // a key name, not the byte as "p"
-      {0x87, 2, "Ctrl + F24"},
-      {0x7B, 1, "Shift + F12"},
-      {0x90, 0, "Num Lock"},
-      {0x91, 4, "Alt + Scroll Lock"},
-      {'Z', 7, "Ctrl + Shift + Alt + Z"},
-      {'Q', 3, "Ctrl + Shift + Q"},
-      {'Q', 5, "Shift + Alt + Q"},
-      // Keys named for what they are, not the character of their code: the
-      // number pad's run, and names from the start, middle and end of the list.
-      // clang-format off
-      {0x61, 6, "Ctrl + Alt + Num 1"},  // not "a"
-      {0x24, 6, "Ctrl + Alt + Home"},   // not "$"
-      {0xBA, 6, "Ctrl + Alt + ;"},      // not "º"
-      {0x60, 0, "Num 0"}, {0x69, 0, "Num 9"}, {0x6A, 0, "Num *"}, {0x6F, 0, "Num /"},
-      {0x13, 0, "Pause"}, {0x2C, 0, "Print Screen"}, {0x2E, 0, "Delete"}, {0xDE, 0, "'"},
-      // Any other code: its value, never a control character in the report.
-      {0x0A, 6, "Ctrl + Alt + 0x0A"}, {0x07, 0, "0x07"}, {0x6C, 0, "0x6C"}, {0xFF, 0, "0xFF"},
-      // clang-format on
+TEST(Decoder, GenuineHotKeyNamesTheKeyAndKeepsTheModifiers) {
+  const struct {
+    std::uint8_t key;
+    std::string name;
+  } cases[] = {
+      // Keys named for what they are, not the character of their code; the
+      // ends of each run; any other code as its value, never a control character.
+      {'A', "A"}, {'9', "9"}, {0x70, "F1"}, {0x87, "F24"}, {0x60, "Num 0"}, {0x69, "Num 9"},
+      {0x24, "Home"}, {0xBA, ";"}, {0x0A, "0x0A"}, {0x6C, "0x6C"}, {0xFF, "0xFF"},
   };
-  for (const KeyCase& c : cases) {
-    SCOPED_TRACE(::testing::Message() << "key " << int{c.key} << " modifiers " << int{c.modifiers});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "key " << int{c.key});
     ShellLink link = LocalLink("C:\\A.EXE");
     link.hot_key = c.key;
-    link.hot_key_modifiers = c.modifiers;
-    EXPECT_EQ(Decode(BuildLink(link)).key, "    SHORTCUT KEY:   " + c.text);
+    link.hot_key_modifiers = 5;
+    const lnk::ShortcutInfo info = Decoded(BuildLink(link));
+    ASSERT_TRUE(info.hot_key.has_value());
+    EXPECT_EQ(info.hot_key->key, c.name);
+    EXPECT_EQ(info.hot_key->modifiers, 5);
   }
+  ShellLink none = LocalLink("C:\\A.EXE");
+  none.hot_key_modifiers = 6;  // modifiers without a key are no hot key
+  EXPECT_EQ(Decoded(BuildLink(none)).hot_key, std::nullopt);
 }
 
 TEST(Decoder, ByteRuleHotKeyAndRunModeReadBytes64And60Only) {
-  struct Case {
+  using lnk::RunMode;
+  const struct {
     std::size_t size;
     std::uint8_t byte60;
     std::uint8_t byte64;
-    std::string key;
-    std::string run;
+    std::optional<std::string> key;  // nullopt: no hot key; "": Ctrl + Alt and no key byte
+    std::optional<RunMode> run;
+  } cases[] = {
+      {80, 1, 65, "A", RunMode::kNormal},
+      {80, 7, 112, "p", RunMode::kMinimised},  // the byte as a character
+      {80, 3, 0, std::nullopt, RunMode::kMaximised},
+      {80, 2, 0, std::nullopt, std::nullopt},
+      {62, 1, 0, "", RunMode::kNormal},  // no byte 64
+      {64, 1, 0, " ", RunMode::kNormal},  // byte 64 is the blank after the last
+      {50, 1, 0, "", std::nullopt},      // no byte 60 either
   };
-  const std::vector<Case> cases = {
-      {80, 1, 65, "    SHORTCUT KEY:   Ctrl + Alt + A", "    RUN:   Normal"},
-      {80, 7, 112, "    SHORTCUT KEY:   Ctrl + Alt + p", "    RUN:   Minimised"},
-      {80, 3, 0, "    SHORTCUT KEY:   (none)  ", "    RUN:   Maximised"},
-      {80, 2, 0, "    SHORTCUT KEY:   (none)  ", ""},
-      {80, 0, 0, "    SHORTCUT KEY:   (none)  ", ""},
-      {62, 1, 0, "    SHORTCUT KEY:   Ctrl + Alt + ", "    RUN:   Normal"},  // no byte 64
-      {50, 1, 0, "    SHORTCUT KEY:   Ctrl + Alt + ", ""},                   // no byte 60 either
-  };
-  for (const Case& c : cases) {
+  for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "size " << c.size << " byte60 " << int{c.byte60});
     Bytes b =
         NotALink(0, Concat({kPatternA, BytesOf("T"), kNulPassedOver, Counted(""), Counted("")}));
     b.resize(c.size, 'x');
     if (c.size > 60) PutU8(b, 60, c.byte60);
     if (c.size > 64) PutU8(b, 64, c.byte64);
-    const Decoded d = Decode(b);
-    EXPECT_EQ(d.key, c.key);
-    EXPECT_EQ(d.run, c.run);
+    const lnk::ShortcutInfo info = Decoded(b);
+    EXPECT_EQ(info.run, c.run);
+    ASSERT_EQ(info.hot_key.has_value(), c.key.has_value());
+    if (!c.key) continue;
+    EXPECT_EQ(info.hot_key->modifiers, 6);  // Ctrl + Alt
+    EXPECT_EQ(info.hot_key->key, c.key->empty() ? std::nullopt : c.key);
   }
+}
+
+// The report names the modifiers in one order, whatever their bits.
+TEST(Decoder, ReportNamesTheModifiersCtrlShiftAlt) {
+  for (const auto& [modifiers, text] : {std::pair{7, "Ctrl + Shift + Alt + Z"},
+                                        std::pair{3, "Ctrl + Shift + Z"},
+                                        std::pair{5, "Shift + Alt + Z"}}) {
+    ShellLink link = LocalLink("C:\\A.EXE");
+    link.hot_key = 'Z';
+    link.hot_key_modifiers = static_cast<std::uint8_t>(modifiers);
+    report::ReportEntry entry;
+    entry.info = Decoded(BuildLink(link));
+    std::string report;
+    report::AppendEntry(report, entry);
+    EXPECT_NE(report.find(std::string("SHORTCUT KEY:   ") + text + "  "), std::string::npos)
+        << report;
+  }
+}
+
+// Where the link ends: past its terminal block, whatever follows; at the end
+// of the bytes when it has none; unknown for bytes read by the byte rules.
+TEST(Decoder, SaysWhereTheLinkEnds) {
+  ShellLink link = ThreeStrings();
+  link.extra_blocks.push_back(ExtraBlock(0xA0000004, {0x52, 0x03, 0, 0}));
+  const Bytes alone = BuildLink(link);
+  link.trailing = Concat({BytesOf("appended"), BuildLink(ThreeStrings())});
+  const Bytes followed = BuildLink(link);
+  link.trailing = {};
+  link.terminal_block = false;
+  const Bytes unended = BuildLink(link);
+  link.terminal_block = true;
+  link.working_dir = Text::WithCount("C:\\W", 300);  // the strings run past the end
+  const Bytes strings_past_end = BuildLink(link);
+
+  EXPECT_EQ(Decoded(alone).link_end, alone.size());
+  EXPECT_EQ(Decoded(followed).link_end, alone.size());
+  EXPECT_EQ(Decoded(followed).target, "C:\\A.EXE");
+  EXPECT_EQ(Decoded(unended).link_end, unended.size());
+  EXPECT_EQ(Decoded(strings_past_end).link_end, strings_past_end.size());
+  EXPECT_EQ(Decoded(NotALink(0, Concat({kPatternA, BytesOf("T"), kNulPassedOver}))).link_end,
+            std::nullopt);
+}
+
+// Each ANSI string's bytes stay beside its text, to be read again in another
+// code page; Unicode strings keep none.
+TEST(Decoder, KeepsTheBytesOfAnsiStrings) {
+  ShellLink ansi = LocalLink("C:\\Café\\");
+  ansi.link_info->common_path_suffix = "x.exe";
+  ansi.description = "Ünï";
+  ansi.arguments = "€5";
+  ansi.environment = EnvironmentBlock{"%x%\\é.exe", "%x%\\é.exe"};
+  ansi.id_list = {FileEntryItem({"CAFÉ~1", "Café"})};
+  const lnk::ShortcutInfo a = Decoded(BuildLink(ansi));
+  EXPECT_EQ(a.ansi_bytes.target, "C:\\Caf\xE9\\x.exe");
+  EXPECT_EQ(a.ansi_bytes.description, "\xDCn\xEF");
+  EXPECT_EQ(a.ansi_bytes.arguments, "\x80" "5");
+  EXPECT_EQ(a.ansi_bytes.start_in, std::nullopt);
+  EXPECT_EQ(a.ansi_bytes.environment, "%x%\\\xE9.exe");
+  ASSERT_TRUE(a.id_list.has_value());
+  ASSERT_EQ(a.id_list->file_entries.size(), 1u);
+  EXPECT_EQ(a.id_list->file_entries[0].primary_name_bytes, "CAF\xC9~1");
+
+  const lnk::ShortcutInfo share = Decoded(BuildLink(NetworkOnly({.net_name = "\\\\Sé\\C"}, "d")));
+  EXPECT_EQ(share.ansi_bytes.target, "\\\\S\xE9\\C\\d");
+
+  ShellLink wide = ansi;
+  wide.unicode = true;
+  wide.link_info->local_base_path_unicode = "C:\\Café\\";
+  wide.id_list = {FileEntryItem({"Café", std::nullopt, true, true})};
+  const lnk::ShortcutInfo w = Decoded(BuildLink(wide));
+  EXPECT_EQ(w.ansi_bytes.target, std::nullopt);
+  EXPECT_EQ(w.ansi_bytes.description, std::nullopt);
+  EXPECT_EQ(w.ansi_bytes.arguments, std::nullopt);
+  EXPECT_EQ(w.id_list->file_entries.at(0).primary_name_bytes, std::nullopt);
+
+  const lnk::ShortcutInfo rules =
+      Decoded(NotALink(0x10, Concat({kPatternA, BytesOf("C:\\\xE9"), kNulPassedOver, Counted(""),
+                                     Counted("W\xE9")})));
+  EXPECT_EQ(rules.ansi_bytes.target, "C:\\\xE9");
+  EXPECT_EQ(rules.ansi_bytes.start_in, "W\xE9");
+  // ASCII reads alike in every code page: its text is its bytes.
+  EXPECT_EQ(Decoded(BuildLink(ThreeStrings())).ansi_bytes.target, std::nullopt);
 }
 
 }  // namespace

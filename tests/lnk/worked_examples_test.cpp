@@ -72,7 +72,7 @@ TEST(ByteRuleExample, LayoutDecodesFieldByField) {
   ASSERT_EQ(bytes.size(), 137u);
 
   FakeFileServices files;
-  const lnk::ShortcutInfo info = lnk::DecodeShortcut("ex.lnk", bytes, files);
+  const lnk::ShortcutInfo info = lnk::Decode(bytes, files.AnsiDecoder());
   EXPECT_FALSE(info.genuine);
   EXPECT_EQ(info.target, "C:\\A.EXE");
   EXPECT_EQ(info.target_source, lnk::TargetSource::kByteRules);

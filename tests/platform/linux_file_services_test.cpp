@@ -167,7 +167,7 @@ TEST_F(LinuxFileServicesTest, AnsiIsWindows1252AndSeparatorIsSlash) {
       {"\xFF", "ÿ"},
       {std::string("a\0b", 3), std::string("a\0b", 3)},
   };
-  for (const auto& c : cases) EXPECT_EQ(files.AnsiToUtf8(c.bytes), c.utf8);
+  for (const auto& c : cases) EXPECT_EQ(files.AnsiDecoder().AnsiToUtf8(c.bytes), c.utf8);
   EXPECT_EQ(files.PathSeparator(), '/');
 }
 

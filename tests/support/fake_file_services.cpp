@@ -4,7 +4,6 @@
 #include <cerrno>
 
 #include "platform/error.h"
-#include "text/windows1252.h"
 
 namespace varnlink::test_support {
 
@@ -41,10 +40,6 @@ std::vector<std::uint8_t> FakeFileServices::ReadFileStart(const std::string& pat
 
 std::optional<platform::LocalTime> FakeFileServices::LocalTimeOf(platform::FileTime time) const {
   return platform::UtcFields(time);
-}
-
-std::string FakeFileServices::AnsiToUtf8(std::string_view bytes) const {
-  return text::Windows1252ToUtf8(bytes);
 }
 
 platform::FileTime TimeAt(const platform::LocalTime& t) {

@@ -40,7 +40,7 @@ class FakeFileServices : public platform::FileServices {
   [[nodiscard]] std::optional<platform::LocalTime> LocalTimeOf(platform::FileTime time) const override;
   [[nodiscard]] char PathSeparator() const override { return separator_; }
   // Windows-1252 to UTF-8, by the converter the Linux services use.
-  [[nodiscard]] std::string AnsiToUtf8(std::string_view bytes) const override;
+  [[nodiscard]] const text::TextDecoder& AnsiDecoder() const override { return ansi_; }
 
   // The max_bytes of every ReadFileStart call, in order.
   mutable std::vector<std::size_t> read_limits;
@@ -50,6 +50,7 @@ class FakeFileServices : public platform::FileServices {
 
   std::map<std::string, File> files_;
   char separator_ = '\\';
+  text::Windows1252Decoder ansi_;
 };
 
 // The instant of a UTC calendar time (the fake's local time).

@@ -130,12 +130,12 @@ TEST(Win32FileServices, ShowsTimesInLocalTime) {
 
 TEST(Win32FileServices, TakesSingleByteTextInTheAnsiCodePage) {
   const Win32FileServices files;
-  EXPECT_EQ(files.AnsiToUtf8(""), "");
-  EXPECT_EQ(files.AnsiToUtf8("C:\\A.EXE"), "C:\\A.EXE");
+  EXPECT_EQ(files.AnsiDecoder().AnsiToUtf8(""), "");
+  EXPECT_EQ(files.AnsiDecoder().AnsiToUtf8("C:\\A.EXE"), "C:\\A.EXE");
   if (GetACP() != 1252) GTEST_SKIP() << "the checks below are for code page 1252";
-  EXPECT_EQ(files.AnsiToUtf8("caf\xE9"), "caf\xC3\xA9");
-  EXPECT_EQ(files.AnsiToUtf8("\x80"), "\xE2\x82\xAC");  // the euro sign
-  EXPECT_EQ(files.AnsiToUtf8(std::string_view("a\0b", 3)), std::string("a\0b", 3));
+  EXPECT_EQ(files.AnsiDecoder().AnsiToUtf8("caf\xE9"), "caf\xC3\xA9");
+  EXPECT_EQ(files.AnsiDecoder().AnsiToUtf8("\x80"), "\xE2\x82\xAC");  // the euro sign
+  EXPECT_EQ(files.AnsiDecoder().AnsiToUtf8(std::string_view("a\0b", 3)), std::string("a\0b", 3));
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 #include <ctime>
 
 #include "platform/error.h"
-#include "text/windows1252.h"
 
 namespace varnlink::platform {
 namespace {
@@ -198,10 +197,6 @@ std::optional<LocalTime> LinuxFileServices::LocalTimeOf(FileTime time) const {
   std::tm tm{};
   if (::localtime_r(&t, &tm) == nullptr) return std::nullopt;
   return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
-
-std::string LinuxFileServices::AnsiToUtf8(std::string_view bytes) const {
-  return text::Windows1252ToUtf8(bytes);
 }
 
 }  // namespace varnlink::platform

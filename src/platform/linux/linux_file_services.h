@@ -34,7 +34,7 @@ class LinuxFileServices : public FileServices {
                                                         std::size_t max_bytes) const override;
   [[nodiscard]] std::optional<LocalTime> LocalTimeOf(FileTime time) const override;
   [[nodiscard]] char PathSeparator() const override { return '/'; }
-  [[nodiscard]] std::string AnsiToUtf8(std::string_view bytes) const override;
+  [[nodiscard]] const text::TextDecoder& AnsiDecoder() const override { return ansi_; }
 
  private:
   [[nodiscard]] bool OnFatFileSystem(const std::string& path, dev_t device) const;
@@ -72,6 +72,7 @@ class LinuxFileServices : public FileServices {
   mutable std::optional<Remembered> remembered_;  // the last StatusOf, until the next read
   mutable std::map<dev_t, bool> fat_devices_;
   bool keep_folder_open_;
+  text::Windows1252Decoder ansi_;
   mutable OpenFolder folder_;
 };
 

@@ -136,12 +136,24 @@ std::vector<std::uint8_t> Win32FileServices::ReadFileStart(const std::string& pa
   return bytes;
 }
 
-std::string Win32FileServices::AnsiToUtf8(std::string_view bytes) const {
+namespace {
+
+// The system's ANSI code page, by MultiByteToWideChar.
+class SystemCodePageDecoder final : public text::TextDecoder {
+ public:
+  [[nodiscard]] unsigned CodePage() const override { return code_page_; }
+  [[nodiscard]] std::string AnsiToUtf8(std::string_view bytes) const override;
+
+ private:
+  UINT code_page_ = GetACP();
+};
+
+std::string SystemCodePageDecoder::AnsiToUtf8(std::string_view bytes) const {
   if (bytes.empty()) return {};
   // Report texts are at most a shortcut's size; anything beyond INT_MAX would
   // not fit the conversion call and is cut rather than refused.
   const int length = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
-  const UINT code_page = GetACP();
+  const UINT code_page = code_page_;
   const int wide_length = MultiByteToWideChar(code_page, 0, bytes.data(), length, nullptr, 0);
   if (wide_length <= 0) {
     // No conversion for this code page: keep plain ASCII, mark the rest.
@@ -154,6 +166,13 @@ std::string Win32FileServices::AnsiToUtf8(std::string_view bytes) const {
   std::wstring wide(static_cast<std::size_t>(wide_length), L'\0');
   MultiByteToWideChar(code_page, 0, bytes.data(), length, wide.data(), wide_length);
   return WideToUtf8(wide);
+}
+
+}  // namespace
+
+const text::TextDecoder& Win32FileServices::AnsiDecoder() const {
+  static const SystemCodePageDecoder decoder;
+  return decoder;
 }
 
 }  // namespace varnlink::platform

@@ -17,7 +17,7 @@ class Win32FileServices final : public FileServices {
   // By FileTimeToLocalFileTime, as Windows' own dialogs show file times.
   [[nodiscard]] std::optional<LocalTime> LocalTimeOf(FileTime time) const override;
   [[nodiscard]] char PathSeparator() const override { return '\\'; }
-  [[nodiscard]] std::string AnsiToUtf8(std::string_view bytes) const override;
+  [[nodiscard]] const text::TextDecoder& AnsiDecoder() const override;
 };
 
 // The attribute bits Windows reports, cut to those the audit knows
