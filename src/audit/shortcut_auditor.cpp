@@ -13,12 +13,18 @@ bool PassesFilter(const std::string& target, TargetFilter filter) {
 }
 
 std::optional<report::ReportEntry> ShortcutAuditor::Audit(const std::string& path,
-                                                  TargetFilter filter) const {
+                                                          TargetFilter filter) const {
+  ShortcutFile file(path, files_);
+  return Audit(file, filter);
+}
+
+std::optional<report::ReportEntry> ShortcutAuditor::Audit(ShortcutSource& source,
+                                                          TargetFilter filter) const {
+  const std::string& path = source.Location();
   report::ReportEntry entry;
-  entry.facts = platform::GatherFileFacts(path, files_);
-  const std::vector<std::uint8_t> bytes = files_.ReadFileStart(path, lnk::kMaxShortcutBytes);
+  entry.facts = source.Facts();
   try {
-    entry.info = lnk::Decode(bytes, files_.AnsiDecoder());
+    entry.info = lnk::Decode(source.Bytes(), files_.AnsiDecoder());
   } catch (const lnk::DecodeError& error) {
     throw platform::Error(path + ": " + error.what());
   }

@@ -4,23 +4,27 @@
 #include <string>
 
 #include "audit/audit_options.h"
+#include "audit/shortcut_source.h"
 #include "platform/file_services.h"
 #include "report/report_entry.h"
 
 namespace varnlink::audit {
 
-// Audits one shortcut file: gathers its facts, reads and decodes it and
-// applies the target filter. It neither counts, warns nor writes the report;
+// Audits one shortcut: gathers its facts, reads and decodes it and applies
+// the target filter. It neither counts, warns nor writes the report;
 // the audit run does that with what it returns.
 class ShortcutAuditor {
  public:
   explicit ShortcutAuditor(const platform::FileServices& files) : files_(files) {}
 
   // The shortcut's entry (without warnings), or nullopt when the target
-  // filter leaves it out. Throws naming the path when the file cannot be
-  // found or read, is no shortcut, is a shortcut cut short, or a string before
-  // the working folder has a length past the end of the file (that last only
-  // when the filter keeps the shortcut).
+  // filter leaves it out. Throws naming the location when the shortcut cannot
+  // be found or read, is no shortcut, is a shortcut cut short, or a string
+  // before the working folder has a length past the end of the file (that
+  // last only when the filter keeps the shortcut).
+  [[nodiscard]] std::optional<report::ReportEntry> Audit(ShortcutSource& source,
+                                                         TargetFilter filter) const;
+  // The same for the shortcut file at `path`.
   [[nodiscard]] std::optional<report::ReportEntry> Audit(const std::string& path,
                                                          TargetFilter filter) const;
 

@@ -186,6 +186,27 @@ TEST_F(AuditOneShortcut, AnExcludedShortcutTakesNoPartInTheDuplicateChecks) {
   EXPECT_EQ(count, 1u);
 }
 
+// A shortcut kept inside another file: its bytes and location come from the
+// source, and no file is read for it.
+TEST_F(AuditOneShortcut, AShortcutFromAnotherSourceIsAuditedWithoutAFile) {
+  class InMemory : public audit::ShortcutSource {
+   public:
+    explicit InMemory(test_support::Bytes bytes) : bytes_(std::move(bytes)) {}
+    const std::string& Location() const override { return location_; }
+    platform::FileFacts Facts() const override { return {location_, "7", 0, 0, {}, {}, {}, {}}; }
+    std::span<const std::uint8_t> Bytes() override { return bytes_; }
+
+   private:
+    std::string location_ = "C:\\J\\1f.automaticDestinations-ms#7";
+    test_support::Bytes bytes_;
+  } source(BuildLink(LocalLink("C:\\A.EXE")));
+  const auto entry = audit::ShortcutAuditor(files).Audit(source, kAll);
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->info.target, "C:\\A.EXE");
+  EXPECT_EQ(entry->facts.path, source.Location());
+  EXPECT_TRUE(files.read_limits.empty());
+}
+
 TEST_F(AuditOneShortcut, ReadsAtMost16MiBAndShowsTheRealSize) {
   ShellLink link = LocalLink("C:\\BIG.EXE");
   link.working_dir = "C:\\";

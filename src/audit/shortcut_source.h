@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/file_facts.h"
+#include "platform/file_services.h"
+
+namespace varnlink::audit {
+
+// Where the run takes a shortcut from: its location (what the report's
+// LOCATION line shows and every message names), the facts of the file that
+// holds it, and its bytes. A shortcut file of its own is one source; a
+// shortcut kept inside another file (a jump list's stream) is another kind.
+class ShortcutSource {
+ public:
+  virtual ~ShortcutSource() = default;
+  [[nodiscard]] virtual const std::string& Location() const = 0;
+  // Both throw naming the location when it cannot be read.
+  [[nodiscard]] virtual platform::FileFacts Facts() const = 0;
+  [[nodiscard]] virtual std::span<const std::uint8_t> Bytes() = 0;
+};
+
+// A .lnk file: its own facts, and its first kMaxShortcutBytes bytes, read
+// once when first asked for.
+class ShortcutFile final : public ShortcutSource {
+ public:
+  ShortcutFile(std::string path, const platform::FileServices& files)
+      : path_(std::move(path)), files_(files) {}
+  [[nodiscard]] const std::string& Location() const override { return path_; }
+  [[nodiscard]] platform::FileFacts Facts() const override;
+  [[nodiscard]] std::span<const std::uint8_t> Bytes() override;
+
+ private:
+  std::string path_;
+  const platform::FileServices& files_;
+  std::vector<std::uint8_t> bytes_;
+  bool read_ = false;
+};
+
+}  // namespace varnlink::audit
