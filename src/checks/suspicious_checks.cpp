@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "checks/suspicious_arguments.h"
+#include "checks/whole_path.h"
 #include "lnk/link_header.h"
 #include "text/report_text.h"
 #include "text/windows_path.h"
@@ -145,14 +146,17 @@ Reason EnvironmentBlockSpoof(const Link& link) {
   return std::nullopt;
 }
 
-// A record's final file name, and the other name it may go by.
+// What a record names: its whole path where that resolves, its final file
+// name and the other name that file may go by.
 struct Named {
   std::string_view record;
-  std::string_view name;
+  std::string_view path;
+  std::optional<WholePath> whole;
+  std::string_view name;  // "" where only the whole path may be compared
   std::string_view alias;
 };
 
-bool SameFile(const Named& a, const Named& b) {
+bool SameFinalName(const Named& a, const Named& b) {
   const auto matches = [&b](std::string_view name) {
     return !name.empty() && (text::SameFileName(name, b.name) ||
                              (!b.alias.empty() && text::SameFileName(name, b.alias)));
@@ -160,35 +164,72 @@ bool SameFile(const Named& a, const Named& b) {
   return matches(a.name) || matches(a.alias);
 }
 
+// Why two records name different files; nullopt when they may name the same
+// one, or cannot be set against each other. Paths from a drive and from a
+// share are compared by their final names, as a mapped drive joins them.
+Reason Mismatch(const Named& a, const Named& b) {
+  const bool whole = a.whole && b.whole && a.whole->on_share() == b.whole->on_share();
+  if (!whole && (a.name.empty() || b.name.empty())) return std::nullopt;
+  const bool same_name = !a.name.empty() && !b.name.empty() && SameFinalName(a, b);
+  if (whole ? a.whole->MayBeSameAs(*b.whole) : same_name) return std::nullopt;
+  // Final names that differ tell it; else the folders do.
+  const bool by_path = same_name || a.name.empty() || b.name.empty();
+  return std::string(a.record) + " names " + Quoted(by_path ? a.path : a.name) + ", " +
+         std::string(b.record) + " " + Quoted(by_path ? b.path : b.name);
+}
+
 Reason TargetMismatch(const Link& link) {
   const lnk::ShortcutInfo& info = link.info;
   std::vector<Named> named;
   if (info.id_list && !info.id_list->file_entries.empty()) {
-    const lnk::IdListEntry& last = info.id_list->file_entries.back();
+    const auto& entries = info.id_list->file_entries;
+    const lnk::IdListEntry& last = entries.back();
     const std::string_view primary = last.primary_name;
-    named.push_back({"the ID list", last.long_name ? std::string_view(*last.long_name) : primary,
-                     last.long_name ? primary : std::string_view()});
+    Named id_list{"the ID list", "", std::nullopt,
+                  last.long_name ? std::string_view(*last.long_name) : primary,
+                  last.long_name ? primary : std::string_view()};
+    if (info.id_list->target) {
+      id_list.path = *info.id_list->target;
+      id_list.whole = WholePath::Of(id_list.path);
+    }
+    // A path of file entries holds each entry's long name; its short name
+    // may stand for it in another record.
+    if (id_list.whole) {
+      std::vector<std::string_view> aliases;
+      for (const lnk::IdListEntry& entry : entries) {
+        aliases.push_back(entry.long_name ? std::string_view(entry.primary_name) : "");
+      }
+      id_list.whole->SetAliases(aliases);
+    }
+    named.push_back(std::move(id_list));
   }
-  // A name read in the creating machine's code page may read differently here.
-  if (info.link_info &&
-      !(info.link_info->target_ansi_only && !IsPrintableAscii(info.link_info->target))) {
-    named.push_back({"the link info", text::FinalName(info.link_info->target), {}});
+  if (info.link_info) {
+    const std::string& target = info.link_info->target;
+    Named link_info{"the link info", target, std::nullopt, text::FinalName(target), {}};
+    // A path read in the creating machine's code page may read differently
+    // here: only its ASCII is compared.
+    if (!info.link_info->target_ansi_only || IsPrintableAscii(target)) {
+      link_info.whole = WholePath::Of(target);
+      named.push_back(std::move(link_info));
+    } else if (IsPrintableAscii(link_info.name)) {
+      named.push_back(std::move(link_info));
+    }
   }
   if (link.UsesEnvironment()) {
     const auto& [ansi, unicode] = *info.environment;
     const std::string& target = unicode.empty() ? ansi : unicode;
-    if (text::IsWindowsPath(target) &&
-        text::FinalName(target).find('%') == std::string_view::npos) {
-      named.push_back({"the environment block", text::FinalName(target), {}});
+    if (text::IsWindowsPath(target)) {
+      Named environment{
+          "the environment block", target, WholePath::Of(target), text::FinalName(target), {}};
+      // A name holding a variable is no name to compare.
+      if (environment.name.find('%') != std::string_view::npos) environment.name = {};
+      named.push_back(std::move(environment));
     }
   }
-  std::erase_if(named, [](const Named& n) { return n.name.empty(); });
+  std::erase_if(named, [](const Named& n) { return n.name.empty() && !n.whole; });
   for (std::size_t a = 0; a < named.size(); ++a) {
     for (std::size_t b = a + 1; b < named.size(); ++b) {
-      if (!SameFile(named[a], named[b])) {
-        return std::string(named[a].record) + " names " + Quoted(named[a].name) + ", " +
-               std::string(named[b].record) + " " + Quoted(named[b].name);
-      }
+      if (auto reason = Mismatch(named[a], named[b])) return reason;
     }
   }
   return std::nullopt;

@@ -89,6 +89,7 @@ const std::string kCmd = "C:\\Windows\\System32\\cmd.exe";
 const std::string kPs = "C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\powershell.exe";
 const std::string kReadme = "C:\\Users\\Public\\Documents\\README.pdf";
 const std::vector<FileEntry> kCmdEntries = {{"Windows"}, {"System32"}, {"cmd.exe", {}, false}};
+constexpr std::string_view kControlPanelCategoriesClsid = "{26EE0668-A00A-44D7-9371-BEB064C98683}";
 const std::vector<Bytes> kControlPanel = {RootItem(kComputerClsid),
                                           RegisteredFolderItem(kControlPanelClsid)};
 std::vector<Bytes> Applet(std::string path) {
@@ -96,11 +97,21 @@ std::vector<Bytes> Applet(std::string path) {
   items.push_back(CplFileItem(path, false));
   return items;
 }
+// An applet saved from the category view: a category between Control Panel
+// (the computer's folder, or the categories' root) and the applet.
+std::vector<Bytes> CategoryApplet(std::string path, bool under_computer) {
+  std::vector<Bytes> items =
+      under_computer ? kControlPanel : std::vector<Bytes>{RootItem(kControlPanelCategoriesClsid)};
+  items.push_back(CategoryItem(3));
+  items.push_back(CplFileItem(path, true));
+  return items;
+}
 
 std::vector<Row> Rows() {
   const auto env = TargetSource::kEnvironment;
   const auto id_list = TargetSource::kIdList;
   const std::string calc = "C:\\Windows\\System32\\calc.exe";
+  const std::string notepad = "C:\\Windows\\System32\\notepad.exe";
   const std::string tool = "C:\\Program Files\\My Tool\\my tool.exe";
   const std::vector<FileEntry> tool_entries = {
       {"PROGRA~1", "Program Files"}, {"MYTOOL~1", "My Tool"}, {"MYTOOL~1.EXE", {}, false}};
@@ -156,6 +167,12 @@ std::vector<Row> Rows() {
       {"IdListRunsCmdBehindADocument",
        WithIdList(Local("C:\\Docs\\report.pdf", "/c calc.exe"), kCmdEntries),
        "target_mismatch,masquerade", kCmd, id_list, "report.pdf.lnk"},
+      {"EnvironmentBlockRunsAnotherFolder",
+       WithEnvironment(Local(notepad), "%TEMP%\\notepad.exe", "%TEMP%\\notepad.exe"),
+       "target_mismatch", "%TEMP%\\notepad.exe", env},
+      {"IdListRunsAnotherFolder",
+       WithIdList(Local(notepad), {{"Users"}, {"Public"}, {"notepad.exe", {}, false}}),
+       "target_mismatch", "C:\\Users\\Public\\notepad.exe", id_list},
       {"LineFeedHidesArguments", Local("C:\\a.exe", "file.pdf\n/c calc"), "hidden_arguments",
        "C:\\a.exe"},
       {"BlanksHideArguments", Local("C:\\a.exe", "x" + blanks + "y"), "hidden_arguments",
@@ -183,6 +200,10 @@ std::vector<Row> Rows() {
        "risky_host", kCmd},
       {"AppletOutsideTheSystem", ItemsOnly(Applet("C:\\Users\\x\\evil.cpl")), "risky_host",
        "C:\\Users\\x\\evil.cpl", id_list},
+      {"CategoryAppletFromAShare", ItemsOnly(CategoryApplet("\\\\srv\\s\\x.cpl", true)),
+       "risky_host,remote_location", "\\\\srv\\s\\x.cpl", id_list},
+      {"CategoryAppletOutsideTheSystem", ItemsOnly(CategoryApplet("D:\\x.cpl", false)),
+       "risky_host", "D:\\x.cpl", id_list},
       {"AppletClimbingOut", Local("C:\\Windows\\System32\\..\\..\\Temp\\x.cpl"), "risky_host",
        "C:\\Windows\\System32\\..\\..\\Temp\\x.cpl"},
       {"AppletFromAShare", ItemsOnly(Applet("\\\\server\\share\\x.cpl")),
