@@ -9,6 +9,7 @@
 #include "checks/whole_path.h"
 #include "lnk/link_header.h"
 #include "text/report_text.h"
+#include "text/utf8.h"
 #include "text/windows_path.h"
 
 namespace varnlink::checks {
@@ -63,6 +64,14 @@ std::string Quoted(std::string_view text) {
 }
 
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+// What shows as nothing among the arguments: ASCII blanks, every Unicode
+// space separator (category Zs), and the format characters that take no
+// room (zero-width space, joiners, word joiner, byte-order mark).
+bool IsInvisibleBlank(char32_t c) {
+  if (c < 0x80) return IsBlank(static_cast<char>(c));
+  return c == 0x00A0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200D) || c == 0x202F || c == 0x205F ||
+         c == 0x2060 || c == 0x3000 || c == 0xFEFF;
+}
 bool IsPrintableAscii(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
 }
@@ -242,11 +251,12 @@ Reason HiddenArguments(const Link& link) {
       {"a line feed", "a vertical tab", "a form feed", "a carriage return"});
   std::size_t run = 0;
   std::size_t longest = 0;
-  for (const char c : arguments) {
+  for (std::size_t i = 0; i < arguments.size();) {
+    const char32_t c = text::NextCodePoint(arguments, i);
     if (c >= '\n' && c <= '\r') {
       return "the arguments hold " + std::string(kBreaks[static_cast<std::size_t>(c - '\n')]);
     }
-    run = IsBlank(c) ? run + 1 : 0;
+    run = IsInvisibleBlank(c) ? run + 1 : 0;
     longest = std::max(longest, run);
   }
   if (longest >= kBlankRun) {

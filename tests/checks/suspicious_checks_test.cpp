@@ -64,6 +64,15 @@ ShellLink WithIdList(ShellLink link, std::vector<FileEntry> entries) {
   for (const FileEntry& entry : entries) link.id_list->push_back(FileEntryItem(entry));
   return link;
 }
+ShellLink Unicode(ShellLink link) {
+  link.unicode = true;
+  return link;
+}
+std::string Repeated(std::string_view text, std::size_t count) {
+  std::string repeated;
+  for (std::size_t i = 0; i < count; ++i) repeated += text;
+  return repeated;
+}
 ShellLink WithRun(ShellLink link, std::uint32_t show_command) {
   link.show_command = show_command;
   return link;
@@ -177,6 +186,9 @@ std::vector<Row> Rows() {
        "C:\\a.exe"},
       {"BlanksHideArguments", Local("C:\\a.exe", "x" + blanks + "y"), "hidden_arguments",
        "C:\\a.exe"},
+      {"UnicodeBlanksHideArguments",
+       Unicode(Local("C:\\a.exe", "x" + Repeated("\u3000", 8) + "\u200B" + blanks.substr(9) + "y")),
+       "hidden_arguments", "C:\\a.exe"},
       {"ArgumentsOf256", Local("C:\\a.exe", std::string(256, 'a')), "hidden_arguments",
        "C:\\a.exe"},
       {"DescriptionOf261", WithDescription(Local("C:\\a.exe"), 261), "overlong_string",
