@@ -323,12 +323,53 @@ Reason NoncanonicalTarget(const Link& link) {
   return std::nullopt;
 }
 
+// The host a program's name names, with ".exe" or (as Windows adds it to a
+// command) without; "" for other programs.
+std::string HostOf(std::string_view name) {
+  if (text::EqualsIgnoringCase(name, "%comspec%")) return "cmd";
+  std::string host = ProgramOf(name, "exe");
+  if (host.empty() && text::LowerExtension(name).empty()) host = text::AsciiLower(name);
+  return IsOneOf(kHosts, host) ? host : "";
+}
+
+// Wrappers within wrappers looked into; deeper ones are suspicious already
+// by their own markers.
+constexpr int kDeepestWrapper = 4;
+
+// What the commands a wrapper runs do, checked as if each were the target.
+Reason WrappedRisk(const Link& link, std::string host, std::string arguments) {
+  for (int depth = 0; depth < kDeepestWrapper; ++depth) {
+    auto wrapped = WrappedCommandOf(host, arguments);
+    if (!wrapped || wrapped->program.empty()) return std::nullopt;
+    const std::string& program = wrapped->program;
+    host = HostOf(text::FinalName(program));
+    if (!host.empty()) {
+      if (const auto piece = SuspiciousArgument(wrapped->arguments)) {
+        return link.WhatRuns() + " runs " + Quoted(program) + " with " + Quoted(*piece) +
+               " in its arguments";
+      }
+    }
+    if (text::LowerExtension(program) == "cpl" && !InSystemFolders(program)) {
+      return link.WhatRuns() + " runs the Control Panel applet " + Quoted(program) +
+             ", which lies outside System32 and SysWOW64";
+    }
+    arguments = std::move(wrapped->arguments);
+  }
+  return std::nullopt;
+}
+
 Reason RiskyHost(const Link& link) {
   const lnk::ShortcutInfo& info = link.info;
   const std::string_view arguments = info.arguments ? std::string_view(*info.arguments) : "";
   if (!link.host.empty() && !std::all_of(arguments.begin(), arguments.end(), IsBlank)) {
     if (const auto piece = SuspiciousArgument(arguments)) {
       return link.WhatRuns() + " runs with " + Quoted(*piece) + " in its arguments";
+    }
+    if (auto reason = WrappedRisk(link, link.host, std::string(arguments))) return reason;
+    // forfiles runs what its /c names for it, a program started by proxy.
+    if (const auto wrapped = WrappedCommandOf(link.host, arguments);
+        wrapped && link.host == "forfiles") {
+      return link.WhatRuns() + " runs with " + Quoted(wrapped->marker) + " in its arguments";
     }
     if (const auto count = info.string_counts.arguments; count && *count > kLongHostArguments) {
       return link.WhatRuns() + " runs with " + std::to_string(*count) + " characters of arguments";

@@ -120,6 +120,8 @@ std::vector<Row> Rows() {
   const auto env = TargetSource::kEnvironment;
   const auto id_list = TargetSource::kIdList;
   const std::string calc = "C:\\Windows\\System32\\calc.exe";
+  const std::string forfiles = "C:\\Windows\\System32\\forfiles.exe";
+  const std::string conhost = "C:\\Windows\\System32\\conhost.exe";
   const std::string notepad = "C:\\Windows\\System32\\notepad.exe";
   const std::string tool = "C:\\Program Files\\My Tool\\my tool.exe";
   const std::vector<FileEntry> tool_entries = {
@@ -200,6 +202,9 @@ std::vector<Row> Rows() {
        "C:\\a\\b.txt", id_list},
       {"HiddenEncodedPowerShell", Local(kPs, "-w hidden -enc SQBFAFgAIAAoAE4AZQB3AC0ATwBiAGoA"),
        "risky_host", kPs},
+      {"CommandByProxy", Local(forfiles, "/p C:\\Windows /m notepad.exe /c \"cmd /c echo\""),
+       "risky_host", forfiles},
+      {"ConsoleRunsAnApplet", Local(conhost, "D:\\x.cpl"), "risky_host", conhost},
       {"MinimisedCommand", WithRun(Local(kCmd, "/c echo"), kShowMinNoActive), "risky_host", kCmd},
       {"CommandOf251",
        Local(
@@ -248,7 +253,11 @@ TEST(SuspiciousArguments, FindsWhatAttackersPassToScriptHosts) {
   } cases[] = {
       {"/c start /B x", "start /B"},
       {"-NoP -c x", "-NoP"},
-      {"-NoProfile -File a.bat", ""},
+      {"-NoProfile -File a.bat", "-NoProfile"},
+      {"\u2014noprofil -c x", "\u2014noprofil"},
+      {"\u2013WindowStyle Hidden", "\u2013WindowStyle Hidden"},
+      {"/enc \"SQBFAFgAIAAoAE4A\"", "/enc \"SQBFAFgAIAAoAE4A"},
+      {"--headless cmd /c echo", "--headless"},
       {"-e SQBFAFgAIAAoAE4A", "-e SQBFAFgAIAAoAE4A"},
       {"-EncodedCommand SQBFAFgAIAAoAE4", ""},  // 15 characters
       {"-WindowStyle Hidden x", "-WindowStyle Hidden"},
