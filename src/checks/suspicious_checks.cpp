@@ -6,8 +6,10 @@
 #include <tuple>
 
 #include "checks/suspicious_arguments.h"
+#include "checks/whole_path.h"
 #include "lnk/link_header.h"
 #include "text/report_text.h"
+#include "text/utf8.h"
 #include "text/windows_path.h"
 
 namespace varnlink::checks {
@@ -62,6 +64,14 @@ std::string Quoted(std::string_view text) {
 }
 
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+// What shows as nothing among the arguments: ASCII blanks, every Unicode
+// space separator (category Zs), and the format characters that take no
+// room (zero-width space, joiners, word joiner, byte-order mark).
+bool IsInvisibleBlank(char32_t c) {
+  if (c < 0x80) return IsBlank(static_cast<char>(c));
+  return c == 0x00A0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200D) || c == 0x202F || c == 0x205F ||
+         c == 0x2060 || c == 0x3000 || c == 0xFEFF;
+}
 bool IsPrintableAscii(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
 }
@@ -145,14 +155,17 @@ Reason EnvironmentBlockSpoof(const Link& link) {
   return std::nullopt;
 }
 
-// A record's final file name, and the other name it may go by.
+// What a record names: its whole path where that resolves, its final file
+// name and the other name that file may go by.
 struct Named {
   std::string_view record;
-  std::string_view name;
+  std::string_view path;
+  std::optional<WholePath> whole;
+  std::string_view name;  // "" where only the whole path may be compared
   std::string_view alias;
 };
 
-bool SameFile(const Named& a, const Named& b) {
+bool SameFinalName(const Named& a, const Named& b) {
   const auto matches = [&b](std::string_view name) {
     return !name.empty() && (text::SameFileName(name, b.name) ||
                              (!b.alias.empty() && text::SameFileName(name, b.alias)));
@@ -160,35 +173,72 @@ bool SameFile(const Named& a, const Named& b) {
   return matches(a.name) || matches(a.alias);
 }
 
+// Why two records name different files; nullopt when they may name the same
+// one, or cannot be set against each other. Paths from a drive and from a
+// share are compared by their final names, as a mapped drive joins them.
+Reason Mismatch(const Named& a, const Named& b) {
+  const bool whole = a.whole && b.whole && a.whole->on_share() == b.whole->on_share();
+  if (!whole && (a.name.empty() || b.name.empty())) return std::nullopt;
+  const bool same_name = !a.name.empty() && !b.name.empty() && SameFinalName(a, b);
+  if (whole ? a.whole->MayBeSameAs(*b.whole) : same_name) return std::nullopt;
+  // Final names that differ tell it; else the folders do.
+  const bool by_path = same_name || a.name.empty() || b.name.empty();
+  return std::string(a.record) + " names " + Quoted(by_path ? a.path : a.name) + ", " +
+         std::string(b.record) + " " + Quoted(by_path ? b.path : b.name);
+}
+
 Reason TargetMismatch(const Link& link) {
   const lnk::ShortcutInfo& info = link.info;
   std::vector<Named> named;
   if (info.id_list && !info.id_list->file_entries.empty()) {
-    const lnk::IdListEntry& last = info.id_list->file_entries.back();
+    const auto& entries = info.id_list->file_entries;
+    const lnk::IdListEntry& last = entries.back();
     const std::string_view primary = last.primary_name;
-    named.push_back({"the ID list", last.long_name ? std::string_view(*last.long_name) : primary,
-                     last.long_name ? primary : std::string_view()});
+    Named id_list{"the ID list", "", std::nullopt,
+                  last.long_name ? std::string_view(*last.long_name) : primary,
+                  last.long_name ? primary : std::string_view()};
+    if (info.id_list->target) {
+      id_list.path = *info.id_list->target;
+      id_list.whole = WholePath::Of(id_list.path);
+    }
+    // A path of file entries holds each entry's long name; its short name
+    // may stand for it in another record.
+    if (id_list.whole) {
+      std::vector<std::string_view> aliases;
+      for (const lnk::IdListEntry& entry : entries) {
+        aliases.push_back(entry.long_name ? std::string_view(entry.primary_name) : "");
+      }
+      id_list.whole->SetAliases(aliases);
+    }
+    named.push_back(std::move(id_list));
   }
-  // A name read in the creating machine's code page may read differently here.
-  if (info.link_info &&
-      !(info.link_info->target_ansi_only && !IsPrintableAscii(info.link_info->target))) {
-    named.push_back({"the link info", text::FinalName(info.link_info->target), {}});
+  if (info.link_info) {
+    const std::string& target = info.link_info->target;
+    Named link_info{"the link info", target, std::nullopt, text::FinalName(target), {}};
+    // A path read in the creating machine's code page may read differently
+    // here: only its ASCII is compared.
+    if (!info.link_info->target_ansi_only || IsPrintableAscii(target)) {
+      link_info.whole = WholePath::Of(target);
+      named.push_back(std::move(link_info));
+    } else if (IsPrintableAscii(link_info.name)) {
+      named.push_back(std::move(link_info));
+    }
   }
   if (link.UsesEnvironment()) {
     const auto& [ansi, unicode] = *info.environment;
     const std::string& target = unicode.empty() ? ansi : unicode;
-    if (text::IsWindowsPath(target) &&
-        text::FinalName(target).find('%') == std::string_view::npos) {
-      named.push_back({"the environment block", text::FinalName(target), {}});
+    if (text::IsWindowsPath(target)) {
+      Named environment{
+          "the environment block", target, WholePath::Of(target), text::FinalName(target), {}};
+      // A name holding a variable is no name to compare.
+      if (environment.name.find('%') != std::string_view::npos) environment.name = {};
+      named.push_back(std::move(environment));
     }
   }
-  std::erase_if(named, [](const Named& n) { return n.name.empty(); });
+  std::erase_if(named, [](const Named& n) { return n.name.empty() && !n.whole; });
   for (std::size_t a = 0; a < named.size(); ++a) {
     for (std::size_t b = a + 1; b < named.size(); ++b) {
-      if (!SameFile(named[a], named[b])) {
-        return std::string(named[a].record) + " names " + Quoted(named[a].name) + ", " +
-               std::string(named[b].record) + " " + Quoted(named[b].name);
-      }
+      if (auto reason = Mismatch(named[a], named[b])) return reason;
     }
   }
   return std::nullopt;
@@ -201,11 +251,12 @@ Reason HiddenArguments(const Link& link) {
       {"a line feed", "a vertical tab", "a form feed", "a carriage return"});
   std::size_t run = 0;
   std::size_t longest = 0;
-  for (const char c : arguments) {
+  for (std::size_t i = 0; i < arguments.size();) {
+    const char32_t c = text::NextCodePoint(arguments, i);
     if (c >= '\n' && c <= '\r') {
       return "the arguments hold " + std::string(kBreaks[static_cast<std::size_t>(c - '\n')]);
     }
-    run = IsBlank(c) ? run + 1 : 0;
+    run = IsInvisibleBlank(c) ? run + 1 : 0;
     longest = std::max(longest, run);
   }
   if (longest >= kBlankRun) {
@@ -272,12 +323,53 @@ Reason NoncanonicalTarget(const Link& link) {
   return std::nullopt;
 }
 
+// The host a program's name names, with ".exe" or (as Windows adds it to a
+// command) without; "" for other programs.
+std::string HostOf(std::string_view name) {
+  if (text::EqualsIgnoringCase(name, "%comspec%")) return "cmd";
+  std::string host = ProgramOf(name, "exe");
+  if (host.empty() && text::LowerExtension(name).empty()) host = text::AsciiLower(name);
+  return IsOneOf(kHosts, host) ? host : "";
+}
+
+// Wrappers within wrappers looked into; deeper ones are suspicious already
+// by their own markers.
+constexpr int kDeepestWrapper = 4;
+
+// What the commands a wrapper runs do, checked as if each were the target.
+Reason WrappedRisk(const Link& link, std::string host, std::string arguments) {
+  for (int depth = 0; depth < kDeepestWrapper; ++depth) {
+    auto wrapped = WrappedCommandOf(host, arguments);
+    if (!wrapped || wrapped->program.empty()) return std::nullopt;
+    const std::string& program = wrapped->program;
+    host = HostOf(text::FinalName(program));
+    if (!host.empty()) {
+      if (const auto piece = SuspiciousArgument(wrapped->arguments)) {
+        return link.WhatRuns() + " runs " + Quoted(program) + " with " + Quoted(*piece) +
+               " in its arguments";
+      }
+    }
+    if (text::LowerExtension(program) == "cpl" && !InSystemFolders(program)) {
+      return link.WhatRuns() + " runs the Control Panel applet " + Quoted(program) +
+             ", which lies outside System32 and SysWOW64";
+    }
+    arguments = std::move(wrapped->arguments);
+  }
+  return std::nullopt;
+}
+
 Reason RiskyHost(const Link& link) {
   const lnk::ShortcutInfo& info = link.info;
   const std::string_view arguments = info.arguments ? std::string_view(*info.arguments) : "";
   if (!link.host.empty() && !std::all_of(arguments.begin(), arguments.end(), IsBlank)) {
     if (const auto piece = SuspiciousArgument(arguments)) {
       return link.WhatRuns() + " runs with " + Quoted(*piece) + " in its arguments";
+    }
+    if (auto reason = WrappedRisk(link, link.host, std::string(arguments))) return reason;
+    // forfiles runs what its /c names for it, a program started by proxy.
+    if (const auto wrapped = WrappedCommandOf(link.host, arguments);
+        wrapped && link.host == "forfiles") {
+      return link.WhatRuns() + " runs with " + Quoted(wrapped->marker) + " in its arguments";
     }
     if (const auto count = info.string_counts.arguments; count && *count > kLongHostArguments) {
       return link.WhatRuns() + " runs with " + std::to_string(*count) + " characters of arguments";

@@ -195,13 +195,16 @@ bool IsControlPanel(const Item& item) {
 }
 
 // Class 0x00 items are told apart by their signatures, a CPL file by its place
-// under Control Panel.
+// under Control Panel, or under one of its categories, as a link made from
+// the category view holds it.
 Item ClassZeroItem(const ByteReader& item, const Item* previous,
                    const text::TextDecoder& decoder) {
   if (item.U32(4) == kGameSignature) return Game(item);
   if (item.U32(6) == kAppsSignature) return Apps(item);
   if (item.U32(6) == kUsersViewSignature) return UsersView(item);
-  if (previous != nullptr && IsControlPanel(*previous)) return CplFile(item, decoder);
+  if (previous != nullptr && (IsControlPanel(*previous) || previous->kind == Kind::kCategory)) {
+    return CplFile(item, decoder);
+  }
   return {};
 }
 
@@ -271,6 +274,10 @@ std::optional<std::string> ListTarget(const std::vector<Item>& items) {
         second == kControlPanel && !items[2].value.empty()) {
       return items[2].value;
     }
+    if (HasShape(items, {Kind::kRoot, Kind::kRegisteredFolder, Kind::kCategory, Kind::kCplFile}) &&
+        second == kControlPanel && !items[3].value.empty()) {
+      return items[3].value;
+    }
     if (HasShape(items, {Kind::kRoot, Kind::kRegisteredFolder})) return root_name + "\\::" + second;
   }
   if (root == kUsersFiles && HasShape(items, {Kind::kRoot, Kind::kUsersView})) {
@@ -278,6 +285,10 @@ std::optional<std::string> ListTarget(const std::vector<Item>& items) {
   }
   if (root == kControlPanelCategories) {
     if (HasShape(items, {Kind::kRoot, Kind::kCategory})) return root_name + "\\" + second;
+    if (HasShape(items, {Kind::kRoot, Kind::kCategory, Kind::kCplFile}) &&
+        !items[2].value.empty()) {
+      return items[2].value;
+    }
     if (HasShape(items, {Kind::kRoot, Kind::kCategory, Kind::kControlPanelItem})) {
       return root_name + "\\" + second + "\\::" + items[2].value;
     }

@@ -64,6 +64,15 @@ ShellLink WithIdList(ShellLink link, std::vector<FileEntry> entries) {
   for (const FileEntry& entry : entries) link.id_list->push_back(FileEntryItem(entry));
   return link;
 }
+ShellLink Unicode(ShellLink link) {
+  link.unicode = true;
+  return link;
+}
+std::string Repeated(std::string_view text, std::size_t count) {
+  std::string repeated;
+  for (std::size_t i = 0; i < count; ++i) repeated += text;
+  return repeated;
+}
 ShellLink WithRun(ShellLink link, std::uint32_t show_command) {
   link.show_command = show_command;
   return link;
@@ -89,6 +98,7 @@ const std::string kCmd = "C:\\Windows\\System32\\cmd.exe";
 const std::string kPs = "C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\powershell.exe";
 const std::string kReadme = "C:\\Users\\Public\\Documents\\README.pdf";
 const std::vector<FileEntry> kCmdEntries = {{"Windows"}, {"System32"}, {"cmd.exe", {}, false}};
+constexpr std::string_view kControlPanelCategoriesClsid = "{26EE0668-A00A-44D7-9371-BEB064C98683}";
 const std::vector<Bytes> kControlPanel = {RootItem(kComputerClsid),
                                           RegisteredFolderItem(kControlPanelClsid)};
 std::vector<Bytes> Applet(std::string path) {
@@ -96,11 +106,23 @@ std::vector<Bytes> Applet(std::string path) {
   items.push_back(CplFileItem(path, false));
   return items;
 }
+// An applet saved from the category view: a category between Control Panel
+// (the computer's folder, or the categories' root) and the applet.
+std::vector<Bytes> CategoryApplet(std::string path, bool under_computer) {
+  std::vector<Bytes> items =
+      under_computer ? kControlPanel : std::vector<Bytes>{RootItem(kControlPanelCategoriesClsid)};
+  items.push_back(CategoryItem(3));
+  items.push_back(CplFileItem(path, true));
+  return items;
+}
 
 std::vector<Row> Rows() {
   const auto env = TargetSource::kEnvironment;
   const auto id_list = TargetSource::kIdList;
   const std::string calc = "C:\\Windows\\System32\\calc.exe";
+  const std::string forfiles = "C:\\Windows\\System32\\forfiles.exe";
+  const std::string conhost = "C:\\Windows\\System32\\conhost.exe";
+  const std::string notepad = "C:\\Windows\\System32\\notepad.exe";
   const std::string tool = "C:\\Program Files\\My Tool\\my tool.exe";
   const std::vector<FileEntry> tool_entries = {
       {"PROGRA~1", "Program Files"}, {"MYTOOL~1", "My Tool"}, {"MYTOOL~1.EXE", {}, false}};
@@ -156,10 +178,19 @@ std::vector<Row> Rows() {
       {"IdListRunsCmdBehindADocument",
        WithIdList(Local("C:\\Docs\\report.pdf", "/c calc.exe"), kCmdEntries),
        "target_mismatch,masquerade", kCmd, id_list, "report.pdf.lnk"},
+      {"EnvironmentBlockRunsAnotherFolder",
+       WithEnvironment(Local(notepad), "%TEMP%\\notepad.exe", "%TEMP%\\notepad.exe"),
+       "target_mismatch", "%TEMP%\\notepad.exe", env},
+      {"IdListRunsAnotherFolder",
+       WithIdList(Local(notepad), {{"Users"}, {"Public"}, {"notepad.exe", {}, false}}),
+       "target_mismatch", "C:\\Users\\Public\\notepad.exe", id_list},
       {"LineFeedHidesArguments", Local("C:\\a.exe", "file.pdf\n/c calc"), "hidden_arguments",
        "C:\\a.exe"},
       {"BlanksHideArguments", Local("C:\\a.exe", "x" + blanks + "y"), "hidden_arguments",
        "C:\\a.exe"},
+      {"UnicodeBlanksHideArguments",
+       Unicode(Local("C:\\a.exe", "x" + Repeated("\u3000", 8) + "\u200B" + blanks.substr(9) + "y")),
+       "hidden_arguments", "C:\\a.exe"},
       {"ArgumentsOf256", Local("C:\\a.exe", std::string(256, 'a')), "hidden_arguments",
        "C:\\a.exe"},
       {"DescriptionOf261", WithDescription(Local("C:\\a.exe"), 261), "overlong_string",
@@ -171,6 +202,9 @@ std::vector<Row> Rows() {
        "C:\\a\\b.txt", id_list},
       {"HiddenEncodedPowerShell", Local(kPs, "-w hidden -enc SQBFAFgAIAAoAE4AZQB3AC0ATwBiAGoA"),
        "risky_host", kPs},
+      {"CommandByProxy", Local(forfiles, "/p C:\\Windows /m notepad.exe /c \"cmd /c echo\""),
+       "risky_host", forfiles},
+      {"ConsoleRunsAnApplet", Local(conhost, "D:\\x.cpl"), "risky_host", conhost},
       {"MinimisedCommand", WithRun(Local(kCmd, "/c echo"), kShowMinNoActive), "risky_host", kCmd},
       {"CommandOf251",
        Local(
@@ -183,6 +217,10 @@ std::vector<Row> Rows() {
        "risky_host", kCmd},
       {"AppletOutsideTheSystem", ItemsOnly(Applet("C:\\Users\\x\\evil.cpl")), "risky_host",
        "C:\\Users\\x\\evil.cpl", id_list},
+      {"CategoryAppletFromAShare", ItemsOnly(CategoryApplet("\\\\srv\\s\\x.cpl", true)),
+       "risky_host,remote_location", "\\\\srv\\s\\x.cpl", id_list},
+      {"CategoryAppletOutsideTheSystem", ItemsOnly(CategoryApplet("D:\\x.cpl", false)),
+       "risky_host", "D:\\x.cpl", id_list},
       {"AppletClimbingOut", Local("C:\\Windows\\System32\\..\\..\\Temp\\x.cpl"), "risky_host",
        "C:\\Windows\\System32\\..\\..\\Temp\\x.cpl"},
       {"AppletFromAShare", ItemsOnly(Applet("\\\\server\\share\\x.cpl")),
@@ -215,7 +253,11 @@ TEST(SuspiciousArguments, FindsWhatAttackersPassToScriptHosts) {
   } cases[] = {
       {"/c start /B x", "start /B"},
       {"-NoP -c x", "-NoP"},
-      {"-NoProfile -File a.bat", ""},
+      {"-NoProfile -File a.bat", "-NoProfile"},
+      {"\u2014noprofil -c x", "\u2014noprofil"},
+      {"\u2013WindowStyle Hidden", "\u2013WindowStyle Hidden"},
+      {"/enc \"SQBFAFgAIAAoAE4A\"", "/enc \"SQBFAFgAIAAoAE4A"},
+      {"--headless cmd /c echo", "--headless"},
       {"-e SQBFAFgAIAAoAE4A", "-e SQBFAFgAIAAoAE4A"},
       {"-EncodedCommand SQBFAFgAIAAoAE4", ""},  // 15 characters
       {"-WindowStyle Hidden x", "-WindowStyle Hidden"},
