@@ -37,6 +37,9 @@ struct AuditRequest {
   // Duplicate warnings are told to the sink the moment they happen; either
   // way they mark the entries.
   bool announce_duplicates = true;
+  // Each reported shortcut's entry carries the SHA-256 of its bytes, which
+  // costs a pass over them: for records, not for the report.
+  bool sha256 = false;
   // Where the missing-target check looks for targets (options.check_targets).
   checks::TargetCheckSettings target_check{};
   // When not empty, what is audited instead of the folder: each path a

@@ -13,13 +13,15 @@ bool PassesFilter(const std::string& target, TargetFilter filter) {
 }
 
 std::optional<report::ReportEntry> ShortcutAuditor::Audit(const std::string& path,
-                                                          TargetFilter filter) const {
+                                                          TargetFilter filter,
+                                                          bool sha256) const {
   ShortcutFile file(path, files_);
-  return Audit(file, filter);
+  return Audit(file, filter, sha256);
 }
 
 std::optional<report::ReportEntry> ShortcutAuditor::Audit(ShortcutSource& source,
-                                                          TargetFilter filter) const {
+                                                          TargetFilter filter,
+                                                          bool sha256) const {
   const std::string& path = source.Location();
   report::ReportEntry entry;
   entry.facts = source.Facts();
@@ -34,6 +36,7 @@ std::optional<report::ReportEntry> ShortcutAuditor::Audit(ShortcutSource& source
                           std::to_string(*entry.info.strings_end_early_at) +
                           " lies past the end of the file");
   }
+  if (sha256) entry.sha256 = source.Sha256();
   return entry;
 }
 

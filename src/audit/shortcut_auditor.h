@@ -21,12 +21,15 @@ class ShortcutAuditor {
   // filter leaves it out. Throws naming the location when the shortcut cannot
   // be found or read, is no shortcut, is a shortcut cut short, or a string
   // before the working folder has a length past the end of the file (that
-  // last only when the filter keeps the shortcut).
+  // last only when the filter keeps the shortcut). With `sha256`, the entry
+  // of a kept shortcut carries the hash of its bytes.
   [[nodiscard]] std::optional<report::ReportEntry> Audit(ShortcutSource& source,
-                                                         TargetFilter filter) const;
+                                                         TargetFilter filter,
+                                                         bool sha256 = false) const;
   // The same for the shortcut file at `path`.
   [[nodiscard]] std::optional<report::ReportEntry> Audit(const std::string& path,
-                                                         TargetFilter filter) const;
+                                                         TargetFilter filter,
+                                                         bool sha256 = false) const;
 
  private:
   const platform::FileServices& files_;

@@ -14,4 +14,10 @@ std::span<const std::uint8_t> ShortcutFile::Bytes() {
   return bytes_;
 }
 
+platform::Sha256Digest ShortcutFile::Sha256() {
+  const std::span<const std::uint8_t> bytes = Bytes();
+  if (bytes.size() < lnk::kMaxShortcutBytes) return platform::Sha256(bytes);
+  return files_.Sha256OfFile(path_);
+}
+
 }  // namespace varnlink::audit

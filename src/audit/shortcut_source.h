@@ -8,6 +8,7 @@
 
 #include "platform/file_facts.h"
 #include "platform/file_services.h"
+#include "platform/sha256.h"
 
 namespace varnlink::audit {
 
@@ -22,10 +23,14 @@ class ShortcutSource {
   // Both throw naming the location when it cannot be read.
   [[nodiscard]] virtual platform::FileFacts Facts() const = 0;
   [[nodiscard]] virtual std::span<const std::uint8_t> Bytes() = 0;
+  // The SHA-256 of the shortcut's bytes: all of them, also those past what
+  // Bytes() holds. Throws naming the location when they cannot be read.
+  [[nodiscard]] virtual platform::Sha256Digest Sha256() { return platform::Sha256(Bytes()); }
 };
 
 // A .lnk file: its own facts, and its first kMaxShortcutBytes bytes, read
-// once when first asked for.
+// once when first asked for. Its hash is of the whole file: a file longer
+// than that is read through again in pieces.
 class ShortcutFile final : public ShortcutSource {
  public:
   ShortcutFile(std::string path, const platform::FileServices& files)
@@ -33,6 +38,7 @@ class ShortcutFile final : public ShortcutSource {
   [[nodiscard]] const std::string& Location() const override { return path_; }
   [[nodiscard]] platform::FileFacts Facts() const override;
   [[nodiscard]] std::span<const std::uint8_t> Bytes() override;
+  [[nodiscard]] platform::Sha256Digest Sha256() override;
 
  private:
   std::string path_;

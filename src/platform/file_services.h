@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/file_time.h"
+#include "platform/sha256.h"
 #include "text/text_decoder.h"
 
 namespace varnlink::platform {
@@ -52,6 +53,12 @@ class FileServices {
   // FIFO, device, socket) fails saying what it is, and never blocks.
   [[nodiscard]] virtual std::vector<std::uint8_t> ReadFileStart(const std::string& path,
                                                                 std::size_t max_bytes) const = 0;
+
+  // The SHA-256 of the whole regular file at `path`, read in pieces however
+  // large it is; fails as ReadFileStart does, and when a read fails.
+  [[nodiscard]] virtual Sha256Digest Sha256OfFile(const std::string& path) const {
+    return Sha256(ReadFileStart(path, SIZE_MAX));
+  }
 
   // `time` in the system's local time zone, broken down as the system itself
   // converts file times; nullopt when it cannot be converted.

@@ -123,6 +123,11 @@ const std::array kFields = {
                   if (!e.suspicions) return {};
                   return std::string_view(e.info.effective_target);
                 }},
+    RecordField{"sha256",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.sha256) return {};
+                  return platform::HexOf(*e.sha256);
+                }},
 };
 
 }  // namespace

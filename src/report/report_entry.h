@@ -8,6 +8,7 @@
 #include "checks/target_status.h"
 #include "lnk/shortcut_info.h"
 #include "platform/file_facts.h"
+#include "platform/sha256.h"
 
 namespace varnlink::report {
 
@@ -26,6 +27,9 @@ struct ReportEntry {
   // The suspicious-shortcut checks that fired, in the order they run; empty
   // when none did, nullopt when the checks were not asked for.
   std::optional<std::vector<checks::Suspicion>> suspicions;
+  // The SHA-256 of the shortcut's bytes; nullopt when it was not asked for
+  // (records ask for it; the text report does not show it).
+  std::optional<platform::Sha256Digest> sha256;
 };
 
 // A shortcut that could not be audited, in a run that keeps going, or a

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lnk/shortcut_decoder.h"
+#include "platform/sha256.h"
 #include "tests/support/audit_fixture.h"
 
 namespace varnlink::test_support {
@@ -200,10 +201,11 @@ TEST_F(AuditOneShortcut, AShortcutFromAnotherSourceIsAuditedWithoutAFile) {
     std::string location_ = "C:\\J\\1f.automaticDestinations-ms#7";
     test_support::Bytes bytes_;
   } source(BuildLink(LocalLink("C:\\A.EXE")));
-  const auto entry = audit::ShortcutAuditor(files).Audit(source, kAll);
+  const auto entry = audit::ShortcutAuditor(files).Audit(source, kAll, true);
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->info.target, "C:\\A.EXE");
   EXPECT_EQ(entry->facts.path, source.Location());
+  EXPECT_EQ(entry->sha256, platform::Sha256(source.Bytes()));
   EXPECT_TRUE(files.read_limits.empty());
 }
 
@@ -220,6 +222,10 @@ TEST_F(AuditOneShortcut, ReadsAtMost16MiBAndShowsTheRealSize) {
   EXPECT_EQ(LineStartingWith(report, "START IN:"), "START IN:   C:\\");
   ASSERT_FALSE(files.read_limits.empty());
   for (std::size_t limit : files.read_limits) EXPECT_LE(limit, lnk::kMaxShortcutBytes);
+  // Its hash is of every byte, not only of those decoded.
+  const auto entry = audit::ShortcutAuditor(files).Audit("C:\\big.lnk", kAll, true);
+  ASSERT_TRUE(entry && entry->sha256);
+  EXPECT_EQ(*entry->sha256, platform::Sha256(bytes));
 
   // A size beyond 32 bits is shown as it is.
   AddLink("C:\\huge.lnk", LocalLink("C:\\H.EXE")).size = 5'000'000'000u;

@@ -83,17 +83,25 @@ TEST_P(FileServicesContract, ReadsAreCappedAndExact) {
   EXPECT_TRUE(services.ReadFileStart(Add("empty.lnk", {}), 10).empty());
 }
 
+TEST_P(FileServicesContract, HashesTheWholeFileHoweverLarge) {
+  // Past the real services' 1 MiB pieces, and not a whole number of them.
+  Bytes bytes(2'500'007);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 13 + 5);
+  const FileServices& services = Services();
+  EXPECT_EQ(services.Sha256OfFile(Add("big.lnk", bytes)), Sha256(bytes));
+  EXPECT_EQ(HexOf(services.Sha256OfFile(Add("empty.lnk", {}))),
+            "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+}
+
 TEST_P(FileServicesContract, FailuresNameThePathAndSayWhatIsWrong) {
   const FileServices& services = Services();
   const std::string missing = Missing();
   const std::string does_not_exist = missing + ": cannot open the shortcut: it does not exist";
-  for (const bool read : {false, true}) {
+  for (const int operation : {0, 1, 2}) {
     try {
-      if (read) {
-        (void)services.ReadFileStart(missing, 100);
-      } else {
-        (void)services.StatusOf(missing);
-      }
+      if (operation == 0) (void)services.StatusOf(missing);
+      if (operation == 1) (void)services.ReadFileStart(missing, 100);
+      if (operation == 2) (void)services.Sha256OfFile(missing);
       ADD_FAILURE() << "no failure for " << missing;
     } catch (const std::exception& e) {
       EXPECT_EQ(e.what(), does_not_exist);
@@ -104,12 +112,18 @@ TEST_P(FileServicesContract, FailuresNameThePathAndSayWhatIsWrong) {
   std::filesystem::create_directory(scratch_.Path() / "folder.lnk");
   const std::string folder = scratch_.PathOf("folder.lnk");
   EXPECT_NE(services.StatusOf(folder).attributes & kFolder, 0u);
-  try {
-    (void)services.ReadFileStart(folder, 100);
-    ADD_FAILURE() << "a folder was read";
-  } catch (const std::exception& e) {
-    EXPECT_EQ(e.what(), folder + ": cannot open the shortcut: it is a folder, not a regular file");
-    EXPECT_FALSE(IsNotFound(e));
+  for (const bool hash : {false, true}) {
+    try {
+      if (hash) {
+        (void)services.Sha256OfFile(folder);
+      } else {
+        (void)services.ReadFileStart(folder, 100);
+      }
+      ADD_FAILURE() << "a folder was read";
+    } catch (const std::exception& e) {
+      EXPECT_EQ(e.what(), folder + ": cannot open the shortcut: it is a folder, not a regular file");
+      EXPECT_FALSE(IsNotFound(e));
+    }
   }
 }
 

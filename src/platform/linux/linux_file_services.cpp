@@ -168,6 +168,31 @@ std::vector<std::uint8_t> LinuxFileServices::ReadFileStart(const std::string& pa
   return bytes;
 }
 
+Sha256Digest LinuxFileServices::Sha256OfFile(const std::string& path) const {
+  remembered_.reset();
+  const Lookup lookup = LookupOf(path);
+  struct stat st {};
+  if (::fstatat(lookup.folder, lookup.name, &st, 0) != 0) ThrowCannotOpen(errno, path);
+  if (!S_ISREG(st.st_mode)) ThrowNotRegular(path, st.st_mode);
+  const int fd = OpenRegularFile(lookup.folder, lookup.name, path);
+  constexpr std::size_t kChunk = 1024 * 1024;
+  std::vector<std::uint8_t> chunk(kChunk);
+  Sha256Hasher hasher;
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int error = errno;
+      ::close(fd);
+      throw OsError(error, path, "cannot read the shortcut");
+    }
+    if (n == 0) break;
+    hasher.Update(std::span(chunk).first(static_cast<std::size_t>(n)));
+  }
+  ::close(fd);
+  return hasher.Finish();
+}
+
 LinuxFileServices::OpenFolder::~OpenFolder() {
   if (fd_ >= 0) ::close(fd_);
 }

@@ -32,6 +32,7 @@ class LinuxFileServices : public FileServices {
   [[nodiscard]] FileStatus StatusOf(const std::string& path) const override;
   [[nodiscard]] std::vector<std::uint8_t> ReadFileStart(const std::string& path,
                                                         std::size_t max_bytes) const override;
+  [[nodiscard]] Sha256Digest Sha256OfFile(const std::string& path) const override;
   [[nodiscard]] std::optional<LocalTime> LocalTimeOf(FileTime time) const override;
   [[nodiscard]] char PathSeparator() const override { return '/'; }
   [[nodiscard]] const text::TextDecoder& AnsiDecoder() const override { return ansi_; }

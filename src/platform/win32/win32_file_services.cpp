@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <span>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/win32/wide_text.h"
@@ -94,8 +97,13 @@ std::optional<LocalTime> Win32FileServices::LocalTimeOf(FileTime time) const {
   return LocalTime{parts.wYear, parts.wMonth, parts.wDay, parts.wHour, parts.wMinute, parts.wSecond};
 }
 
-std::vector<std::uint8_t> Win32FileServices::ReadFileStart(const std::string& path,
-                                                            std::size_t max_bytes) const {
+namespace {
+
+// Hands the first `max_bytes` of the regular file at `path` to `take`, a
+// chunk at a time.
+template <typename Take>
+void ReadChunks(const std::string& path, std::uint64_t max_bytes, std::size_t chunk_size,
+                Take take) {
   const std::wstring api_path = ApiPath(path);
   const DWORD attributes = GetFileAttributesW(api_path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) ThrowCannotOpen(GetLastError(), path);
@@ -115,25 +123,45 @@ std::vector<std::uint8_t> Win32FileServices::ReadFileStart(const std::string& pa
     FILETIME keep{0xFFFFFFFFu, 0xFFFFFFFFu};
     SetFileTime(file.get(), nullptr, &keep, nullptr);  // best effort only
   }
-
   LARGE_INTEGER size{};
-  std::vector<std::uint8_t> bytes;
-  if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0) {
-    bytes.reserve(static_cast<std::size_t>(
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(size.QuadPart), max_bytes)));
-  }
-  constexpr std::size_t kChunk = 64 * 1024;
-  std::vector<std::uint8_t> chunk(kChunk);
-  while (bytes.size() < max_bytes) {
-    const auto want = static_cast<DWORD>(std::min(kChunk, max_bytes - bytes.size()));
+  const std::uint64_t expected =
+      GetFileSizeEx(file.get(), &size) && size.QuadPart > 0
+          ? std::min<std::uint64_t>(static_cast<std::uint64_t>(size.QuadPart), max_bytes)
+          : 0;
+  std::vector<std::uint8_t> chunk(chunk_size);
+  std::uint64_t done = 0;
+  bool first = true;
+  while (done < max_bytes) {
+    const auto want = static_cast<DWORD>(std::min<std::uint64_t>(chunk_size, max_bytes - done));
     DWORD got = 0;
     if (!ReadFile(file.get(), chunk.data(), want, &got, nullptr)) {
       throw WindowsError(GetLastError(), path, "cannot read the shortcut");
     }
     if (got == 0) break;  // end of file
-    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
+    take(std::span<const std::uint8_t>(chunk.data(), got), first ? expected : 0);
+    first = false;
+    done += got;
   }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> Win32FileServices::ReadFileStart(const std::string& path,
+                                                            std::size_t max_bytes) const {
+  std::vector<std::uint8_t> bytes;
+  ReadChunks(path, max_bytes, 64 * 1024,
+             [&](std::span<const std::uint8_t> chunk, std::uint64_t expected) {
+               if (expected > 0) bytes.reserve(static_cast<std::size_t>(expected));
+               bytes.insert(bytes.end(), chunk.begin(), chunk.end());
+             });
   return bytes;
+}
+
+Sha256Digest Win32FileServices::Sha256OfFile(const std::string& path) const {
+  Sha256Hasher hasher;
+  ReadChunks(path, UINT64_MAX, 1024 * 1024,
+             [&](std::span<const std::uint8_t> chunk, std::uint64_t) { hasher.Update(chunk); });
+  return hasher.Finish();
 }
 
 namespace {

@@ -14,6 +14,7 @@ class Win32FileServices final : public FileServices {
   [[nodiscard]] FileStatus StatusOf(const std::string& path) const override;
   [[nodiscard]] std::vector<std::uint8_t> ReadFileStart(const std::string& path,
                                                         std::size_t max_bytes) const override;
+  [[nodiscard]] Sha256Digest Sha256OfFile(const std::string& path) const override;
   // By FileTimeToLocalFileTime, as Windows' own dialogs show file times.
   [[nodiscard]] std::optional<LocalTime> LocalTimeOf(FileTime time) const override;
   [[nodiscard]] char PathSeparator() const override { return '\\'; }

@@ -11,6 +11,7 @@ from it, so the records' times must be UTC.
     records_test.py CLI SCHEMA EXAMPLES CORPUS   ($VARNLINK_CORPUS_DIR overrides CORPUS)
 """
 import csv
+import hashlib
 import io
 import json
 import os
@@ -104,6 +105,9 @@ class Records(unittest.TestCase):
             with self.subTest(path=record["path"]):
                 self.assertEqual(list(record), self.field_names, "every field, in the schema's order")
                 self.assertEqual([e.message for e in self.validator.iter_errors(record)], [])
+                if record["error"] is None:
+                    with open(record["path"], "rb") as f:
+                        self.assertEqual(record["sha256"], hashlib.sha256(f.read()).hexdigest())
         return records, err
 
     def check_folder(self, folder):
