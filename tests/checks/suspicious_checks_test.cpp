@@ -80,8 +80,10 @@ ShellLink Network(std::string share, std::uint32_t provider) {
   link.link_info->network->provider_type = provider;
   return link;
 }
+// A description of `length` characters, the last a NUL: where Windows stops
+// reading a longer one, the extra data that follows starts with its zeros.
 ShellLink WithDescription(ShellLink link, std::size_t length) {
-  link.description = std::string(length, 'd');
+  link.description = std::string(length - 1, 'd') + '\0';
   return link;
 }
 
