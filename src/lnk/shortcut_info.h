@@ -119,11 +119,13 @@ struct AnsiBytes {
 // makes the two readings part. A string declared past the end of the file is
 // cut there. nullopt for a string both read alike.
 struct DeclaredStrings {
-  std::optional<std::string> description;
-  std::optional<std::string> relative_path;
-  std::optional<std::string> start_in;
-  std::optional<std::string> arguments;
-  std::optional<std::string> icon_location;
+  std::optional<std::string> description{};
+  std::optional<std::string> relative_path{};
+  std::optional<std::string> start_in{};
+  std::optional<std::string> arguments{};
+  std::optional<std::string> icon_location{};
+
+  bool operator==(const DeclaredStrings&) const = default;
 };
 
 // What decoding one shortcut file yields, as values: texts are UTF-8 as the

@@ -85,6 +85,26 @@ const TextCase kTextCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Values, RecordText, ::testing::ValuesIn(kTextCases));
 
+// The strings as their counts declare them: an object of those that differ,
+// in record order, its text escaped as JSON; in CSV that JSON text, quoted.
+TEST(RecordDeclaredStrings, AreAnObjectAndItsJsonTextInCsv) {
+  ReportEntry entry;
+  entry.info.declared_strings =
+      lnk::DeclaredStrings{.description = "a\"b", .arguments = "", .icon_location = "x,y"};
+  std::string json;
+  std::string csv;
+  RecordWriter(RecordFormat::kJsonLines).AppendRecord(json, {&entry, nullptr});
+  RecordWriter(RecordFormat::kCsv).AppendRecord(csv, {&entry, nullptr});
+  EXPECT_TRUE(json.ends_with(
+      R"(,"declared_strings":{"description":"a\"b","arguments":"","icon_location":"x,y"}})"
+      "\n"))
+      << json;
+  EXPECT_TRUE(csv.ends_with(
+      R"(,"{""description"":""a\""b"",""arguments"":"""",""icon_location"":""x,y""}")"
+      "\r\n"))
+      << csv;
+}
+
 // Every time a shortcut's file or header can hold: written in UTC from the
 // first tick to the last second of year 9999, null beyond (a header's 64-bit
 // field reaches year 60056, which readers of RFC 3339 dates refuse).
