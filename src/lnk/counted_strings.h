@@ -28,8 +28,7 @@ class CountedStrings {
 
   // The next string's place; nullopt when `strict` and its count lies past
   // the end (the fault's position is then Position()).
-  [[nodiscard]] std::optional<StringPlace> Next(bool strict,
-                                                std::uint16_t most = 0xFFFF) {
+  [[nodiscard]] std::optional<StringPlace> Next(bool strict, std::uint16_t most = 0xFFFF) {
     if (const auto count = bytes_.U16(pos_)) {
       last_count_ = *count;
     } else if (strict) {

@@ -219,7 +219,8 @@ TEST(OverlongString, NamesBothReadingsOfTheArguments) {
       Concat({ToUtf16Le(std::string(260, 'x')), {11, 0}, ToUtf16Le("/c calc.exe"), Bytes(4, 0)}),
       274);
   FakeFileServices files;
-  const auto found = checks::FindSuspicions(lnk::Decode(BuildLink(link), files.AnsiDecoder()), "t.lnk");
+  const auto found =
+      checks::FindSuspicions(lnk::Decode(BuildLink(link), files.AnsiDecoder()), "t.lnk");
   ASSERT_EQ(found.size(), 1u);
   EXPECT_EQ(found[0].check, "overlong_string");
   EXPECT_EQ(found[0].reason,

@@ -550,8 +550,7 @@ TEST(Decoder, ReadsTheStringsAsWindowsDoes) {
   // Windows reads as its terminal block.
   ShellLink finding = LocalLink("C:\\Windows\\System32\\cmd.exe");
   finding.unicode = true;
-  finding.description =
-      Text::Raw(Concat({units(x260), {11, 0}, units("/c calc.exe")}), 272);
+  finding.description = Text::Raw(Concat({units(x260), {11, 0}, units("/c calc.exe")}), 272);
   finding.arguments = "";
   // ANSI: a relative path of 259 read whole; a working folder counting 263
   // holds 260 bytes, then the count (1) and text of the arguments.
@@ -591,7 +590,7 @@ TEST(Decoder, ReadsTheStringsAsWindowsDoes) {
       {"count260", count260, std::string(259, 'd'), none, none, "-a",
        lnk::DeclaredStrings{.description = std::string(259, 'd') + "E"}},
       {"past_end", past_end, x259, none, none, "calc",
-       lnk::DeclaredStrings{.description = x260 + "\x04" "calc", .arguments = ""}, 2},
+       lnk::DeclaredStrings{.description = x260 + '\x04' + "calc", .arguments = ""}, 2},
       {"short_file", short_file, none, none, none, none, std::nullopt, 0, true},
   };
   for (const auto& c : cases) {

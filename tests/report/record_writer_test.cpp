@@ -99,9 +99,9 @@ TEST(RecordDeclaredStrings, AreAnObjectAndItsJsonTextInCsv) {
       R"(,"declared_strings":{"description":"a\"b","arguments":"","icon_location":"x,y"}})"
       "\n"))
       << json;
-  EXPECT_TRUE(csv.ends_with(
-      R"(,"{""description"":""a\""b"",""arguments"":"""",""icon_location"":""x,y""}")"
-      "\r\n"))
+  EXPECT_TRUE(
+      csv.ends_with(R"(,"{""description"":""a\""b"",""arguments"":"""",""icon_location"":""x,y""}")"
+                    "\r\n"))
       << csv;
 }
 
