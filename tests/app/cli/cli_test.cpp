@@ -613,7 +613,7 @@ TEST(CliSuspicious, MarksDeceivingShortcutsCountsThemAndRecordsWhatWindowsRuns) 
 
   const Lines rows = LinesOf(run({"--format", "csv", "--warn-suspicious"}).out);
   ASSERT_GT(rows.size(), 2u);  // the header, and the decoy's record second
-  EXPECT_TRUE(rows[2].ends_with(",target_mismatch;masquerade," + cmd + "\r")) << rows[2];
+  EXPECT_TRUE(rows[2].ends_with(",target_mismatch;masquerade," + cmd + ",\r")) << rows[2];
 }
 
 }  // namespace
