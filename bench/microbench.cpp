@@ -155,6 +155,8 @@ void WriteOneRecordThroughNlohmannJson(benchmark::State& state) {
               value = varnlink::platform::IsoUtcText(v);
             } else if constexpr (std::is_same_v<V, std::string_view>) {
               value = std::string(v);
+            } else if constexpr (std::is_same_v<V, const varnlink::lnk::DeclaredStrings*>) {
+              value = nullptr;  // the sample record has none
             } else if constexpr (std::is_pointer_v<V>) {
               value = nlohmann::ordered_json::array();
               for (const auto& found : *v) {

@@ -279,7 +279,13 @@ Reason OverlongString(const Link& link) {
     reason += std::string(what) + " counts " + std::to_string(*count) + " characters";
   }
   if (reason.empty()) return std::nullopt;
-  return reason + " (Windows reads 260)";
+  reason += " (Windows reads 260)";
+  const lnk::ShortcutInfo& info = link.info;
+  if (info.declared_strings && info.declared_strings->arguments && info.arguments) {
+    reason += "; Windows reads the arguments as " + Quoted(*info.arguments) +
+              ", the counts declare " + Quoted(*info.declared_strings->arguments);
+  }
+  return reason;
 }
 
 // "a dot" or "a blank" when a path ends in one (which Windows drops when it

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -14,9 +15,11 @@ struct StringPlace {
 };
 
 // The chain of counted strings: each a 16-bit count, then that many
-// characters of `unit` bytes. A count that cannot be read is a fault when the
-// string is strict (Next returns nullopt); when tolerant, the previous count is
-// used again. `Bytes` reads the counts: a ByteReader, or the byte rules' view.
+// characters of `unit` bytes, or at most `most` of them where the reader reads
+// no more whatever the count says (the next string starts after what was
+// read). A count that cannot be read is a fault when the string is strict
+// (Next returns nullopt); when tolerant, the previous count is used again.
+// `Bytes` reads the counts: a ByteReader, or the byte rules' view.
 template <class Bytes>
 class CountedStrings {
  public:
@@ -25,13 +28,13 @@ class CountedStrings {
 
   // The next string's place; nullopt when `strict` and its count lies past
   // the end (the fault's position is then Position()).
-  [[nodiscard]] std::optional<StringPlace> Next(bool strict) {
+  [[nodiscard]] std::optional<StringPlace> Next(bool strict, std::uint16_t most = 0xFFFF) {
     if (const auto count = bytes_.U16(pos_)) {
       last_count_ = *count;
     } else if (strict) {
       return std::nullopt;
     }
-    const StringPlace place{pos_ + 2, unit_ * last_count_};
+    const StringPlace place{pos_ + 2, unit_ * std::min(last_count_, most)};
     pos_ = place.start + place.length;
     return place;
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <string_view>
 #include <utility>
 
@@ -127,7 +128,20 @@ LinkInfoPaths ReadLinkInfo(const ByteReader& info, const text::TextDecoder& deco
   return paths;
 }
 
-// Position just past the counted strings, or nullopt when one runs past the end.
+// Windows reads at most this many characters of the description, the
+// relative path and the working folder, whatever their counts say, starts the
+// next string right after them, and takes the last character of a full read
+// as the string's end. It reads the arguments and the icon location whole.
+constexpr std::uint16_t kWindowsReadCharacters = 260;
+
+// The most characters Windows reads of the counted string of `flag`.
+std::uint16_t MostRead(std::uint32_t flag) {
+  const bool capped = flag == kHasName || flag == kHasRelativePath || flag == kHasWorkingDir;
+  return capped ? kWindowsReadCharacters : std::numeric_limits<std::uint16_t>::max();
+}
+
+// Position just past the counted strings as Windows reads them, or nullopt
+// when one runs past the end.
 std::optional<std::size_t> StringsEnd(const ByteReader& file, std::size_t pos,
                                       std::uint32_t flags) {
   const std::size_t unit = (flags & kIsUnicode) ? 2 : 1;
@@ -136,7 +150,7 @@ std::optional<std::size_t> StringsEnd(const ByteReader& file, std::size_t pos,
     if (!(flags & flag)) continue;
     const auto count = file.U16(pos);
     if (!count) return std::nullopt;
-    pos += 2 + unit * *count;
+    pos += 2 + unit * std::min(*count, MostRead(flag));
     if (pos > file.size()) return std::nullopt;
   }
   return pos;
@@ -148,53 +162,79 @@ std::optional<platform::FileTime> HeaderTime(const ByteReader& file, std::size_t
   return platform::FileTime{ticks};
 }
 
-// The counted strings, the description and relative path strict (see
-// ShortcutInfo::strings_end_early_at), the rest tolerant. Some writers count
-// a string's terminating NUL into it; it is no part of the text.
+// The counted strings as Windows reads them, the description and relative
+// path strict (see ShortcutInfo::strings_end_early_at), the rest tolerant;
+// then, where a count Windows does not read whole makes them part, the
+// strings as their counts declare them. Some writers count a string's
+// terminating NUL into it; it is no part of the text.
 void ReadStrings(const ByteReader& file, std::size_t pos, const text::TextDecoder& decoder,
                  ShortcutInfo& info) {
   const bool unicode = (info.link_flags & kIsUnicode) != 0;
   const std::size_t unit = unicode ? 2 : 1;
-  CountedStrings strings(file, pos, unit);
-  // Each string's flag, text, bytes when ANSI and, where the checks use it,
-  // declared count.
+  // Each string's flag, strictness, text, bytes when ANSI, declared reading
+  // and, where the checks use it, count.
   struct Field {
     std::uint32_t flag;
+    bool strict;
     std::optional<std::string>* text;
     std::optional<std::string>* ansi_bytes;
+    std::optional<std::string> DeclaredStrings::*declared;
     std::optional<std::uint16_t>* count;
   };
-  const auto read = [&](const Field& field, StringPlace place) {
-    auto bytes = file.Slice(place.start, place.length);
+  StringCounts& counts = info.string_counts;
+  AnsiBytes& raw = info.ansi_bytes;
+  using D = DeclaredStrings;
+  const std::array fields = {
+      Field{kHasName, true, &info.description, &raw.description, &D::description,
+            &counts.description},
+      Field{kHasRelativePath, true, &info.relative_path, &raw.relative_path, &D::relative_path,
+            &counts.relative_path},
+      Field{kHasWorkingDir, false, &info.start_in, &raw.start_in, &D::start_in, &counts.start_in},
+      Field{kHasArguments, false, &info.arguments, &raw.arguments, &D::arguments,
+            &counts.arguments},
+      Field{kHasIconLocation, false, &info.icon_location, &raw.icon_location, &D::icon_location,
+            nullptr},
+  };
+  const auto text_at = [&](std::size_t start, std::size_t length) {
+    auto bytes = file.Slice(start, length);
     while (bytes.size() >= unit && bytes.size() % unit == 0 && bytes[bytes.size() - 1] == 0 &&
            bytes[bytes.size() - unit] == 0) {
       bytes = bytes.first(bytes.size() - unit);
     }
-    DecodedString decoded = StringOf(bytes, unicode, decoder);
-    *field.text = std::move(decoded.text);
-    *field.ansi_bytes = std::move(decoded.ansi_bytes);
-    if (field.count != nullptr) *field.count = strings.Count();
+    return StringOf(bytes, unicode, decoder);
   };
-  StringCounts& counts = info.string_counts;
-  AnsiBytes& raw = info.ansi_bytes;
-  for (const Field& field :
-       {Field{kHasName, &info.description, &raw.description, &counts.description},
-        Field{kHasRelativePath, &info.relative_path, &raw.relative_path, &counts.relative_path}}) {
+
+  CountedStrings strings(file, pos, unit);
+  bool parted = false;  // a string was not read whole
+  for (const Field& field : fields) {
     if (!(info.link_flags & field.flag)) continue;
-    const auto place = strings.Next(true);
+    const std::uint16_t most = MostRead(field.flag);
+    const auto place = strings.Next(field.strict, most);
     if (!place) {
       info.strings_end_early_at = strings.Position();
       return;
     }
-    read(field, *place);
+    const bool full_read = strings.Count() >= most && most == kWindowsReadCharacters;
+    parted = parted || full_read;
+    DecodedString decoded = text_at(place->start, place->length - (full_read ? unit : 0));
+    *field.text = std::move(decoded.text);
+    *field.ansi_bytes = std::move(decoded.ansi_bytes);
+    if (field.count != nullptr) *field.count = strings.Count();
   }
-  for (const Field& field :
-       {Field{kHasWorkingDir, &info.start_in, &raw.start_in, &counts.start_in},
-        Field{kHasArguments, &info.arguments, &raw.arguments, &counts.arguments},
-        Field{kHasIconLocation, &info.icon_location, &raw.icon_location, nullptr}}) {
+  if (!parted) return;
+
+  CountedStrings declared(file, pos, unit);
+  DeclaredStrings differing;
+  bool differs = false;
+  for (const Field& field : fields) {
     if (!(info.link_flags & field.flag)) continue;
-    read(field, *strings.Next(false));
+    const StringPlace place = *declared.Next(false);
+    std::string text = text_at(place.start, place.length).text;
+    if (text == **field.text) continue;
+    differing.*field.declared = std::move(text);
+    differs = true;
   }
+  if (differs) info.declared_strings = std::move(differing);
 }
 
 // Names of virtual-key codes outside the runs of digits, letters, function

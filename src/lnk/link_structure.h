@@ -25,7 +25,8 @@ class CutShort : public std::runtime_error {
 
 // Reads a genuine shell link by its structure: the header's flags, hot key
 // (named by its virtual-key code), show command and times, the ID list's shell
-// items, the counted strings, the property store's app id, and the target:
+// items, the counted strings as Windows reads them (and as their counts
+// declare them where that differs), the property store's app id, and the target:
 // the link info's path or share, else the environment-variables block's
 // target, else a packaged app's id where the ID list names nothing beyond the
 // computer, else the ID list's parsing name. Besides, what the suspicious-

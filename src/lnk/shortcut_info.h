@@ -86,8 +86,9 @@ struct EnvironmentHalves {
   std::string unicode;  // 260 UTF-16 units
 };
 
-// The character counts the counted strings declare (bytes for ANSI strings,
-// UTF-16 units for Unicode ones); nullopt for a string the link does not have.
+// The character counts of the counted strings as Windows finds them, each
+// where Windows reads it (bytes for ANSI strings, UTF-16 units for Unicode
+// ones); nullopt for a string the link does not have.
 struct StringCounts {
   std::optional<std::uint16_t> description;
   std::optional<std::uint16_t> relative_path;
@@ -112,6 +113,21 @@ struct AnsiBytes {
   std::optional<std::string> environment;  // the environment block's ANSI half
 };
 
+// The strings as their counts declare them, each after the whole of the one
+// before, where that reading differs from Windows' (ShortcutInfo's strings):
+// a count of 260 or more in the description, relative path or working folder
+// makes the two readings part. A string declared past the end of the file is
+// cut there. nullopt for a string both read alike.
+struct DeclaredStrings {
+  std::optional<std::string> description{};
+  std::optional<std::string> relative_path{};
+  std::optional<std::string> start_in{};
+  std::optional<std::string> arguments{};
+  std::optional<std::string> icon_location{};
+
+  bool operator==(const DeclaredStrings&) const = default;
+};
+
 // What decoding one shortcut file yields, as values: texts are UTF-8 as the
 // file holds them (converted from UTF-16 or the ANSI code page), nothing is
 // masked or labelled yet; a field the file does not have is nullopt.
@@ -130,11 +146,16 @@ struct ShortcutInfo {
   std::string effective_target;
   TargetSource effective_target_source = TargetSource::kNone;
 
+  // The counted strings as Windows reads them (shell-link-format.md §10): at
+  // most 259 characters of the description, relative path and working folder,
+  // each string read right after what Windows read of the one before.
   std::optional<std::string> description;
   std::optional<std::string> relative_path;
   std::optional<std::string> start_in;
   std::optional<std::string> arguments;
   std::optional<std::string> icon_location;
+  // Genuine links whose counts declare other strings than Windows reads.
+  std::optional<DeclaredStrings> declared_strings;
   std::optional<HotKey> hot_key;  // nullopt: no hot key
   std::optional<RunMode> run;     // nullopt: a show command the report does not name
   StringCounts string_counts;     // genuine links
@@ -157,8 +178,8 @@ struct ShortcutInfo {
   std::optional<platform::FileTime> target_modified;
 
   // Set when a counted string before the working folder has a length that lies
-  // past the end of the file (its position): such a shortcut cannot be
-  // reported.
+  // past the end of the file where Windows reads it (its position): such a
+  // shortcut cannot be reported.
   std::optional<std::size_t> strings_end_early_at;
 
   AnsiBytes ansi_bytes;

@@ -123,6 +123,11 @@ const std::array kFields = {
                   if (!e.suspicions) return {};
                   return std::string_view(e.info.effective_target);
                 }},
+    RecordField{"declared_strings",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.info.declared_strings) return {};
+                  return &*e.info.declared_strings;
+                }},
     RecordField{"sha256",
                 [](const ReportEntry& e) -> FieldValue {
                   if (!e.sha256) return {};

@@ -23,9 +23,12 @@ struct Record {
 // holds it, unmasked; a writer replaces what is not valid UTF-8), or an
 // instant (written in UTC), or the suspicious-shortcut checks that fired
 // (a list of {"check", "reason"} objects in JSON; the ids joined by ";" in
-// CSV). Text views and lists stay valid while the record does.
+// CSV), or the strings as their counts declare them (an object of the strings
+// that differ from Windows' reading in JSON; that JSON text in CSV). Text
+// views, lists and objects stay valid while the record does.
 using FieldValue = std::variant<std::monostate, bool, std::uint64_t, std::string_view, std::string,
-                                platform::FileTime, const std::vector<checks::Suspicion>*>;
+                                platform::FileTime, const std::vector<checks::Suspicion>*,
+                                const lnk::DeclaredStrings*>;
 
 // One field of the record: its name and how to take its value.
 struct RecordField {

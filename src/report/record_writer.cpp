@@ -102,6 +102,23 @@ void AppendNumber(std::string& out, std::uint64_t value) {
   out.append(digits, end);
 }
 
+// The declared strings as a JSON object of those set, in record order.
+void AppendDeclaredStrings(std::string& out, const lnk::DeclaredStrings& declared) {
+  out += '{';
+  for (const auto& [name, text] :
+       {std::pair{"description", &declared.description},
+        std::pair{"relative_path", &declared.relative_path},
+        std::pair{"start_in", &declared.start_in}, std::pair{"arguments", &declared.arguments},
+        std::pair{"icon_location", &declared.icon_location}}) {
+    if (!*text) continue;
+    if (out.back() != '{') out += ',';
+    AppendJsonString(out, name);
+    out += ':';
+    AppendJsonString(out, **text);
+  }
+  out += '}';
+}
+
 // Writes one value as JSON.
 struct JsonValue {
   std::string& out;
@@ -127,6 +144,9 @@ struct JsonValue {
     }
     out += ']';
   }
+  void operator()(const lnk::DeclaredStrings* declared) const {
+    AppendDeclaredStrings(out, *declared);
+  }
 };
 
 // Writes one value as a CSV field; null is an empty field.
@@ -146,6 +166,11 @@ struct CsvValue {
       ids += found.check;
     }
     out += ids;  // ids are plain words: nothing to quote
+  }
+  void operator()(const lnk::DeclaredStrings* declared) const {
+    std::string json;
+    AppendDeclaredStrings(json, *declared);
+    AppendCsvText(out, json, for_excel);
   }
 };
 

@@ -125,7 +125,9 @@ void AppendEntry(std::string& out, const ReportEntry& entry) {
       lead += found.check;
     }
     lead += "; Windows runs ";
-    AppendMarker(out, kSuspiciousMarker, lead, info.effective_target);
+    std::string runs = info.effective_target;
+    if (info.arguments && !info.arguments->empty()) runs += ' ' + *info.arguments;
+    AppendMarker(out, kSuspiciousMarker, lead, runs);
   }
 
   out += "SHORTCUT NAME:   ";

@@ -26,7 +26,7 @@ namespace varnlink::report {
 //
 // Duplicate warnings stand as two marker lines each directly above the entry,
 // after them the two of a missing target, and last the two of a suspicious
-// shortcut: the checks that fired and what Windows runs.
+// shortcut: the checks that fired and what Windows runs, with its arguments.
 
 inline constexpr std::string_view kTargetLabel = "TARGET:   ";
 inline constexpr std::string_view kDuplicateTargetMarker =

@@ -89,8 +89,10 @@ ShellLink Network(std::string share, std::uint32_t provider) {
   link.link_info->network->provider_type = provider;
   return link;
 }
+// A description of `length` characters, the last a NUL: where Windows stops
+// reading a longer one, the extra data that follows starts with its zeros.
 ShellLink WithDescription(ShellLink link, std::size_t length) {
-  link.description = std::string(length, 'd');
+  link.description = std::string(length - 1, 'd') + '\0';
   return link;
 }
 
@@ -244,6 +246,25 @@ std::vector<Row> Rows() {
 
 INSTANTIATE_TEST_SUITE_P(SuspiciousChecks, FlagsDeceivingShortcuts, ::testing::ValuesIn(Rows()),
                          [](const auto& row) { return row.param.name; });
+
+// A description counting 274 holds 260 characters, the arguments Windows
+// reads and its terminal block; a reader that trusts the count reads the decoy
+// after them. The check names both readings of the arguments.
+TEST(OverlongString, NamesBothReadingsOfTheArguments) {
+  ShellLink link = Local(kCmd, "report.pdf");
+  link.unicode = true;
+  link.description = Text::Raw(
+      Concat({ToUtf16Le(std::string(260, 'x')), {11, 0}, ToUtf16Le("/c calc.exe"), Bytes(4, 0)}),
+      274);
+  FakeFileServices files;
+  const auto found =
+      checks::FindSuspicions(lnk::Decode(BuildLink(link), files.AnsiDecoder()), "t.lnk");
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].check, "overlong_string");
+  EXPECT_EQ(found[0].reason,
+            "the description counts 274 characters (Windows reads 260); Windows reads the "
+            "arguments as \"/c calc.exe\", the counts declare \"report.pdf\"");
+}
 
 TEST(SuspiciousArguments, FindsWhatAttackersPassToScriptHosts) {
   const std::string base64_59(59, 'A');

@@ -537,6 +537,80 @@ TEST(Decoder, GenuineTolerantStringPastTheEndIsCut) {
   EXPECT_EQ(info.target, "C:\\A.EXE");
 }
 
+// Windows reads at most 260 characters of the description, relative path and
+// working folder, keeps 259 of a full read, and reads the next string and the
+// extra data right after; the arguments and icon it reads whole. What the
+// counts declare stays where it differs.
+TEST(Decoder, ReadsTheStringsAsWindowsDoes) {
+  const std::string x260(260, 'x');
+  const auto units = [](const std::string& utf8) { return ToUtf16Le(utf8); };
+  // The public finding: a Unicode description counting 272 holds 260
+  // characters, then the count (11) and text of the arguments Windows reads;
+  // the declared arguments, count 0, and the terminal block follow, which
+  // Windows reads as its terminal block.
+  ShellLink finding = LocalLink("C:\\Windows\\System32\\cmd.exe");
+  finding.unicode = true;
+  finding.description = Text::Raw(Concat({units(x260), {11, 0}, units("/c calc.exe")}), 272);
+  finding.arguments = "";
+  // ANSI: a relative path of 259 read whole; a working folder counting 263
+  // holds 260 bytes, then the count (1) and text of the arguments.
+  ShellLink ansi = LocalLink("C:\\A.EXE");
+  ansi.relative_path = std::string(259, 'r');
+  ansi.working_dir = Text::Raw(Concat({BytesOf(x260), {1, 0}, BytesOf("a")}), 263);
+  ansi.arguments = "";
+  // A count of 260: the 260th character is taken as the end.
+  ShellLink count260 = LocalLink("C:\\A.EXE");
+  count260.description = std::string(259, 'd') + "E";
+  count260.arguments = "-a";
+  // 0xFFFF, past the end of the file, where Windows' 260 lie inside it.
+  ShellLink past_end = LocalLink("C:\\A.EXE");
+  past_end.unicode = true;
+  past_end.description = Text::Raw(Concat({units(x260), {4, 0}, units("calc")}), 0xFFFF);
+  past_end.arguments = "";
+  // 300, where Windows' 260 do not fit: the relative path's count is missing.
+  ShellLink short_file = LocalLink("C:\\A.EXE");
+  short_file.description = Text::WithCount("Desc", 300);
+  short_file.relative_path = "..\\A.EXE";
+  short_file.terminal_block = false;
+
+  const std::string x259(259, 'x');
+  const Str none;
+  const struct {
+    std::string name;
+    ShellLink link;
+    Str description, relative_path, start_in, arguments;
+    std::optional<lnk::DeclaredStrings> declared;
+    std::size_t after_link = 0;  // bytes past the terminal block Windows reads
+    bool ends_early = false;     // at the strings' start + 2 + 260 characters
+  } cases[] = {
+      {"finding", finding, x259, none, none, "/c calc.exe",
+       lnk::DeclaredStrings{.description = x260 + "\x0B/c calc.exe", .arguments = ""}, 2},
+      {"ansi", ansi, none, std::string(259, 'r'), x259, "a",
+       lnk::DeclaredStrings{.start_in = x260 + std::string("\x01\0a", 3), .arguments = ""}, 2},
+      {"count260", count260, std::string(259, 'd'), none, none, "-a",
+       lnk::DeclaredStrings{.description = std::string(259, 'd') + "E"}},
+      {"past_end", past_end, x259, none, none, "calc",
+       lnk::DeclaredStrings{.description = x260 + '\x04' + "calc", .arguments = ""}, 2},
+      {"short_file", short_file, none, none, none, none, std::nullopt, 0, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const LinkLayout layout = LayoutLink(c.link);
+    const lnk::ShortcutInfo info = Decoded(layout.bytes);
+    if (c.ends_early) {
+      EXPECT_EQ(info.strings_end_early_at, layout.strings_start + 2 + 260);
+      continue;
+    }
+    EXPECT_EQ(info.strings_end_early_at, std::nullopt);
+    EXPECT_EQ(info.description, c.description);
+    EXPECT_EQ(info.relative_path, c.relative_path);
+    EXPECT_EQ(info.start_in, c.start_in);
+    EXPECT_EQ(info.arguments, c.arguments);
+    EXPECT_EQ(info.declared_strings, c.declared);
+    EXPECT_EQ(info.link_end, layout.bytes.size() - c.after_link);
+  }
+}
+
 TEST(Decoder, GenuineHotKeyNamesTheKeyAndKeepsTheModifiers) {
   const struct {
     std::uint8_t key;

@@ -33,12 +33,12 @@ std::string JsonWithArguments(const std::string& value) {
          R"("duplicate_target_of":null,)"
          R"("duplicate_arguments_of":null,"error":null,"target_status":null,)"
          R"("target_checked_path":null,"target_status_reason":null,"suspicious":null,"runs":null,)"
-         R"("sha256":null})"
+         R"("declared_strings":null,"sha256":null})"
          "\n";
 }
 
 std::string CsvWithArguments(const std::string& value) {
-  return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,\r\n";
+  return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,,\r\n";
 }
 
 struct TextCase {
@@ -84,6 +84,26 @@ const TextCase kTextCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Values, RecordText, ::testing::ValuesIn(kTextCases));
+
+// The strings as their counts declare them: an object of those that differ,
+// in record order, its text escaped as JSON; in CSV that JSON text, quoted.
+TEST(RecordDeclaredStrings, AreAnObjectAndItsJsonTextInCsv) {
+  ReportEntry entry;
+  entry.info.declared_strings =
+      lnk::DeclaredStrings{.description = "a\"b", .arguments = "", .icon_location = "x,y"};
+  std::string json;
+  std::string csv;
+  RecordWriter(RecordFormat::kJsonLines).AppendRecord(json, {&entry, nullptr});
+  RecordWriter(RecordFormat::kCsv).AppendRecord(csv, {&entry, nullptr});
+  EXPECT_NE(
+      json.find(R"(,"declared_strings":{"description":"a\"b","arguments":"","icon_location":"x,y"},)"),
+      std::string::npos)
+      << json;
+  EXPECT_NE(
+      csv.find(R"(,"{""description"":""a\""b"",""arguments"":"""",""icon_location"":""x,y""}",)"),
+      std::string::npos)
+      << csv;
+}
 
 // Every time a shortcut's file or header can hold: written in UTC from the
 // first tick to the last second of year 9999, null beyond (a header's 64-bit

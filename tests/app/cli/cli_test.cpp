@@ -289,7 +289,7 @@ TEST(CliRecords, AShortcutThatCannotBeAuditedIsARecordWithItsErrorAndTheRunGoesO
   EXPECT_EQ(csv.exit_code, 3);
   const Lines rows = LinesOf(csv.out);
   ASSERT_EQ(rows.size(), 4u) << csv.out;
-  EXPECT_TRUE(rows[2].ends_with("," + cause + ",,,,,,\r")) << rows[2];  // no sha256 either
+  EXPECT_TRUE(rows[2].ends_with("," + cause + ",,,,,,,\r")) << rows[2];  // no sha256 either
 
   const Outcome text = RunCli({dir});
   EXPECT_EQ(text.exit_code, 1) << "the text report keeps its contract: the failure ends the run";
@@ -569,11 +569,12 @@ TEST(CliSuspicious, MarksDeceivingShortcutsCountsThemAndRecordsWhatWindowsRuns) 
   const std::string cmd = "C:\\Windows\\System32\\cmd.exe";
   const std::string decoy_entry =
       "*** SUSPICIOUS SHORTCUT BELOW***\r\n(target_mismatch, masquerade; Windows runs " + cmd +
-      ")\r\nSHORTCUT NAME:   report.pdf\r\n";
+      " /c calc.exe)\r\nSHORTCUT NAME:   report.pdf\r\n";
   const std::size_t at = text.out.find(decoy_entry);
   ASSERT_NE(at, std::string::npos) << text.out;
   EXPECT_TRUE(text.out.substr(0, at).ends_with(")\r\n")) << "after the missing-target marker";
-  EXPECT_NE(text.out.find("(hidden_arguments; Windows runs C:\\a.exe)\r\n"), std::string::npos);
+  EXPECT_NE(text.out.find("(hidden_arguments; Windows runs C:\\a.exe file.pdf?/c calc)\r\n"),
+            std::string::npos);
   EXPECT_NE(text.out.find("TARGET:   C:\\a.exe file.pdf?/c calc\r\n"), std::string::npos);
   // Without its marker lines the report is the one made without the checks.
   std::string unmarked;
