@@ -1,5 +1,6 @@
 #include "audit/shortcut_auditor.h"
 
+#include "lnk/code_page_choice.h"
 #include "lnk/shortcut_decoder.h"
 #include "platform/error.h"
 #include "text/report_text.h"
@@ -18,7 +19,7 @@ std::optional<report::ReportEntry> ShortcutAuditor::Audit(const std::string& pat
   entry.facts = platform::GatherFileFacts(path, files_);
   const std::vector<std::uint8_t> bytes = files_.ReadFileStart(path, lnk::kMaxShortcutBytes);
   try {
-    entry.info = lnk::Decode(bytes, files_.AnsiDecoder());
+    entry.info = lnk::DecodeInCodePage(bytes, code_page_, files_.AnsiDecoder().CodePage());
   } catch (const lnk::DecodeError& error) {
     throw platform::Error(path + ": " + error.what());
   }
