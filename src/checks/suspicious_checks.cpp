@@ -169,9 +169,13 @@ Reason TargetMismatch(const Link& link) {
     named.push_back({"the ID list", last.long_name ? std::string_view(*last.long_name) : primary,
                      last.long_name ? primary : std::string_view()});
   }
-  // A name read in the creating machine's code page may read differently here.
-  if (info.link_info &&
-      !(info.link_info->target_ansi_only && !IsPrintableAscii(info.link_info->target))) {
+  // A name read in a code page only defaulted to may read differently on the
+  // creating machine; one inferred from the link's own strings, or given, not.
+  const bool page_known =
+      info.code_page && (info.code_page->source == lnk::CodePageSource::kInferred ||
+                         info.code_page->source == lnk::CodePageSource::kGiven);
+  if (info.link_info && !(info.link_info->target_ansi_only && !page_known &&
+                          !IsPrintableAscii(info.link_info->target))) {
     named.push_back({"the link info", text::FinalName(info.link_info->target), {}});
   }
   if (link.UsesEnvironment()) {
