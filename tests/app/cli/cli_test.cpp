@@ -518,6 +518,8 @@ const UsageCase kUsageCases[] = {
     {{"--map", "C=/mnt", "."}, 2, "--map needs DRIVE:=FOLDER"},
     {{"--env", "=x", "."}, 2, "--env needs NAME=VALUE"},
     {{".", "--map"}, 2, "--map needs a value\n"},
+    {{"--codepage=437", "."}, 2, "--codepage needs auto or a Windows ANSI code page"},
+    {{"--codepage", "1252x", "."}, 2, "--codepage needs auto or a Windows ANSI code page (1250 to 1258, 874, 932, 936, 949, 950 or 65001), not \"1252x\"\n"},
     {{"--map=c:=/a", "--map", "C:=/b", "."}, 2, "--map gives drive C: twice, as /a and as /b\n"},
     {{"--map=C:=/no/such/folder", "."}, 1, "/no/such/folder: cannot look for drive C: in it"},
     {{"--", "--exe"}, 1, "--exe: cannot open the shortcut: it does not exist\n"},
