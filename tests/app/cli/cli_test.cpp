@@ -289,7 +289,7 @@ TEST(CliRecords, AShortcutThatCannotBeAuditedIsARecordWithItsErrorAndTheRunGoesO
   EXPECT_EQ(csv.exit_code, 3);
   const Lines rows = LinesOf(csv.out);
   ASSERT_EQ(rows.size(), 4u) << csv.out;
-  EXPECT_TRUE(rows[2].ends_with("," + cause + ",,,,,\r")) << rows[2];
+  EXPECT_TRUE(rows[2].ends_with("," + cause + ",,,,,,,\r")) << rows[2];
 
   const Outcome text = RunCli({dir});
   EXPECT_EQ(text.exit_code, 1) << "the text report keeps its contract: the failure ends the run";
@@ -614,7 +614,7 @@ TEST(CliSuspicious, MarksDeceivingShortcutsCountsThemAndRecordsWhatWindowsRuns) 
 
   const Lines rows = LinesOf(run({"--format", "csv", "--warn-suspicious"}).out);
   ASSERT_GT(rows.size(), 2u);  // the header, and the decoy's record second
-  EXPECT_TRUE(rows[2].ends_with(",target_mismatch;masquerade," + cmd + "\r")) << rows[2];
+  EXPECT_TRUE(rows[2].ends_with(",target_mismatch;masquerade," + cmd + ",,\r")) << rows[2];
 }
 
 }  // namespace
