@@ -74,44 +74,53 @@ while IFS= read -r exe; do
 done < <(find "$build/tests" -name '*test*.exe' -not -path '*/_googletest/*' \
            -not -name varnlink_smoke_test.exe | sort)
 
-# varnlink-cli.exe on the examples gives the Linux build's report, once the
-# path separators in LOCATION lines are made alike, the times are left out
-# (creation and access times differ between the two file-system views) and
-# the entries are sorted: each side walks folders in its own listing order
-# (Wine lists a folder sorted, Linux in directory order).
-cli_check() {
+# varnlink-cli.exe on the examples, and on the real corpus when it is there,
+# gives the Linux build's report, once the path separators in LOCATION lines
+# are made alike, the times are left out (creation and access times differ
+# between the two file-system views) and the entries are sorted: each side
+# walks folders in its own listing order (Wine lists a folder sorted, Linux in
+# directory order). The corpus holds links whose ANSI text is in other code
+# pages: both builds read them alike.
+cli_check() {  # folder (from the source folder), label
+  local folder=$1 label=$2
   local linux_cli=${VARNLINK_LINUX_CLI:-$root/build/dev/src/app/cli/varnlink-cli}
   local win_cli=$build/src/app/cli/varnlink-cli.exe
-  if [[ ! -x $linux_cli || ! -f $win_cli || ! -d $root/examples ]]; then
-    echo "50-wine: CLI comparison needs $linux_cli, $win_cli and examples/" >&2
-    failed=$((failed + 1)); failures+=("cli comparison"); return
+  if [[ ! -x $linux_cli || ! -f $win_cli || ! -d $root/$folder ]]; then
+    echo "50-wine: CLI comparison needs $linux_cli, $win_cli and $folder/" >&2
+    failed=$((failed + 1)); failures+=("cli comparison ($label)"); return
   fi
   local normalise='/^CREATED:/d; /^LOCATION:/ s|\\|/|g'
   set +e
-  (cd "$root" && "$linux_cli" examples) >"$build/cli-linux.txt" 2>"$build/cli-linux.err"
+  (cd "$root" && "$linux_cli" "$folder") >"$build/cli-linux-$label.txt" 2>"$build/cli-linux-$label.err"
   local linux_status=$?
-  (cd "$root" && "$wine" "$win_cli" examples) >"$build/cli-wine.txt" 2>"$build/cli-wine.err"
+  (cd "$root" && "$wine" "$win_cli" "$folder") >"$build/cli-wine-$label.txt" 2>"$build/cli-wine-$label.err"
   local wine_status=$?
   set -e
   local side
   for side in linux wine; do
-    sed -e "$normalise" "$build/cli-$side.txt" | tr -d '\r' |
+    sed -e "$normalise" "$build/cli-$side-$label.txt" | tr -d '\r' |
       awk 'BEGIN { RS = ""; ORS = "\n" } { gsub(/\n/, " | "); print }' | LC_ALL=C sort \
-      >"$build/cli-$side.norm"
+      >"$build/cli-$side-$label.norm"
   done
-  [[ -s $build/cli-linux.norm ]] || echo "50-wine: the Linux CLI wrote no report" >&2
-  if [[ $linux_status -eq $wine_status ]] && cmp -s "$build/cli-linux.norm" "$build/cli-wine.norm" &&
-     cmp -s <(tail -1 "$build/cli-linux.err") <(tail -1 "$build/cli-wine.err"); then
-    echo "50-wine: varnlink-cli.exe gives the Linux report on examples ($(tail -1 "$build/cli-wine.err" | tr -d '\r'))"
+  [[ -s $build/cli-linux-$label.norm ]] || echo "50-wine: the Linux CLI wrote no report on $label" >&2
+  if [[ $linux_status -eq $wine_status ]] &&
+     cmp -s "$build/cli-linux-$label.norm" "$build/cli-wine-$label.norm" &&
+     cmp -s <(tail -1 "$build/cli-linux-$label.err") <(tail -1 "$build/cli-wine-$label.err"); then
+    echo "50-wine: varnlink-cli.exe gives the Linux report on $label ($(tail -1 "$build/cli-wine-$label.err" | tr -d '\r'))"
     passed=$((passed + 1))
   else
-    echo "50-wine: varnlink-cli.exe differs from the Linux build on examples (status $wine_status vs $linux_status):" >&2
-    diff "$build/cli-linux.norm" "$build/cli-wine.norm" | head -40 >&2 || true
-    diff <(tail -3 "$build/cli-linux.err") <(tail -3 "$build/cli-wine.err") >&2 || true
-    failed=$((failed + 1)); failures+=("cli comparison")
+    echo "50-wine: varnlink-cli.exe differs from the Linux build on $label (status $wine_status vs $linux_status):" >&2
+    diff "$build/cli-linux-$label.norm" "$build/cli-wine-$label.norm" | head -40 >&2 || true
+    diff <(tail -3 "$build/cli-linux-$label.err") <(tail -3 "$build/cli-wine-$label.err") >&2 || true
+    failed=$((failed + 1)); failures+=("cli comparison ($label)")
   fi
 }
-cli_check
+cli_check examples examples
+if [[ -d $root/../shared/corpus ]]; then
+  cli_check ../shared/corpus corpus
+else
+  echo "50-wine: $root/../shared/corpus is absent; the corpus comparison is skipped"
+fi
 
 # varnlink-cli.exe is for servers and fleets: like the Linux program, it needs
 # no window system, so it imports none of the window, drawing or printing DLLs.

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace varnlink::audit {
 
 // Which shortcuts an audit reports, by whether the target (without its
@@ -14,6 +17,17 @@ struct AuditOptions {
   bool warn_duplicate_arguments = false;  // the target with its arguments likewise
   bool check_targets = false;             // look for each reported shortcut's target
   bool warn_suspicious = false;           // run the suspicious-shortcut checks
+  // The code page of the shortcuts' ANSI text; nullopt: each link's own, as
+  // lnk::ChooseCodePage infers it.
+  std::optional<unsigned> code_page;
 };
+
+// Reads --codepage's value, "auto" or one of Windows' ANSI code pages, into
+// `options`; an error text naming the value when it is neither.
+[[nodiscard]] std::string ReadCodePageOption(const std::string& value, AuditOptions& options);
+
+// Why the code page given cannot be used on this system (its converter is
+// missing) and what is read instead; nullopt when it can, or none is given.
+[[nodiscard]] std::optional<std::string> CodePageWarning(const AuditOptions& options);
 
 }  // namespace varnlink::audit

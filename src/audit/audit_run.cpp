@@ -57,7 +57,7 @@ std::string CauseOf(std::string_view message, const std::string& path) {
 class AuditRun::Shortcuts {
  public:
   Shortcuts(AuditRun& run, const AuditRequest& request, EntrySink& sink)
-      : run_(run), request_(request), sink_(sink), auditor_(run.files_) {}
+      : run_(run), request_(request), sink_(sink), auditor_(run.files_, request.options.code_page) {}
 
   // `walked`: the walk found it, rather than the user naming it.
   void Audit(const std::string& path, bool walked) {

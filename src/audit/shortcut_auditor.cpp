@@ -1,5 +1,6 @@
 #include "audit/shortcut_auditor.h"
 
+#include "lnk/code_page_choice.h"
 #include "lnk/shortcut_decoder.h"
 #include "platform/error.h"
 #include "text/report_text.h"
@@ -26,7 +27,8 @@ std::optional<report::ReportEntry> ShortcutAuditor::Audit(ShortcutSource& source
   report::ReportEntry entry;
   entry.facts = source.Facts();
   try {
-    entry.info = lnk::Decode(source.Bytes(), files_.AnsiDecoder());
+    entry.info =
+        lnk::DecodeInCodePage(source.Bytes(), code_page_, files_.AnsiDecoder().CodePage());
   } catch (const lnk::DecodeError& error) {
     throw platform::Error(path + ": " + error.what());
   }

@@ -15,7 +15,10 @@ namespace varnlink::audit {
 // the audit run does that with what it returns.
 class ShortcutAuditor {
  public:
-  explicit ShortcutAuditor(const platform::FileServices& files) : files_(files) {}
+  // `code_page`: the ANSI code page of every shortcut; nullopt: each its own.
+  explicit ShortcutAuditor(const platform::FileServices& files,
+                           std::optional<unsigned> code_page = std::nullopt)
+      : files_(files), code_page_(code_page) {}
 
   // The shortcut's entry (without warnings), or nullopt when the target
   // filter leaves it out. Throws naming the location when the shortcut cannot
@@ -33,6 +36,7 @@ class ShortcutAuditor {
 
  private:
   const platform::FileServices& files_;
+  std::optional<unsigned> code_page_;
 };
 
 // Whether `filter` keeps a shortcut with this target.

@@ -212,12 +212,16 @@ Reason TargetMismatch(const Link& link) {
     }
     named.push_back(std::move(id_list));
   }
+  // A path read in a code page only defaulted to may read differently on the
+  // creating machine: only its ASCII is compared. One read in a code page
+  // inferred from the link's own strings, or given, is compared in full.
+  const bool page_known =
+      info.code_page && (info.code_page->source == lnk::CodePageSource::kInferred ||
+                         info.code_page->source == lnk::CodePageSource::kGiven);
   if (info.link_info) {
     const std::string& target = info.link_info->target;
     Named link_info{"the link info", target, std::nullopt, text::FinalName(target), {}};
-    // A path read in the creating machine's code page may read differently
-    // here: only its ASCII is compared.
-    if (!info.link_info->target_ansi_only || IsPrintableAscii(target)) {
+    if (!info.link_info->target_ansi_only || page_known || IsPrintableAscii(target)) {
       link_info.whole = WholePath::Of(target);
       named.push_back(std::move(link_info));
     } else if (IsPrintableAscii(link_info.name)) {

@@ -90,6 +90,7 @@ ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decode
   ExtraData data;
   bool environment_seen = false;
   bool property_store_seen = false;
+  bool console_seen = false;
   ForEachExtraBlock(extra, [&](std::uint32_t signature, const ByteReader& block) {
     if (signature == kEnvironmentBlock && !environment_seen &&
         block.size() >= kEnvironmentBlockSize) {
@@ -98,8 +99,11 @@ ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decode
     } else if (signature == kPropertyStoreBlock && !property_store_seen) {
       property_store_seen = true;
       data.app_id = PropertyStoreAppId(block);
+    } else if (signature == kConsoleCodePageBlock && !console_seen) {
+      console_seen = true;
+      data.console_code_page = block.U32(8);  // the block is 12 bytes: size, signature, page
     }
-    return !(environment_seen && property_store_seen);
+    return !(environment_seen && property_store_seen && console_seen);
   });
   return data;
 }

@@ -13,6 +13,7 @@
 namespace varnlink::lnk {
 
 inline constexpr std::uint32_t kEnvironmentBlock = 0xA0000001;
+inline constexpr std::uint32_t kConsoleCodePageBlock = 0xA0000004;
 
 // Calls `visit` with each extra-data block's signature and its bytes (size
 // and signature included, positions counting from the block's start), in
@@ -45,9 +46,11 @@ struct ExtraData {
   // The app user model id of the property-store block; nullopt when there is
   // none or the block's sizes do not add up.
   std::optional<std::string> app_id;
+  // The console code-page block's code page (the console's OEM page).
+  std::optional<std::uint32_t> console_code_page;
 };
 
-// Reads the first environment-variables block and the first property-store block.
+// Reads the first environment-variables, property-store and console code-page blocks.
 [[nodiscard]] ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decoder);
 
 }  // namespace varnlink::lnk

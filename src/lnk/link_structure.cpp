@@ -390,6 +390,7 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
   info.app_id = std::move(extra.app_id);
   info.environment = std::move(extra.environment);
   info.ansi_bytes.environment = std::move(extra.environment_ansi_bytes);
+  info.console_code_page = extra.console_code_page;
   ChooseTarget(info);
   ChooseEffectiveTarget(info);
 

@@ -128,6 +128,19 @@ struct DeclaredStrings {
   bool operator==(const DeclaredStrings&) const = default;
 };
 
+// Why the ANSI strings were read in the code page they were.
+enum class CodePageSource {
+  kGiven,     // the user named it
+  kInferred,  // the link's own Unicode strings hold its ANSI strings in it
+  kConsole,   // the ANSI page of the console block's OEM code page
+  kDefault,   // the system's ANSI code page (Windows-1252 on Linux)
+};
+
+struct CodePageChoice {
+  unsigned code_page = 1252;
+  CodePageSource source = CodePageSource::kDefault;
+};
+
 // What decoding one shortcut file yields, as values: texts are UTF-8 as the
 // file holds them (converted from UTF-16 or the ANSI code page), nothing is
 // masked or labelled yet; a field the file does not have is nullopt.
@@ -183,6 +196,13 @@ struct ShortcutInfo {
   std::optional<std::size_t> strings_end_early_at;
 
   AnsiBytes ansi_bytes;
+  // The console block's (0xA0000004) code page: the console's OEM code page,
+  // not an ANSI one. nullopt when the link has no such block.
+  std::optional<std::uint32_t> console_code_page;
+  // The code page the ANSI strings were read in, and why; nullopt when the
+  // link has no ANSI string with a byte above 0x7F, or was decoded without a
+  // choice of code page (lnk::Decode alone reads in the decoder's page).
+  std::optional<CodePageChoice> code_page;
 
   // Where the link ends in the bytes decoded: just past its terminal
   // extra-data block, else (no terminal block) the end of the bytes. What

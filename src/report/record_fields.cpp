@@ -26,6 +26,20 @@ std::string_view TargetSourceName(lnk::TargetSource source) {
   return "none";
 }
 
+std::string_view CodePageSourceName(lnk::CodePageSource source) {
+  switch (source) {
+    case lnk::CodePageSource::kGiven:
+      return "given";
+    case lnk::CodePageSource::kInferred:
+      return "inferred";
+    case lnk::CodePageSource::kConsole:
+      return "console";
+    case lnk::CodePageSource::kDefault:
+      return "default";
+  }
+  return "default";
+}
+
 FieldValue Text(const std::optional<std::string>& text) {
   return text ? FieldValue{std::string_view(*text)} : FieldValue{};
 }
@@ -127,6 +141,16 @@ const std::array kFields = {
                 [](const ReportEntry& e) -> FieldValue {
                   if (!e.info.declared_strings) return {};
                   return &*e.info.declared_strings;
+                }},
+    RecordField{"codepage",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.info.code_page) return {};
+                  return std::uint64_t{e.info.code_page->code_page};
+                }},
+    RecordField{"codepage_source",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.info.code_page) return {};
+                  return CodePageSourceName(e.info.code_page->source);
                 }},
     RecordField{"sha256",
                 [](const ReportEntry& e) -> FieldValue {

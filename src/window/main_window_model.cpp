@@ -120,7 +120,8 @@ audit::AuditOptions MainWindowModel::Options() const {
           warn_duplicate_targets.ticked,
           warn_duplicate_arguments.ticked,
           warn_missing_targets.ticked,
-          warn_suspicious_shortcuts.ticked};
+          warn_suspicious_shortcuts.ticked,
+          code_page};
 }
 
 void MainWindowModel::Audit() {

@@ -60,6 +60,9 @@ class MainWindowModel {
   audit::TargetFilter target_filter = audit::TargetFilter::kAll;
   std::string report;  // the results pane's text, CR LF line ends
   MousePointer pointer = MousePointer::kDefault;
+  // The ANSI code page the command line gave (--codepage); nullopt: each
+  // shortcut's own.
+  std::optional<unsigned> code_page;
 
   // Handlers. Errors that end a handler propagate to the front end, which
   // shows them; the state is left as far as the handler got.

@@ -33,12 +33,12 @@ std::string JsonWithArguments(const std::string& value) {
          R"("duplicate_target_of":null,)"
          R"("duplicate_arguments_of":null,"error":null,"target_status":null,)"
          R"("target_checked_path":null,"target_status_reason":null,"suspicious":null,"runs":null,)"
-         R"("declared_strings":null,"sha256":null})"
+         R"("declared_strings":null,"codepage":null,"codepage_source":null,"sha256":null})"
          "\n";
 }
 
 std::string CsvWithArguments(const std::string& value) {
-  return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,,\r\n";
+  return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,,,,\r\n";
 }
 
 struct TextCase {

@@ -246,6 +246,9 @@ int Main(const std::vector<std::string>& arguments, const platform::FileServices
     case CommandLine::Action::kAudit:
       break;
   }
+  if (const auto warning = audit::CodePageWarning(parsed.command->options)) {
+    err << "varnlink-cli: " << *warning << "\n" << std::flush;
+  }
   return RunAudit(*parsed.command, files, folders, out, err);
 }
 

@@ -102,6 +102,12 @@ std::string UsageText() {
          "                              check on)\n"
          "  --warn-suspicious           warn of shortcuts built to deceive: mark them and\n"
          "                              say what Windows really runs\n"
+         "  --codepage auto|N           read ANSI text in Windows code page N: 1250 to\n"
+         "                              1258, 874, 932, 936, 949, 950 or 65001 (UTF-8);\n"
+         "                              auto, the default: each shortcut's own, the page\n"
+         "                              in which its Unicode strings hold its ANSI ones,\n"
+         "                              else its console's, else the system's (1252 on\n"
+         "                              Linux)\n"
          "  --help                      show this text\n"
          "  --version                   show the version\n"
          "\n"
@@ -168,7 +174,7 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
       name = argument.substr(0, equals);
       value = argument.substr(equals + 1);
     }
-    if (name == "--format" || name == "--map" || name == "--env") {
+    if (name == "--format" || name == "--map" || name == "--env" || name == "--codepage") {
       if (!value) {
         if (it + 1 == arguments.end()) {
           return {std::nullopt, name == "--format" ? "--format needs a FORMAT: text, jsonl or csv"
@@ -179,6 +185,11 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
       if (name == "--format") {
         format = FormatNamed(*value);
         if (!format) return {std::nullopt, "unknown format '" + *value + "': text, jsonl or csv"};
+        continue;
+      }
+      if (name == "--codepage") {
+        const std::string error = audit::ReadCodePageOption(*value, command.options);
+        if (!error.empty()) return {std::nullopt, error};
         continue;
       }
       const std::string error = name == "--map" ? AddDriveMapping(*value, command.target_check)

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/qt/window_app.h"
+#include "audit/audit_options.h"
 #include "varnlink/version.h"
 
 namespace {
@@ -23,7 +24,7 @@ namespace {
 constexpr const char* kHelp =
     "varnlink - audit Windows shell shortcuts (.lnk files) in a window\n"
     "\n"
-    "Usage: varnlink [FOLDER | SHORTCUT]\n"
+    "Usage: varnlink [--codepage auto|N] [FOLDER | SHORTCUT]\n"
     "  or:  varnlink --help | --version\n"
     "\n"
     "Opens the Varnlink window on FOLDER, or on the current folder; given a\n"
@@ -37,6 +38,10 @@ constexpr const char* kHelp =
     "shortcuts it audits; it never changes them.\n"
     "\n"
     "Options:\n"
+    "      --codepage auto|N\n"
+    "                 read the shortcuts' ANSI text in Windows code page N (1250 to\n"
+    "                 1258, 874, 932, 936, 949, 950 or 65001); auto, the default:\n"
+    "                 each shortcut's own, else 1252\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "  Qt's own options are passed to Qt, with one dash or two, a value after a\n"
@@ -129,6 +134,8 @@ struct CommandLine {
   std::vector<std::string> paths;
   std::vector<std::string> qt_arguments;
   std::optional<std::string> unknown_option;  // the first, as given
+  varnlink::audit::AuditOptions audit;        // --codepage
+  std::string error;                          // a bad option value, said in full
 };
 
 CommandLine Read(int argc, char** argv) {
@@ -145,7 +152,15 @@ CommandLine Read(int argc, char** argv) {
       value = name.substr(equals + 1);
       name = name.substr(0, equals);
     }
-    if (IsOneOf(name, kQtOptionsWithValue)) {
+    if (name == "codepage") {
+      if (!value && i + 1 < argc) value = argv[++i];
+      if (!value) {
+        line.error = "--codepage needs a value";
+        break;
+      }
+      line.error = varnlink::audit::ReadCodePageOption(std::string(*value), line.audit);
+      if (!line.error.empty()) break;
+    } else if (IsOneOf(name, kQtOptionsWithValue)) {
       line.qt_arguments.push_back("-" + std::string(name));
       if (value) {
         line.qt_arguments.emplace_back(*value);
@@ -177,7 +192,11 @@ int main(int argc, char** argv) {
     }
   }
   CommandLine line = Read(argc, argv);
+  if (!line.error.empty()) return BadUsage(line.error);
   if (line.unknown_option) return BadUsage("unknown option " + *line.unknown_option);
+  if (const auto warning = varnlink::audit::CodePageWarning(line.audit)) {
+    std::fputs(("varnlink: " + *warning + "\n").c_str(), stderr);
+  }
   if (line.paths.size() > 1) return BadUsage("bad usage");
 
   std::vector<char*> qt_argv{argv[0]};
@@ -195,6 +214,7 @@ int main(int argc, char** argv) {
   std::optional<std::string> path;
   if (!line.paths.empty()) path = line.paths.front();
   varnlink::app::qt::WindowApp app;
+  app.Model().code_page = line.audit.code_page;
   app.Start(path);
   return QApplication::exec();
 }

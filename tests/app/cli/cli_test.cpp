@@ -289,7 +289,7 @@ TEST(CliRecords, AShortcutThatCannotBeAuditedIsARecordWithItsErrorAndTheRunGoesO
   EXPECT_EQ(csv.exit_code, 3);
   const Lines rows = LinesOf(csv.out);
   ASSERT_EQ(rows.size(), 4u) << csv.out;
-  EXPECT_TRUE(rows[2].ends_with("," + cause + ",,,,,,,\r")) << rows[2];  // no sha256 either
+  EXPECT_TRUE(rows[2].ends_with("," + cause + ",,,,,,,,,\r")) << rows[2];  // no sha256 either
 
   const Outcome text = RunCli({dir});
   EXPECT_EQ(text.exit_code, 1) << "the text report keeps its contract: the failure ends the run";
@@ -518,6 +518,8 @@ const UsageCase kUsageCases[] = {
     {{"--map", "C=/mnt", "."}, 2, "--map needs DRIVE:=FOLDER"},
     {{"--env", "=x", "."}, 2, "--env needs NAME=VALUE"},
     {{".", "--map"}, 2, "--map needs a value\n"},
+    {{"--codepage=437", "."}, 2, "--codepage needs auto or a Windows ANSI code page"},
+    {{"--codepage", "1252x", "."}, 2, "--codepage needs auto or a Windows ANSI code page (1250 to 1258, 874, 932, 936, 949, 950 or 65001), not \"1252x\"\n"},
     {{"--map=c:=/a", "--map", "C:=/b", "."}, 2, "--map gives drive C: twice, as /a and as /b\n"},
     {{"--map=C:=/no/such/folder", "."}, 1, "/no/such/folder: cannot look for drive C: in it"},
     {{"--", "--exe"}, 1, "--exe: cannot open the shortcut: it does not exist\n"},
