@@ -47,37 +47,37 @@ struct ShellItem {
   // "root", "volume", "folder", "file", "network", "uri",
   // "control_panel_category", "control_panel_item", "cpl_file",
   // "users_property_view", "delegate", or the class byte as "0xNN".
-  std::string type;
+  std::string type{};
   // What the item names: a CLSID, drive, primary name, location, URI,
   // category number, path, KNOWNFOLDERID or app id; nullopt where it names
   // nothing or its name could not be read.
-  std::optional<std::string> name;
-  std::optional<std::string> long_name;  // a file entry's 0xBEEF0004 long name
+  std::optional<std::string> name{};
+  std::optional<std::string> long_name{};  // a file entry's 0xBEEF0004 long name
   // The NTFS file reference of a 0xBEEF0004 extension of version 7 on: the
   // 48-bit MFT entry and the 16-bit sequence number.
-  std::optional<std::uint64_t> mft_entry;
-  std::optional<std::uint16_t> mft_sequence;
+  std::optional<std::uint64_t> mft_entry{};
+  std::optional<std::uint16_t> mft_sequence{};
   // FAT dates and times (2-second steps) of a file entry (modified) and its
   // 0xBEEF0004 extension (created, accessed). FAT times are the writing
   // machine's local clock and record no zone: they are held as they stand,
   // as if they were UTC, never converted.
-  std::optional<platform::FileTime> created;
-  std::optional<platform::FileTime> modified;
-  std::optional<platform::FileTime> accessed;
+  std::optional<platform::FileTime> created{};
+  std::optional<platform::FileTime> modified{};
+  std::optional<platform::FileTime> accessed{};
 };
 
 // One property of a serialized property store.
 struct Property {
-  std::string format_id;  // "{XXXXXXXX-...}" upper case
+  std::string format_id{};  // "{XXXXXXXX-...}" upper case
   // The property's id, or its name in a storage of named properties.
-  std::variant<std::uint32_t, std::string> id;
-  std::optional<std::string> name;  // the well-known name ("System.AppUserModel.ID")
+  std::variant<std::uint32_t, std::string> id{};
+  std::optional<std::string> name{};  // the well-known name ("System.AppUserModel.ID")
   std::uint16_t type = 0;           // the VT_ type number
   // Strings (and GUIDs, braced upper case) as text, integers, booleans,
   // FILETIMEs; monostate for the types not decoded or a value that does not
   // lie inside its property.
   std::variant<std::monostate, bool, std::int64_t, std::uint64_t, std::string, platform::FileTime>
-      value;
+      value{};
 };
 
 // What the shell items of a link's ID list say, kept whichever record gives
