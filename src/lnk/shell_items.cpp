@@ -432,9 +432,13 @@ void DescribeItems(const ByteReader& list, const text::TextDecoder& decoder, IdL
     if (size == 0) break;
     ShellItem described;
     std::vector<Property> properties;
-    if (size < 3 || !list.Contains(pos, size)) {
-      if (list.Contains(pos, 3)) described.type = ClassName(list.ReadU8(pos + kClassAt));
-      if (!described.type.empty()) info.items.push_back(std::move(described));
+    if (size < 3) break;  // too small to hold its class
+    if (!list.Contains(pos, size)) {
+      // An item running past the list: its class is all that is its own.
+      if (list.Contains(pos, 3)) {
+        described.type = ClassName(list.ReadU8(pos + kClassAt));
+        info.items.push_back(std::move(described));
+      }
       break;
     }
     const ByteReader item = list.Sub(pos, size);
