@@ -99,6 +99,7 @@ ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decode
     } else if (signature == kPropertyStoreBlock && !property_store_seen) {
       property_store_seen = true;
       data.app_id = PropertyStoreAppId(block);
+      data.properties = ReadProperties(block.From(8));
     } else if (signature == kConsoleCodePageBlock && !console_seen) {
       console_seen = true;
       data.console_code_page = block.U32(8);  // the block is 12 bytes: size, signature, page

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "lnk/byte_reader.h"
 #include "lnk/shortcut_info.h"
@@ -46,6 +47,8 @@ struct ExtraData {
   // The app user model id of the property-store block; nullopt when there is
   // none or the block's sizes do not add up.
   std::optional<std::string> app_id;
+  // Every property of the property-store block, as far as it can be read.
+  std::optional<std::vector<Property>> properties;
   // The console code-page block's code page (the console's OEM page).
   std::optional<std::uint32_t> console_code_page;
 };

@@ -388,6 +388,7 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
     if (const auto end = TerminalBlockEnd(blocks)) info.link_end = *extra_at + *end;
   }
   info.app_id = std::move(extra.app_id);
+  info.property_store = std::move(extra.properties);
   info.environment = std::move(extra.environment);
   info.ansi_bytes.environment = std::move(extra.environment_ansi_bytes);
   info.console_code_page = extra.console_code_page;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/file_time.h"
@@ -41,6 +42,44 @@ struct IdListEntry {
   std::optional<std::string> primary_name_bytes;
 };
 
+// One shell item of the ID list as an investigator reads it.
+struct ShellItem {
+  // "root", "volume", "folder", "file", "network", "uri",
+  // "control_panel_category", "control_panel_item", "cpl_file",
+  // "users_property_view", "delegate", or the class byte as "0xNN".
+  std::string type{};
+  // What the item names: a CLSID, drive, primary name, location, URI,
+  // category number, path, KNOWNFOLDERID or app id; nullopt where it names
+  // nothing or its name could not be read.
+  std::optional<std::string> name{};
+  std::optional<std::string> long_name{};  // a file entry's 0xBEEF0004 long name
+  // The NTFS file reference of a 0xBEEF0004 extension of version 7 on: the
+  // 48-bit MFT entry and the 16-bit sequence number.
+  std::optional<std::uint64_t> mft_entry{};
+  std::optional<std::uint16_t> mft_sequence{};
+  // FAT dates and times (2-second steps) of a file entry (modified) and its
+  // 0xBEEF0004 extension (created, accessed). FAT times are the writing
+  // machine's local clock and record no zone: they are held as they stand,
+  // as if they were UTC, never converted.
+  std::optional<platform::FileTime> created{};
+  std::optional<platform::FileTime> modified{};
+  std::optional<platform::FileTime> accessed{};
+};
+
+// One property of a serialized property store.
+struct Property {
+  std::string format_id{};  // "{XXXXXXXX-...}" upper case
+  // The property's id, or its name in a storage of named properties.
+  std::variant<std::uint32_t, std::string> id{};
+  std::optional<std::string> name{};  // the well-known name ("System.AppUserModel.ID")
+  std::uint16_t type = 0;           // the VT_ type number
+  // Strings (and GUIDs, braced upper case) as text, integers, booleans,
+  // FILETIMEs; monostate for the types not decoded or a value that does not
+  // lie inside its property.
+  std::variant<std::monostate, bool, std::int64_t, std::uint64_t, std::string, platform::FileTime>
+      value{};
+};
+
 // What the shell items of a link's ID list say, kept whichever record gives
 // the target, so that the ID list can be set against the other records.
 struct IdListInfo {
@@ -59,6 +98,11 @@ struct IdListInfo {
   std::optional<std::string> cpl_path;  // the CPL-file item's path
   // The list is the Internet folder and a URI: a web link, opened as it shows.
   bool names_uri = false;
+  // Every item, in order, with what could be read of it; kept (up to the
+  // item that breaks the list) even when the list does not hold together.
+  std::vector<ShellItem> items;
+  // The properties stored inside the items (an apps item's), in order.
+  std::vector<Property> properties;
 };
 
 // What the link info says, kept whichever record gives the target (genuine
@@ -183,6 +227,9 @@ struct ShortcutInfo {
   // "Publisher.App_hash!App"); nullopt when there is none or the property
   // store does not hold together.
   std::optional<std::string> app_id;
+  // Every property of the first property-store block, in order, as far as
+  // its storages can be read; nullopt when the link has no such block.
+  std::optional<std::vector<Property>> property_store;
 
   // The target's times as the link header records them (genuine links; nullopt
   // where the header holds zero).

@@ -1,8 +1,10 @@
 #include "report/record_fields.h"
 
 #include <array>
+#include <charconv>
 #include <optional>
 
+#include "lnk/property_store.h"
 #include "report/report_format.h"
 
 namespace varnlink::report {
@@ -58,6 +60,131 @@ FieldValue Attribute(const ReportEntry& e, platform::Attribute bit) {
 FieldValue FileTimeOf(const ReportEntry& e, platform::FileTime platform::FileTimes::*which) {
   if (!e.facts.times) return {};
   return Time((*e.facts.times).*which);
+}
+
+// --- the ID list's shell items and the property stores, as JSON text --------
+
+template <typename Number>
+void AppendNumberText(std::string& out, Number value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, end);
+}
+
+void AppendKey(std::string& out, std::string_view key) {
+  if (out.back() != '{') out += ',';
+  AppendJsonString(out, key);
+  out += ':';
+}
+
+// An instant as a JSON string, with `fraction` digits of its 100 ns ticks
+// (0 or 7); null past the year 9999.
+void AppendTime(std::string& out, platform::FileTime time, bool fraction) {
+  if (time.ticks >= platform::kTicksTo10000) {
+    out += "null";
+    return;
+  }
+  std::string text = platform::IsoUtcText(time);
+  if (fraction) {
+    const std::string digits =
+        std::to_string(platform::kTicksPerSecond + time.ticks % platform::kTicksPerSecond);
+    text.insert(text.size() - 1, "." + digits.substr(1));
+  }
+  AppendJsonString(out, text);
+}
+
+void AppendShellItem(std::string& out, const lnk::ShellItem& item) {
+  out += '{';
+  AppendKey(out, "type");
+  AppendJsonString(out, item.type);
+  for (const auto& [key, text] : {std::pair{"name", &item.name},
+                                   std::pair{"long_name", &item.long_name}}) {
+    AppendKey(out, key);
+    if (*text) {
+      AppendJsonString(out, **text);
+    } else {
+      out += "null";
+    }
+  }
+  if (item.mft_entry) {
+    AppendKey(out, "mft_entry");
+    AppendNumberText(out, *item.mft_entry);
+  }
+  if (item.mft_sequence) {
+    AppendKey(out, "mft_sequence");
+    AppendNumberText(out, *item.mft_sequence);
+  }
+  for (const auto& [key, time] : {std::pair{"created", &item.created},
+                                   std::pair{"modified", &item.modified},
+                                   std::pair{"accessed", &item.accessed}}) {
+    if (!*time) continue;
+    AppendKey(out, key);
+    AppendTime(out, **time, false);
+  }
+  out += '}';
+}
+
+void AppendProperty(std::string& out, const lnk::Property& property) {
+  out += '{';
+  AppendKey(out, "format_id");
+  AppendJsonString(out, property.format_id);
+  AppendKey(out, "id");
+  if (const auto* number = std::get_if<std::uint32_t>(&property.id)) {
+    AppendNumberText(out, *number);
+  } else {
+    AppendJsonString(out, std::get<std::string>(property.id));
+  }
+  if (property.name) {
+    AppendKey(out, "name");
+    AppendJsonString(out, *property.name);
+  }
+  AppendKey(out, "type");
+  AppendJsonString(out, lnk::VariantTypeName(property.type));
+  AppendKey(out, "value");
+  std::visit(
+      [&out](const auto& value) {
+        using T = std::decay_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, std::monostate>) {
+          out += "null";
+        } else if constexpr (std::is_same_v<T, bool>) {
+          out += value ? "true" : "false";
+        } else if constexpr (std::is_same_v<T, std::string>) {
+          AppendJsonString(out, value);
+        } else if constexpr (std::is_same_v<T, platform::FileTime>) {
+          AppendTime(out, value, true);
+        } else {
+          AppendNumberText(out, value);
+        }
+      },
+      property.value);
+  out += '}';
+}
+
+template <typename Item, typename Append>
+void AppendList(std::string& out, const std::vector<Item>& items, Append append) {
+  for (const Item& item : items) {
+    out += out.back() == '[' ? "" : ",";
+    append(out, item);
+  }
+}
+
+FieldValue ShellItems(const ReportEntry& e) {
+  if (!e.info.id_list) return {};
+  JsonText json{"["};
+  AppendList(json.text, e.info.id_list->items, AppendShellItem);
+  json.text += ']';
+  return json;
+}
+
+// The ID list's properties (an apps item's), then the property-store block's.
+FieldValue PropertyStore(const ReportEntry& e) {
+  const bool in_items = e.info.id_list && !e.info.id_list->properties.empty();
+  if (!e.info.property_store && !in_items) return {};
+  JsonText json{"["};
+  if (in_items) AppendList(json.text, e.info.id_list->properties, AppendProperty);
+  if (e.info.property_store) AppendList(json.text, *e.info.property_store, AppendProperty);
+  json.text += ']';
+  return json;
 }
 
 const std::array kFields = {
@@ -157,6 +284,9 @@ const std::array kFields = {
                   if (!e.sha256) return {};
                   return platform::HexOf(*e.sha256);
                 }},
+    // Kept last: the forensic lists.
+    RecordField{"shell_items", ShellItems},
+    RecordField{"property_store", PropertyStore},
 };
 
 }  // namespace

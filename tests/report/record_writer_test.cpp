@@ -33,12 +33,13 @@ std::string JsonWithArguments(const std::string& value) {
          R"("duplicate_target_of":null,)"
          R"("duplicate_arguments_of":null,"error":null,"target_status":null,)"
          R"("target_checked_path":null,"target_status_reason":null,"suspicious":null,"runs":null,)"
-         R"("declared_strings":null,"codepage":null,"codepage_source":null,"sha256":null})"
+         R"("declared_strings":null,"codepage":null,"codepage_source":null,"sha256":null,)"
+         R"("shell_items":null,"property_store":null})"
          "\n";
 }
 
 std::string CsvWithArguments(const std::string& value) {
-  return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,,,,\r\n";
+  return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,,,,,,\r\n";
 }
 
 struct TextCase {
@@ -103,6 +104,47 @@ TEST(RecordDeclaredStrings, AreAnObjectAndItsJsonTextInCsv) {
       csv.find(R"(,"{""description"":""a\""b"",""arguments"":"""",""icon_location"":""x,y""}",)"),
       std::string::npos)
       << csv;
+}
+
+// The shell items and properties: lists of objects whose text is escaped as
+// JSON, FILETIMEs with all seven fractional digits, negative numbers signed,
+// a value not decoded null; in CSV that JSON text, quoted.
+TEST(RecordForensicLists, AreJsonListsAndTheirTextInCsv) {
+  ReportEntry entry;
+  entry.info.id_list = lnk::IdListInfo{};
+  lnk::ShellItem folder{.type = "folder", .name = "A\\\"B", .long_name = std::nullopt};
+  folder.mft_entry = 281474976710655ULL;
+  folder.mft_sequence = 9;
+  folder.modified = platform::FileTime{platform::kTicksTo1970};
+  entry.info.id_list->items = {lnk::ShellItem{.type = "root"}, folder};
+  entry.info.property_store = std::vector<lnk::Property>{
+      {.format_id = "{F}", .id = 5u, .name = "N", .type = 0x40,
+       .value = platform::FileTime{platform::kTicksTo1970 + 1234567}},
+      {.format_id = "{F}", .id = std::string("x,y"), .type = 0x03, .value = std::int64_t{-7}},
+      {.format_id = "{F}", .id = 1u, .type = 0x05, .value = std::monostate{}}};
+  std::string json;
+  std::string csv;
+  RecordWriter(RecordFormat::kJsonLines).AppendRecord(json, {&entry, nullptr});
+  RecordWriter(RecordFormat::kCsv).AppendRecord(csv, {&entry, nullptr});
+  const std::string items =
+      R"([{"type":"root","name":null,"long_name":null},)"
+      R"({"type":"folder","name":"A\\\"B","long_name":null,"mft_entry":281474976710655,)"
+      R"("mft_sequence":9,"modified":"1970-01-01T00:00:00Z"}])";
+  const std::string properties =
+      R"([{"format_id":"{F}","id":5,"name":"N","type":"VT_FILETIME",)"
+      R"("value":"1970-01-01T00:00:00.1234567Z"},)"
+      R"({"format_id":"{F}","id":"x,y","type":"VT_I4","value":-7},)"
+      R"({"format_id":"{F}","id":1,"type":"VT_R8","value":null}])";
+  EXPECT_NE(json.find(R"("shell_items":)" + items + R"(,"property_store":)" + properties + "}"),
+            std::string::npos)
+      << json;
+  const auto quoted = [](std::string text) {
+    for (std::size_t at = 0; (at = text.find('"', at)) != std::string::npos; at += 2) {
+      text.insert(at, 1, '"');
+    }
+    return '"' + text + '"';
+  };
+  EXPECT_TRUE(csv.ends_with("," + quoted(items) + "," + quoted(properties) + "\r\n")) << csv;
 }
 
 // Every time a shortcut's file or header can hold: written in UTC from the

@@ -82,7 +82,8 @@ def csv_text(value):
         return ""
     if isinstance(value, bool):
         return "true" if value else "false"
-    if isinstance(value, dict):
+    if isinstance(value, dict) or (value and isinstance(value, list) and "check" not in value[0]):
+        # Objects and the lists of objects other than the checks that fired: their JSON text.
         return json.dumps(value, ensure_ascii=False, separators=(",", ":"))
     return str(value)
 
