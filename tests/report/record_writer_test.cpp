@@ -33,12 +33,22 @@ std::string JsonWithArguments(const std::string& value) {
          R"("duplicate_target_of":null,)"
          R"("duplicate_arguments_of":null,"error":null,"target_status":null,)"
          R"("target_checked_path":null,"target_status_reason":null,"suspicious":null,"runs":null,)"
-         R"("declared_strings":null,"codepage":null,"codepage_source":null,"sha256":null})"
+         R"("declared_strings":null,"codepage":null,"codepage_source":null,)"
+         R"("sha256":null,"link_flags":null,"file_attributes":null,"target_size":null)"
+         R"(,"icon_index":null,"show_command":null,"drive_type":null,"drive_serial":null)"
+         R"(,"volume_label":null,"local_base_path":null,"common_path_suffix":null)"
+         R"(,"network_share":null,"network_device":null,"network_provider":null)"
+         R"(,"machine_id":null,"droid_volume":null,"droid_file":null,"birth_droid_volume":null)"
+         R"(,"birth_droid_file":null,"mac":null,"droid_time":null,"moved":null)"
+         R"(,"known_folder":null,"known_folder_name":null,"special_folder":null)"
+         R"(,"special_folder_name":null,"darwin":null,"darwin_product":null)"
+         R"(,"darwin_feature":null,"darwin_component":null,"console_codepage":null)"
+         R"(,"shim_layer":null,"extra_blocks":null,"overlay_offset":null,"overlay_size":null})"
          "\n";
 }
 
 std::string CsvWithArguments(const std::string& value) {
-  return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,,,,\r\n";
+  return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,,,," + std::string(34, ',') + "\r\n";
 }
 
 struct TextCase {

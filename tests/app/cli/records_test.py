@@ -82,6 +82,8 @@ def csv_text(value):
         return ""
     if isinstance(value, bool):
         return "true" if value else "false"
+    if isinstance(value, list) and all(isinstance(name, str) for name in value):
+        return ";".join(value)
     if isinstance(value, dict):
         return json.dumps(value, ensure_ascii=False, separators=(",", ":"))
     return str(value)
@@ -133,8 +135,9 @@ class Records(unittest.TestCase):
         for record, row, excel_row in zip(records, rows[1:], excel_rows[1:]):
             with self.subTest(path=record["path"]):
                 self.assertEqual(row, [csv_text(record[name]) for name in self.field_names])
-                for value, excel_value in zip(row, excel_row):
-                    formula = value[:1] in ("=", "+", "-", "@", "\t", "\r")
+                for name, value, excel_value in zip(self.field_names, row, excel_row):
+                    # A negative number (icon_index) is a number to Excel, not a formula.
+                    formula = value[:1] in ("=", "+", "-", "@", "\t", "\r") and not isinstance(record[name], int)
                     self.assertEqual(excel_value, "'" + value if formula else value)
 
     def check_report(self, folder, records):
