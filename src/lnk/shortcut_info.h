@@ -156,53 +156,53 @@ struct HeaderValues {
 // inconsistent part gives no value, never a guess. Strings are the Unicode
 // forms where the link info has them.
 struct LinkInfoParts {
-  std::optional<std::uint32_t> drive_type;  // DRIVE_UNKNOWN (0) ... DRIVE_RAMDISK (6)
-  std::optional<std::uint32_t> drive_serial;
-  std::optional<std::string> volume_label;
-  std::optional<std::string> local_base_path;
-  std::optional<std::string> common_path_suffix;
-  std::optional<std::string> network_share;
-  std::optional<std::string> network_device;    // only with ValidDevice
-  std::optional<std::uint32_t> network_provider;  // only with ValidNetType
+  std::optional<std::uint32_t> drive_type{};  // DRIVE_UNKNOWN (0) ... DRIVE_RAMDISK (6)
+  std::optional<std::uint32_t> drive_serial{};
+  std::optional<std::string> volume_label{};
+  std::optional<std::string> local_base_path{};
+  std::optional<std::string> common_path_suffix{};
+  std::optional<std::string> network_share{};
+  std::optional<std::string> network_device{};    // only with ValidDevice
+  std::optional<std::uint32_t> network_provider{};  // only with ValidNetType
 };
 
 // The tracker block (0xA0000003): where the link-tracking service last knew
 // the target. Object ids are braced upper-case GUIDs.
 struct TrackerData {
-  std::string machine_id;  // NetBIOS name
-  std::string droid_volume;
-  std::string droid_file;
-  std::string birth_droid_volume;
-  std::string birth_droid_file;
+  std::string machine_id{};  // NetBIOS name
+  std::string droid_volume{};
+  std::string droid_file{};
+  std::string birth_droid_volume{};
+  std::string birth_droid_file{};
   // From droid_file when it is a version-1 UUID (RFC 4122 variant): the
   // node (the MAC address of the machine that made it) and its time.
-  std::optional<std::array<std::uint8_t, 6>> mac;
-  std::optional<platform::FileTime> droid_time;
+  std::optional<std::array<std::uint8_t, 6>> mac{};
+  std::optional<platform::FileTime> droid_time{};
 };
 
 // An advertised (MSI) shortcut's descriptor (0xA0000006) and what it names.
 struct DarwinData {
-  std::string descriptor;  // the Unicode one unless empty
+  std::string descriptor{};  // the Unicode one unless empty
   // Decoded from the descriptor's compressed GUIDs; nullopt when it is not
   // one of the shapes product[feature]>component or product[feature]<.
-  std::optional<std::string> product;
-  std::optional<std::string> feature;
-  std::optional<std::string> component;
+  std::optional<std::string> product{};
+  std::optional<std::string> feature{};
+  std::optional<std::string> component{};
 };
 
 // What the extra-data blocks hold for an investigator (genuine links whose
 // strings end inside the file). The first block of each kind counts; one
 // whose size does not match its kind gives nothing.
 struct ExtraBlocks {
-  std::vector<std::uint32_t> signatures;  // in file order, up to the terminal block
-  std::optional<TrackerData> tracker;
-  std::optional<std::string> known_folder;      // 0xA000000B's GUID
-  std::optional<std::uint32_t> special_folder;  // 0xA0000005's CSIDL
-  std::optional<DarwinData> darwin;
-  std::optional<std::string> shim_layer;  // 0xA0000008
+  std::vector<std::uint32_t> signatures{};  // in file order, up to the terminal block
+  std::optional<TrackerData> tracker{};
+  std::optional<std::string> known_folder{};      // 0xA000000B's GUID
+  std::optional<std::uint32_t> special_folder{};  // 0xA0000005's CSIDL
+  std::optional<DarwinData> darwin{};
+  std::optional<std::string> shim_layer{};  // 0xA0000008
   // Where the terminal block ends; nullopt when the blocks end otherwise (no
   // terminal block, a block size of 4 to 7, or a block cut by the file's end).
-  std::optional<std::size_t> terminal_end;
+  std::optional<std::size_t> terminal_end{};
 };
 
 // What decoding one shortcut file yields, as values: texts are UTF-8 as the
