@@ -73,9 +73,9 @@ TrackerData ReadTracker(const ByteReader& block) {
     for (std::size_t i = 0; i < node.size(); ++i) node[i] = block.ReadU8(48 + 10 + i);
     tracker.mac = node;
     const std::uint64_t ticks = (std::uint64_t{time_high & 0x0FFFu} << 48) |
-                                (std::uint64_t{block.ReadU16(48 + 4)} << 32) |
-                                block.ReadU32(48);
-    if (ticks >= kUuidTicksTo1601) tracker.droid_time = platform::FileTime{ticks - kUuidTicksTo1601};
+                                (std::uint64_t{block.ReadU16(48 + 4)} << 32) | block.ReadU32(48);
+    if (ticks >= kUuidTicksTo1601)
+      tracker.droid_time = platform::FileTime{ticks - kUuidTicksTo1601};
   }
   return tracker;
 }
@@ -109,7 +109,8 @@ std::optional<std::string> CompressedGuid(std::string_view text) {
       value = value * 85 + static_cast<std::uint64_t>(digit);
     }
     if (value > 0xFFFFFFFFu) return std::nullopt;
-    for (std::size_t i = 0; i < 4; ++i) bytes[group * 4 + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (std::size_t i = 0; i < 4; ++i)
+      bytes[group * 4 + i] = static_cast<std::uint8_t>(value >> (8 * i));
   }
   return GuidText(ByteReader(bytes), 0);
 }
@@ -159,7 +160,8 @@ ExtraBlocks ReadExtraBlocks(const ByteReader& extra) {
     const ByteReader block = extra.Sub(pos, *size);
     switch (signature) {
       case kTrackerBlock:
-        read(tracker_seen, *size == kTrackerBlockSize, [&] { blocks.tracker = ReadTracker(block); });
+        read(tracker_seen, *size == kTrackerBlockSize,
+             [&] { blocks.tracker = ReadTracker(block); });
         break;
       case kKnownFolderBlock:
         read(known_seen, *size == kKnownFolderBlockSize,

@@ -106,7 +106,8 @@ LinkInfoParts ReadLinkInfoParts(const ByteReader& info, const text::TextDecoder&
   LinkInfoParts parts;
   const auto header_size = info.U32(4);
   const auto info_flags = info.U32(8);
-  if (!header_size || !info_flags || *header_size < kMinLinkInfoSize || *header_size > info.size()) {
+  if (!header_size || !info_flags || *header_size < kMinLinkInfoSize ||
+      *header_size > info.size()) {
     return parts;
   }
   const bool has_unicode_offsets = *header_size >= kLinkInfoUnicodeHeaderSize;
@@ -129,9 +130,11 @@ LinkInfoParts ReadLinkInfoParts(const ByteReader& info, const text::TextDecoder&
         });
       }
     }
-    parts.local_base_path = PartOf([&] { return TextAt(info, 16, unicode(28), decoder); }).value_or(std::nullopt);
+    parts.local_base_path =
+        PartOf([&] { return TextAt(info, 16, unicode(28), decoder); }).value_or(std::nullopt);
   }
-  parts.common_path_suffix = PartOf([&] { return TextAt(info, 24, unicode(32), decoder); }).value_or(std::nullopt);
+  parts.common_path_suffix =
+      PartOf([&] { return TextAt(info, 24, unicode(32), decoder); }).value_or(std::nullopt);
   if (*info_flags & kNetworkLinkAndPathSuffix) {
     if (const auto network = PartOf([&] {
           const std::size_t at = OffsetIn(info, 20);
@@ -141,13 +144,17 @@ LinkInfoParts ReadLinkInfoParts(const ByteReader& info, const text::TextDecoder&
       const auto name_offset = network->U32(8);
       if (network_flags && name_offset) {
         const bool wide = *name_offset > kNetworkLinkUnicodeOffsets;
-        parts.network_share = PartOf([&] {
-          return TextAt(*network, 8, wide ? std::optional<std::size_t>(20) : std::nullopt, decoder);
-        }).value_or(std::nullopt);
+        parts.network_share =
+            PartOf([&] {
+              return TextAt(*network, 8, wide ? std::optional<std::size_t>(20) : std::nullopt,
+                            decoder);
+            }).value_or(std::nullopt);
         if (*network_flags & kValidDevice) {
-          parts.network_device = PartOf([&] {
-            return TextAt(*network, 12, wide ? std::optional<std::size_t>(24) : std::nullopt, decoder);
-          }).value_or(std::nullopt);
+          parts.network_device =
+              PartOf([&] {
+                return TextAt(*network, 12, wide ? std::optional<std::size_t>(24) : std::nullopt,
+                              decoder);
+              }).value_or(std::nullopt);
         }
         if (*network_flags & kValidNetType) parts.network_provider = network->U32(16);
       }

@@ -162,7 +162,7 @@ struct LinkInfoParts {
   std::optional<std::string> local_base_path{};
   std::optional<std::string> common_path_suffix{};
   std::optional<std::string> network_share{};
-  std::optional<std::string> network_device{};    // only with ValidDevice
+  std::optional<std::string> network_device{};      // only with ValidDevice
   std::optional<std::uint32_t> network_provider{};  // only with ValidNetType
 };
 

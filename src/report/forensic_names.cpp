@@ -18,7 +18,8 @@ std::string HexText(std::uint32_t value, int digits) {
 // The names of a value's bits, `names` listed by bit from bit 0; unnamed
 // bits (an empty name, or past the list) by their value.
 template <std::size_t N>
-std::vector<std::string> BitNames(std::uint32_t bits, const std::array<std::string_view, N>& names) {
+std::vector<std::string> BitNames(std::uint32_t bits,
+                                  const std::array<std::string_view, N>& names) {
   std::vector<std::string> out;
   for (std::uint32_t bit = 0; bit < 32; ++bit) {
     const std::uint32_t mask = std::uint32_t{1} << bit;
@@ -33,25 +34,60 @@ std::vector<std::string> BitNames(std::uint32_t bits, const std::array<std::stri
 }
 
 constexpr std::array<std::string_view, 27> kLinkFlags = {
-    "HasLinkTargetIDList",     "HasLinkInfo",           "HasName",
-    "HasRelativePath",         "HasWorkingDir",         "HasArguments",
-    "HasIconLocation",         "IsUnicode",             "ForceNoLinkInfo",
-    "HasExpString",            "RunInSeparateProcess",  "Unused1",
-    "HasDarwinID",             "RunAsUser",             "HasExpIcon",
-    "NoPidlAlias",             "Unused2",               "RunWithShimLayer",
-    "ForceNoLinkTrack",        "EnableTargetMetadata",  "DisableLinkPathTracking",
-    "DisableKnownFolderTracking", "DisableKnownFolderAlias", "AllowLinkToLink",
-    "UnaliasOnSave",           "PreferEnvironmentPath", "KeepLocalIDListForUNCTarget",
+    "HasLinkTargetIDList",
+    "HasLinkInfo",
+    "HasName",
+    "HasRelativePath",
+    "HasWorkingDir",
+    "HasArguments",
+    "HasIconLocation",
+    "IsUnicode",
+    "ForceNoLinkInfo",
+    "HasExpString",
+    "RunInSeparateProcess",
+    "Unused1",
+    "HasDarwinID",
+    "RunAsUser",
+    "HasExpIcon",
+    "NoPidlAlias",
+    "Unused2",
+    "RunWithShimLayer",
+    "ForceNoLinkTrack",
+    "EnableTargetMetadata",
+    "DisableLinkPathTracking",
+    "DisableKnownFolderTracking",
+    "DisableKnownFolderAlias",
+    "AllowLinkToLink",
+    "UnaliasOnSave",
+    "PreferEnvironmentPath",
+    "KeepLocalIDListForUNCTarget",
 };
 
 // Bit 3 (0x8) is reserved.
 constexpr std::array<std::string_view, 23> kFileAttributes = {
-    "READONLY",       "HIDDEN",         "SYSTEM",        "",
-    "DIRECTORY",      "ARCHIVE",        "DEVICE",        "NORMAL",
-    "TEMPORARY",      "SPARSE_FILE",    "REPARSE_POINT", "COMPRESSED",
-    "OFFLINE",        "NOT_CONTENT_INDEXED", "ENCRYPTED", "INTEGRITY_STREAM",
-    "VIRTUAL",        "NO_SCRUB_DATA",  "RECALL_ON_OPEN", "PINNED",
-    "UNPINNED",       "",               "RECALL_ON_DATA_ACCESS",
+    "READONLY",
+    "HIDDEN",
+    "SYSTEM",
+    "",
+    "DIRECTORY",
+    "ARCHIVE",
+    "DEVICE",
+    "NORMAL",
+    "TEMPORARY",
+    "SPARSE_FILE",
+    "REPARSE_POINT",
+    "COMPRESSED",
+    "OFFLINE",
+    "NOT_CONTENT_INDEXED",
+    "ENCRYPTED",
+    "INTEGRITY_STREAM",
+    "VIRTUAL",
+    "NO_SCRUB_DATA",
+    "RECALL_ON_OPEN",
+    "PINNED",
+    "UNPINNED",
+    "",
+    "RECALL_ON_DATA_ACCESS",
 };
 
 constexpr std::array<std::string_view, 7> kDriveTypes = {
@@ -59,18 +95,16 @@ constexpr std::array<std::string_view, 7> kDriveTypes = {
 
 // WNNC_NET_ names by the provider type's high word, from 0x0001.
 constexpr std::array<std::string_view, 0x43> kProviders = {
-    "MSNET",      "LANMAN",      "NETWARE",    "VINES",      "10NET",      "LOCUS",
-    "SUN_PC_NFS", "LANSTEP",     "9TILES",     "LANTASTIC",  "AS400",      "FTP_NFS",
-    "PATHWORKS",  "LIFENET",     "POWERLAN",   "BWNFS",      "COGENT",     "FARALLON",
-    "APPLETALK",  "INTERGRAPH",  "SYMFONET",   "CLEARCASE",  "FRONTIER",   "BMC",
-    "DCE",        "AVID",        "DOCUSPACE",  "MANGOSOFT",  "SERNET",     "RIVERFRONT1",
-    "RIVERFRONT2", "DECORB",     "PROTSTOR",   "FJ_REDIR",   "DISTINCT",   "TWINS",
-    "RDR2SAMPLE", "CSC",         "3IN1",       "",           "EXTENDNET",  "STAC",
-    "FOXBAT",     "YAHOO",       "EXIFS",      "DAV",        "KNOWARE",    "OBJECT_DIRE",
-    "MASFAX",     "HOB_NFS",     "SHIVA",      "IBMAL",      "LOCK",       "TERMSRV",
-    "SRT",        "QUINCY",      "OPENAFS",    "AVID1",      "DFS",        "KWNP",
-    "ZENWORKS",   "DRIVEONWEB",  "VMWARE",     "RSFX",       "MFILES",     "MS_NFS",
-    "GOOGLE",
+    "MSNET",     "LANMAN",      "NETWARE",     "VINES",    "10NET",     "LOCUS",       "SUN_PC_NFS",
+    "LANSTEP",   "9TILES",      "LANTASTIC",   "AS400",    "FTP_NFS",   "PATHWORKS",   "LIFENET",
+    "POWERLAN",  "BWNFS",       "COGENT",      "FARALLON", "APPLETALK", "INTERGRAPH",  "SYMFONET",
+    "CLEARCASE", "FRONTIER",    "BMC",         "DCE",      "AVID",      "DOCUSPACE",   "MANGOSOFT",
+    "SERNET",    "RIVERFRONT1", "RIVERFRONT2", "DECORB",   "PROTSTOR",  "FJ_REDIR",    "DISTINCT",
+    "TWINS",     "RDR2SAMPLE",  "CSC",         "3IN1",     "",          "EXTENDNET",   "STAC",
+    "FOXBAT",    "YAHOO",       "EXIFS",       "DAV",      "KNOWARE",   "OBJECT_DIRE", "MASFAX",
+    "HOB_NFS",   "SHIVA",       "IBMAL",       "LOCK",     "TERMSRV",   "SRT",         "QUINCY",
+    "OPENAFS",   "AVID1",       "DFS",         "KWNP",     "ZENWORKS",  "DRIVEONWEB",  "VMWARE",
+    "RSFX",      "MFILES",      "MS_NFS",      "GOOGLE",
 };
 
 // clang-format off

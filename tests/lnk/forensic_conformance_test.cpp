@@ -87,8 +87,8 @@ json FieldsOf(const lnk::ShortcutInfo& info, std::uintmax_t file_size) {
                   m[5]);
     got["mac"] = mac;
   }
-  got["droid_time"] = tracker && tracker->droid_time ? json(SevenDigitTime(*tracker->droid_time))
-                                                     : json(nullptr);
+  got["droid_time"] =
+      tracker && tracker->droid_time ? json(SevenDigitTime(*tracker->droid_time)) : json(nullptr);
   got["known_folder"] = blocks ? Maybe(blocks->known_folder) : json(nullptr);
   got["special_folder"] = blocks ? Maybe(blocks->special_folder) : json(nullptr);
   got["console_codepage"] = Maybe(info.console_code_page);
@@ -97,7 +97,8 @@ json FieldsOf(const lnk::ShortcutInfo& info, std::uintmax_t file_size) {
   got["extra_blocks"] = nullptr;
   if (blocks) {
     got["extra_blocks"] = json::array();
-    for (const std::uint32_t signature : blocks->signatures) got["extra_blocks"].push_back(Hex8(signature));
+    for (const std::uint32_t signature : blocks->signatures)
+      got["extra_blocks"].push_back(Hex8(signature));
   }
   got["overlay_offset"] = nullptr;
   got["overlay_size"] = nullptr;

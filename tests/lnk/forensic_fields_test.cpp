@@ -99,15 +99,14 @@ TEST(ForensicFields, ABlockOfTheWrongSizeGivesNothingAndTheFirstOfAKindCounts) {
   const lnk::ExtraBlocks blocks = BlocksOf({
       ExtraBlock(kSpecialFolder, Concat({U32Bytes(0x25), U32Bytes(0), U32Bytes(0)})),  // 0x14
       ExtraBlock(kSpecialFolder, Concat({U32Bytes(0x26), U32Bytes(0)})),
-      ExtraBlock(kKnownFolder, Concat({GuidBytes("{1AC14E77-02E7-4E5D-B744-2EB1AE5198B7}"),
-                                       U32Bytes(0)})),
-      ExtraBlock(kKnownFolder, Concat({GuidBytes("{905E63B6-C1BF-494E-B29C-65B732D3D21A}"),
-                                       U32Bytes(0)})),
+      ExtraBlock(kKnownFolder,
+                 Concat({GuidBytes("{1AC14E77-02E7-4E5D-B744-2EB1AE5198B7}"), U32Bytes(0)})),
+      ExtraBlock(kKnownFolder,
+                 Concat({GuidBytes("{905E63B6-C1BF-494E-B29C-65B732D3D21A}"), U32Bytes(0)})),
       TrackerBlock(kVersion1, kVersion1),
   });
-  EXPECT_EQ(blocks.signatures,
-            (std::vector<std::uint32_t>{kSpecialFolder, kSpecialFolder, kKnownFolder, kKnownFolder,
-                                        kTracker}));
+  EXPECT_EQ(blocks.signatures, (std::vector<std::uint32_t>{kSpecialFolder, kSpecialFolder,
+                                                           kKnownFolder, kKnownFolder, kTracker}));
   EXPECT_FALSE(blocks.special_folder) << "the first special-folder block, 0x14 bytes, counts";
   EXPECT_EQ(blocks.known_folder, "{1AC14E77-02E7-4E5D-B744-2EB1AE5198B7}");
   EXPECT_TRUE(blocks.tracker) << "a bad block before it does not stop the list";

@@ -49,7 +49,8 @@ std::string JsonWithArguments(const std::string& value) {
 }
 
 std::string CsvWithArguments(const std::string& value) {
-  return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,,,," + std::string(34, ',') + "\r\n";
+  return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,,,," +
+         std::string(34, ',') + "\r\n";
 }
 
 struct TextCase {
@@ -125,29 +126,31 @@ TEST(RecordForensicFields, NameTheLinksValuesAndJoinListsInCsv) {
   entry.info.genuine = true;
   entry.info.link_flags = 0x0800'0083;
   entry.info.header = lnk::HeaderValues{0x2018, 8192, -25, 7};
-  entry.info.link_info_parts =
-      lnk::LinkInfoParts{.drive_type = 9, .drive_serial = 0x0A2E1A8A, .network_provider = 0x00020000};
+  entry.info.link_info_parts = lnk::LinkInfoParts{
+      .drive_type = 9, .drive_serial = 0x0A2E1A8A, .network_provider = 0x00020000};
   lnk::TrackerData tracker{"netbook", "{V}", "{F}", "{V}", "{G}"};
   tracker.mac = std::array<std::uint8_t, 6>{0x00, 0x13, 0x77, 0xD3, 0x4A, 0x59};
   tracker.droid_time = platform::FileTime{129232691884344063ULL};
-  entry.info.extra_blocks = lnk::ExtraBlocks{.signatures = {0xA0000003, 0xA000000B},
-                                             .tracker = tracker,
-                                             .known_folder = "{374DE290-123F-4565-9164-39C4925E467B}",
-                                             .special_folder = 0xFFFFFFFF,
-                                             .terminal_end = 150};
+  entry.info.extra_blocks =
+      lnk::ExtraBlocks{.signatures = {0xA0000003, 0xA000000B},
+                       .tracker = tracker,
+                       .known_folder = "{374DE290-123F-4565-9164-39C4925E467B}",
+                       .special_folder = 0xFFFFFFFF,
+                       .terminal_end = 150};
   std::string json;
   std::string csv;
   RecordWriter(RecordFormat::kJsonLines).AppendRecord(json, {&entry, nullptr});
   RecordWriter(RecordFormat::kCsv).AppendRecord(csv, {&entry, nullptr});
-  for (const char* part : {
-           R"("link_flags":["HasLinkTargetIDList","HasLinkInfo","IsUnicode","0x8000000"],)",
-           R"("file_attributes":["0x8","DIRECTORY","NOT_CONTENT_INDEXED"],"target_size":8192,)",
-           R"("icon_index":-25,"show_command":7,"drive_type":"0x9","drive_serial":"0A2E1A8A",)",
-           R"("network_provider":"WNNC_NET_LANMAN","machine_id":"netbook",)",
-           R"("mac":"00:13:77:d3:4a:59","droid_time":"2010-07-10T20:59:48.4344063Z","moved":true,)",
-           R"("known_folder_name":"Downloads","special_folder":4294967295,"special_folder_name":null,)",
-           R"("extra_blocks":["A0000003","A000000B"],"overlay_offset":150,"overlay_size":50})",
-       }) {
+  for (
+      const char* part : {
+          R"("link_flags":["HasLinkTargetIDList","HasLinkInfo","IsUnicode","0x8000000"],)",
+          R"("file_attributes":["0x8","DIRECTORY","NOT_CONTENT_INDEXED"],"target_size":8192,)",
+          R"("icon_index":-25,"show_command":7,"drive_type":"0x9","drive_serial":"0A2E1A8A",)",
+          R"("network_provider":"WNNC_NET_LANMAN","machine_id":"netbook",)",
+          R"("mac":"00:13:77:d3:4a:59","droid_time":"2010-07-10T20:59:48.4344063Z","moved":true,)",
+          R"("known_folder_name":"Downloads","special_folder":4294967295,"special_folder_name":null,)",
+          R"("extra_blocks":["A0000003","A000000B"],"overlay_offset":150,"overlay_size":50})",
+      }) {
     EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
   }
   EXPECT_NE(csv.find(",HasLinkTargetIDList;HasLinkInfo;IsUnicode;0x8000000,0x8;DIRECTORY;"
