@@ -261,7 +261,8 @@ struct ShortcutInfo {
 
   AnsiBytes ansi_bytes;
   // The console block's (0xA0000004) code page: the console's OEM code page,
-  // not an ANSI one. nullopt when the link has no such block.
+  // not an ANSI one. nullopt when the link has no such block, or the first
+  // one is not 12 bytes.
   std::optional<std::uint32_t> console_code_page;
   // The code page the ANSI strings were read in, and why; nullopt when the
   // link has no ANSI string with a byte above 0x7F, or was decoded without a
