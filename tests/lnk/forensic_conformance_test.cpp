@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "lnk/shortcut_decoder.h"
-#include "platform/file_time.h"
+#include "report/forensic_names.h"
 #include "tests/support/corpus_folder.h"
 #include "text/text_decoder.h"
 
@@ -39,16 +39,6 @@ json Maybe(const std::optional<T>& value) {
 std::string Hex8(std::uint32_t value) {
   char text[9];
   std::snprintf(text, sizeof text, "%08X", value);
-  return text;
-}
-
-// An instant with all seven fractional digits, as the corpus writes it.
-std::string SevenDigitTime(platform::FileTime time) {
-  std::string text = platform::IsoUtcText(time);
-  char fraction[9];
-  std::snprintf(fraction, sizeof fraction, ".%07u",
-                static_cast<unsigned>(time.ticks % platform::kTicksPerSecond));
-  text.insert(text.size() - 1, fraction);
   return text;
 }
 
@@ -79,16 +69,10 @@ json FieldsOf(const lnk::ShortcutInfo& info, std::uintmax_t file_size) {
   got["droid_file"] = tracker ? json(tracker->droid_file) : json(nullptr);
   got["birth_droid_volume"] = tracker ? json(tracker->birth_droid_volume) : json(nullptr);
   got["birth_droid_file"] = tracker ? json(tracker->birth_droid_file) : json(nullptr);
-  got["mac"] = nullptr;
-  if (tracker && tracker->mac) {
-    char mac[18];
-    const auto& m = *tracker->mac;
-    std::snprintf(mac, sizeof mac, "%02x:%02x:%02x:%02x:%02x:%02x", m[0], m[1], m[2], m[3], m[4],
-                  m[5]);
-    got["mac"] = mac;
-  }
-  got["droid_time"] =
-      tracker && tracker->droid_time ? json(SevenDigitTime(*tracker->droid_time)) : json(nullptr);
+  got["mac"] = tracker && tracker->mac ? json(report::MacText(*tracker->mac)) : json(nullptr);
+  got["droid_time"] = tracker && tracker->droid_time
+                          ? json(report::PreciseUtcText(*tracker->droid_time))
+                          : json(nullptr);
   got["known_folder"] = blocks ? Maybe(blocks->known_folder) : json(nullptr);
   got["special_folder"] = blocks ? Maybe(blocks->special_folder) : json(nullptr);
   got["console_codepage"] = Maybe(info.console_code_page);
