@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lnk/byte_reader.h"
@@ -52,6 +53,15 @@ struct ExtraData {
   // The console code-page block's code page (the console's OEM page).
   std::optional<std::uint32_t> console_code_page;
 };
+
+// The signatures of the extra-data blocks and what the tracker, known-folder,
+// special-folder, Darwin and shim blocks hold; never throws.
+[[nodiscard]] ExtraBlocks ReadExtraBlocks(const ByteReader& extra);
+
+// An MSI descriptor's product, feature and component: the product's
+// compressed GUID (20 characters), the feature's name, then '>' and the
+// component's compressed GUID, or '<' alone. nullopt for another shape.
+[[nodiscard]] std::optional<DarwinData> DecodeDarwinDescriptor(std::string_view descriptor);
 
 // Reads the first environment-variables, property-store and console code-page blocks.
 [[nodiscard]] ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decoder);

@@ -36,9 +36,13 @@ void AppendJsonString(std::string& out, std::string_view text);
 // CSV), or the strings as their counts declare them (an object of the strings
 // that differ from Windows' reading in JSON; that JSON text in CSV). Text
 // views, lists and objects stay valid while the record does.
+//
+// Besides: a signed number, and a list of names (a JSON array of strings; in
+// CSV the names joined by ";").
 using FieldValue = std::variant<std::monostate, bool, std::uint64_t, std::string_view, std::string,
                                 platform::FileTime, const std::vector<checks::Suspicion>*,
-                                const lnk::DeclaredStrings*, JsonText>;
+                                const lnk::DeclaredStrings*, JsonText, std::int64_t,
+                                std::vector<std::string>>;
 
 // One field of the record: its name and how to take its value.
 struct RecordField {

@@ -66,6 +66,12 @@ void AppendNumber(std::string& out, std::uint64_t value) {
   out.append(digits, end);
 }
 
+void AppendSigned(std::string& out, std::int64_t value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, end);
+}
+
 // The declared strings as a JSON object of those set, in record order.
 void AppendDeclaredStrings(std::string& out, const lnk::DeclaredStrings& declared) {
   out += '{';
@@ -112,6 +118,15 @@ struct JsonValue {
     AppendDeclaredStrings(out, *declared);
   }
   void operator()(const JsonText& json) const { out += json.text; }
+  void operator()(std::int64_t number) const { AppendSigned(out, number); }
+  void operator()(const std::vector<std::string>& names) const {
+    out += '[';
+    for (const std::string& name : names) {
+      if (out.back() != '[') out += ',';
+      AppendJsonString(out, name);
+    }
+    out += ']';
+  }
 };
 
 // Writes one value as a CSV field; null is an empty field.
@@ -138,6 +153,15 @@ struct CsvValue {
     AppendCsvText(out, json, for_excel);
   }
   void operator()(const JsonText& json) const { AppendCsvText(out, json.text, for_excel); }
+  void operator()(std::int64_t number) const { AppendSigned(out, number); }
+  void operator()(const std::vector<std::string>& names) const {
+    std::string joined;
+    for (const std::string& name : names) {
+      if (!joined.empty()) joined += ';';
+      joined += name;
+    }
+    AppendCsvText(out, joined, for_excel);
+  }
 };
 
 }  // namespace
