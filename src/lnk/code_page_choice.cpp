@@ -68,16 +68,20 @@ struct UnicodeStrings {
 
 UnicodeStrings UnicodeStringsOf(const ShortcutInfo& info) {
   UnicodeStrings strings;
-  const auto add = [&strings](const std::optional<std::string>& text) {
-    if (!text || IsAscii(*text)) return;
-    strings.upper.push_back(text::UpperCaseName(*text));
-    for (const std::string_view part : Components(*text)) {
+  // The components are views into `info`'s own strings, never into a copy.
+  const auto add = [&strings](const std::string& text) {
+    if (IsAscii(text)) return;
+    strings.upper.push_back(text::UpperCaseName(text));
+    for (const std::string_view part : Components(text)) {
       if (!IsAscii(part)) strings.components.push_back(part);
     }
   };
+  const auto add_present = [&add](const std::optional<std::string>& text) {
+    if (text) add(*text);
+  };
   if (info.id_list) {
     for (const IdListEntry& entry : info.id_list->file_entries) {
-      add(entry.long_name);
+      add_present(entry.long_name);
       if (!entry.primary_name_bytes) add(entry.primary_name);  // a UTF-16 primary name
     }
   }
@@ -85,7 +89,7 @@ UnicodeStrings UnicodeStringsOf(const ShortcutInfo& info) {
   if (info.link_flags & kIsUnicode) {
     for (const auto* text : {&info.description, &info.relative_path, &info.start_in,
                              &info.arguments, &info.icon_location}) {
-      add(*text);
+      add_present(*text);
     }
   }
   if (info.link_info && !info.link_info->target_ansi_only) add(info.link_info->target);
