@@ -20,15 +20,9 @@
 #include "report/report_format.h"
 #include "tests/support/audit_fixture.h"
 #include "tests/support/corpus_folder.h"
+#include "tests/support/real_file_services.h"
 #include "text/report_text.h"
 
-#ifdef _WIN32
-#include "platform/win32/win32_file_services.h"
-using RealFileServices = varnlink::platform::Win32FileServices;
-#else
-#include "platform/linux/linux_file_services.h"
-using RealFileServices = varnlink::platform::LinuxFileServices;
-#endif
 
 namespace varnlink::test_support {
 namespace {

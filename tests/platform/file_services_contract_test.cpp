@@ -12,15 +12,9 @@
 #include "platform/error.h"
 #include "platform/file_services.h"
 #include "tests/support/fake_file_services.h"
+#include "tests/support/real_file_services.h"
 #include "tests/support/scratch_folder.h"
 
-#ifdef _WIN32
-#include "platform/win32/win32_file_services.h"
-using RealFileServices = varnlink::platform::Win32FileServices;
-#else
-#include "platform/linux/linux_file_services.h"
-using RealFileServices = varnlink::platform::LinuxFileServices;
-#endif
 
 namespace varnlink::platform {
 namespace {
@@ -58,7 +52,7 @@ class FileServicesContract : public ::testing::TestWithParam<bool> {
   }
 
   test_support::ScratchFolder scratch_;
-  RealFileServices real_;
+  test_support::RealFileServices real_;
   test_support::FakeFileServices fake_;
 };
 
