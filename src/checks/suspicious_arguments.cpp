@@ -180,9 +180,15 @@ struct Argument {
   std::string value;  // without its quotes
 };
 
+// Where the blanks (spaces and tabs) that start at `at` end.
+std::size_t SkipBlanks(std::string_view text, std::size_t at) {
+  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+  return at;
+}
+
 // The argument starting at or after `at`; nullopt when only blanks remain.
 std::optional<Argument> NextArgument(std::string_view text, std::size_t at) {
-  while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+  at = SkipBlanks(text, at);
   if (at == text.size()) return std::nullopt;
   Argument argument{at, at, {}};
   bool quoted = false;
@@ -205,8 +211,7 @@ std::optional<Argument> NextArgument(std::string_view text, std::size_t at) {
 WrappedCommand Command(std::string_view command, std::string_view marker) {
   const auto program = NextArgument(command, 0);
   if (!program) return {marker, "", ""};
-  std::size_t rest = program->end;
-  while (rest < command.size() && (command[rest] == ' ' || command[rest] == '\t')) ++rest;
+  const std::size_t rest = SkipBlanks(command, program->end);
   return {marker, program->value, std::string(command.substr(rest))};
 }
 
