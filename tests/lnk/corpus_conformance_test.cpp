@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -40,15 +39,9 @@ TEST(CorpusConformance, GenuineLinksMatchThePeerDecoders) {
     GTEST_SKIP() << "real shortcut corpus not found at " << dir.string()
                  << " (expected.jsonl absent); set VARNLINK_CORPUS_DIR to run this test";
   }
-  std::ifstream in(expected, std::ios::binary);
-  ASSERT_TRUE(in) << "cannot open " << expected;
-
   // The targets found in the shell items or the property store, by file.
   std::map<std::string, std::string> id_list_targets;
-  std::ifstream id_list_in(dir / "expected-idlist.jsonl", std::ios::binary);
-  ASSERT_TRUE(id_list_in) << "cannot open " << (dir / "expected-idlist.jsonl");
-  for (std::string line; std::getline(id_list_in, line);) {
-    if (line.empty()) continue;
+  for (const std::string& line : CorpusLines(dir / "expected-idlist.jsonl")) {
     const json row = json::parse(line);
     id_list_targets[row["file"].get<std::string>()] = row["expected_target"].get<std::string>();
   }
@@ -58,9 +51,7 @@ TEST(CorpusConformance, GenuineLinksMatchThePeerDecoders) {
 
   int genuine = 0, genuine_matching = 0, others = 0, others_failed = 0, reported_mismatches = 0;
   int id_list = 0, id_list_matching = 0;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty()) continue;
+  for (const std::string& line : CorpusLines(expected)) {
     const json row = json::parse(line);
     const std::string file = row["file"].get<std::string>();
     // UTF-8 both ways: on Windows a narrow path string is the ANSI code page.

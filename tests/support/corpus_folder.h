@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace varnlink::test_support {
 
@@ -9,5 +11,11 @@ namespace varnlink::test_support {
 // test passes without the corpus), else ../shared/corpus beside the sources.
 // Tests skip, saying so, when it is absent.
 std::filesystem::path CorpusFolder();
+
+// The non-empty lines of a text file of the corpus (expected.jsonl), read
+// without moving its access time where the system lets a reader (so that a
+// test checking that audits leave times alone can run beside this one).
+// Throws naming the file when it cannot be read.
+std::vector<std::string> CorpusLines(const std::filesystem::path& file);
 
 }  // namespace varnlink::test_support
