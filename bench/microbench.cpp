@@ -157,6 +157,8 @@ void WriteOneRecordThroughNlohmannJson(benchmark::State& state) {
               value = std::string(v);
             } else if constexpr (std::is_same_v<V, const varnlink::lnk::DeclaredStrings*>) {
               value = nullptr;  // the sample record has none
+            } else if constexpr (std::is_same_v<V, varnlink::report::JsonText>) {
+              value = nlohmann::ordered_json::parse(v.text);
             } else if constexpr (std::is_pointer_v<V>) {
               value = nlohmann::ordered_json::array();
               for (const auto& found : *v) {

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "lnk/byte_reader.h"
 #include "lnk/shortcut_info.h"
@@ -46,9 +48,20 @@ struct ExtraData {
   // The app user model id of the property-store block; nullopt when there is
   // none or the block's sizes do not add up.
   std::optional<std::string> app_id;
+  // Every property of the property-store block, as far as it can be read.
+  std::optional<std::vector<Property>> properties;
   // The console code-page block's code page (the console's OEM page).
   std::optional<std::uint32_t> console_code_page;
 };
+
+// The signatures of the extra-data blocks and what the tracker, known-folder,
+// special-folder, Darwin and shim blocks hold; never throws.
+[[nodiscard]] ExtraBlocks ReadExtraBlocks(const ByteReader& extra);
+
+// An MSI descriptor's product, feature and component: the product's
+// compressed GUID (20 characters), the feature's name, then '>' and the
+// component's compressed GUID, or '<' alone. nullopt for another shape.
+[[nodiscard]] std::optional<DarwinData> DecodeDarwinDescriptor(std::string_view descriptor);
 
 // Reads the first environment-variables, property-store and console code-page blocks.
 [[nodiscard]] ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decoder);

@@ -27,6 +27,7 @@ constexpr std::size_t kLinkInfoUnicodeHeaderSize = 0x24;
 constexpr std::uint32_t kVolumeIdAndLocalBasePath = 0x1;
 constexpr std::uint32_t kNetworkLinkAndPathSuffix = 0x2;
 constexpr std::size_t kNetworkLinkUnicodeOffsets = 0x14;
+constexpr std::uint32_t kValidDevice = 0x1;   // network link flag: the device name is set
 constexpr std::uint32_t kValidNetType = 0x2;  // network link flag: the provider type is set
 
 // The offset field at `field` of `record`, which must point inside it.
@@ -75,6 +76,91 @@ std::optional<std::uint32_t> NetworkProviderType(const ByteReader& info) {
   const auto network_flags = info.U32(*at + 4);
   if (!network_flags || !(*network_flags & kValidNetType)) return std::nullopt;
   return info.U32(*at + 16);
+}
+
+// A part of the link info read on its own: nullopt when it does not hold
+// together, whatever the rest does.
+template <typename Read>
+auto PartOf(Read&& read) -> std::optional<decltype(read())> {
+  try {
+    return read();
+  } catch (const RecordError&) {
+    return std::nullopt;
+  }
+}
+
+// The string an offset field points at, its Unicode form where the record has
+// that offset and it is set.
+std::optional<std::string> TextAt(const ByteReader& record, std::size_t field,
+                                  std::optional<std::size_t> unicode_field,
+                                  const text::TextDecoder& decoder) {
+  if (unicode_field) {
+    if (auto wide = StringAt(record, *unicode_field, true, decoder)) return std::move(wide->text);
+  }
+  if (auto narrow = StringAt(record, field, false, decoder)) return std::move(narrow->text);
+  return std::nullopt;
+}
+
+// The link info's parts, each on its own (see LinkInfoParts).
+LinkInfoParts ReadLinkInfoParts(const ByteReader& info, const text::TextDecoder& decoder) {
+  LinkInfoParts parts;
+  const auto header_size = info.U32(4);
+  const auto info_flags = info.U32(8);
+  if (!header_size || !info_flags || *header_size < kMinLinkInfoSize ||
+      *header_size > info.size()) {
+    return parts;
+  }
+  const bool has_unicode_offsets = *header_size >= kLinkInfoUnicodeHeaderSize;
+  const auto unicode = [&](std::size_t field) {
+    return has_unicode_offsets ? std::optional<std::size_t>(field) : std::nullopt;
+  };
+  if (*info_flags & kVolumeIdAndLocalBasePath) {
+    // The volume id: size, drive type, serial, label offset; a label offset of
+    // 0x14 says a Unicode label's offset follows.
+    if (const auto volume = PartOf([&] {
+          const std::size_t at = OffsetIn(info, 12);
+          return info.Sub(at, info.ReadU32(at));
+        })) {
+      if (volume->size() >= 16) {
+        parts.drive_type = volume->ReadU32(4);
+        parts.drive_serial = volume->ReadU32(8);
+        parts.volume_label = PartOf([&] {
+          const bool wide = volume->ReadU32(12) == 0x14;
+          return TerminatedString(*volume, OffsetIn(*volume, wide ? 16 : 12), wide, decoder);
+        });
+      }
+    }
+    parts.local_base_path =
+        PartOf([&] { return TextAt(info, 16, unicode(28), decoder); }).value_or(std::nullopt);
+  }
+  parts.common_path_suffix =
+      PartOf([&] { return TextAt(info, 24, unicode(32), decoder); }).value_or(std::nullopt);
+  if (*info_flags & kNetworkLinkAndPathSuffix) {
+    if (const auto network = PartOf([&] {
+          const std::size_t at = OffsetIn(info, 20);
+          return info.Sub(at, info.ReadU32(at));
+        })) {
+      const auto network_flags = network->U32(4);
+      const auto name_offset = network->U32(8);
+      if (network_flags && name_offset) {
+        const bool wide = *name_offset > kNetworkLinkUnicodeOffsets;
+        parts.network_share =
+            PartOf([&] {
+              return TextAt(*network, 8, wide ? std::optional<std::size_t>(20) : std::nullopt,
+                            decoder);
+            }).value_or(std::nullopt);
+        if (*network_flags & kValidDevice) {
+          parts.network_device =
+              PartOf([&] {
+                return TextAt(*network, 12, wide ? std::optional<std::size_t>(24) : std::nullopt,
+                              decoder);
+              }).value_or(std::nullopt);
+        }
+        if (*network_flags & kValidNetType) parts.network_provider = network->U32(16);
+      }
+    }
+  }
+  return parts;
 }
 
 // What the link info names: its local path, its network path, the target.
@@ -351,6 +437,9 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
   info.target_created = HeaderTime(file, 28);
   info.target_accessed = HeaderTime(file, 36);
   info.target_modified = HeaderTime(file, 44);
+  // Attributes at 24, then the times, the target's size, icon index, show command.
+  info.header = HeaderValues{file.ReadU32(24), file.ReadU32(52),
+                             static_cast<std::int32_t>(file.ReadU32(56)), file.ReadU32(60)};
 
   std::size_t pos = kHeaderSize;
   std::optional<ByteReader> id_list;
@@ -368,6 +457,7 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
       must_fit("the link info", pos + info_size);
       if (info_size < kMinLinkInfoSize) throw RecordError();
       const ByteReader link_info = file.Sub(pos, info_size);
+      info.link_info_parts = ReadLinkInfoParts(link_info, decoder);
       if (!(info.link_flags & kForceNoLinkInfo)) info.link_info = ReadLinkInfo(link_info, decoder);
       pos += info_size;
     }
@@ -385,9 +475,12 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
       must_fit("an extra-data block", *extra_at + *cut_at);
     }
     extra = ReadExtraData(blocks, decoder);
+    info.extra_blocks = ReadExtraBlocks(blocks);
+    if (info.extra_blocks->terminal_end) *info.extra_blocks->terminal_end += *extra_at;
     if (const auto end = TerminalBlockEnd(blocks)) info.link_end = *extra_at + *end;
   }
   info.app_id = std::move(extra.app_id);
+  info.property_store = std::move(extra.properties);
   info.environment = std::move(extra.environment);
   info.ansi_bytes.environment = std::move(extra.environment_ansi_bytes);
   info.console_code_page = extra.console_code_page;

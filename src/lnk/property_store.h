@@ -3,8 +3,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "lnk/byte_reader.h"
+#include "lnk/shortcut_info.h"
 
 namespace varnlink::lnk {
 
@@ -21,5 +24,15 @@ inline constexpr std::uint32_t kPropertyStoreBlock = 0xA0000009;
 // it, is smaller than its own header or is not filled exactly by its values,
 // or a list without its terminating zero size.
 [[nodiscard]] std::optional<std::string> AppUserModelId(const ByteReader& storages);
+
+// Reads every property of serialized property storages, in order, as far as
+// they can be read. Never throws: a storage whose sizes do not add up gives
+// the properties before the fault (a property whose value does not lie inside
+// it keeps its id and type with no value), and the storages after it are
+// read when its own size still leads to them.
+[[nodiscard]] std::vector<Property> ReadProperties(const ByteReader& storages);
+
+// The VT_ name of a property type ("VT_LPWSTR"); "0xNNNN" for one not known.
+[[nodiscard]] std::string VariantTypeName(std::uint16_t type);
 
 }  // namespace varnlink::lnk

@@ -305,10 +305,168 @@ std::optional<std::string> ListTarget(const std::vector<Item>& items) {
   return std::nullopt;
 }
 
+// --- every item, as an investigator reads it ---------------------------------
+
+// A FAT date and time (date in the low 16 bits: day, month, years since
+// 1980; time in the high: seconds / 2, minutes, hours) as it stands, held as
+// if it were UTC; nullopt for zero or a date or time that does not exist.
+std::optional<platform::FileTime> FatTime(std::uint32_t value) {
+  const unsigned date = value & 0xFFFF;
+  const unsigned time = value >> 16;
+  const unsigned day = date & 0x1F;
+  const unsigned month = (date >> 5) & 0x0F;
+  const int year = 1980 + static_cast<int>(date >> 9);
+  const unsigned second = 2 * (time & 0x1F);
+  const unsigned minute = (time >> 5) & 0x3F;
+  const unsigned hour = time >> 11;
+  if (day == 0 || month == 0 || month > 12 || hour > 23 || minute > 59 || second > 59) {
+    return std::nullopt;
+  }
+  // Days since 1970-01-01 of the civil date (years from 1980 on).
+  const int y = year - (month <= 2 ? 1 : 0);
+  const int era = y / 400;
+  const int yoe = y - era * 400;
+  const int m = static_cast<int>(month);
+  const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<int>(day) - 1;
+  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  const std::int64_t days = std::int64_t{era} * 146097 + doe - 719468;
+  const std::int64_t seconds = days * 86400 + hour * 3600 + minute * 60 + second;
+  return platform::FileTime{platform::kTicksTo1970 +
+                            static_cast<std::uint64_t>(seconds) * platform::kTicksPerSecond};
+}
+
+std::string ClassName(std::uint8_t type) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  return std::string("0x") + kDigits[type >> 4] + kDigits[type & 0xF];
+}
+
+// A file entry's 0xBEEF0004 extension: created and accessed FAT times at 8
+// and 12; from version 7 on, the NTFS file reference at 20.
+void DescribeFileExtension(const ByteReader& block, ShellItem& out) {
+  out.created = FatTime(block.ReadU32(8));
+  out.accessed = FatTime(block.ReadU32(12));
+  if (block.ReadU16(2) >= 7) {
+    const std::uint64_t reference = block.ReadU64(20);
+    out.mft_entry = reference & 0xFFFF'FFFF'FFFFULL;
+    out.mft_sequence = static_cast<std::uint16_t>(reference >> 48);
+  }
+}
+
+void DescribeFileEntry(const ByteReader& item, const text::TextDecoder& decoder, ShellItem& out) {
+  const std::uint8_t type = item.ReadU8(kClassAt);
+  out.type = (type & 0x01) != 0 ? "folder" : "file";
+  out.modified = FatTime(item.ReadU32(8));
+  IdListEntry entry = FileEntry(item, decoder);
+  out.name = std::move(entry.primary_name);
+  out.long_name = std::move(entry.long_name);
+  if (const auto extension = ExtensionOffset(item, (type & kUnicodeName) != 0)) {
+    const ByteReader block = item.Sub(*extension, item.ReadU16(*extension));
+    if (block.ReadU32(4) == kFileEntryExtension) DescribeFileExtension(block, out);
+  }
+}
+
+// Network location (class 0x4X): flags at 4, the location from 5.
+void DescribeNetwork(const ByteReader& item, const text::TextDecoder& decoder, ShellItem& out) {
+  out.type = "network";
+  out.name = TerminatedString(item, 5, false, decoder);
+}
+
+// Fills `out` with what `item` holds, as far as it can be read; throws
+// RecordError at the first part that leaves the item, `out` keeping what
+// came before.
+void DescribeItem(const ByteReader& item, const Item* previous, const text::TextDecoder& decoder,
+                  ShellItem& out, std::vector<Property>& properties) {
+  const std::uint8_t type = item.ReadU8(kClassAt);
+  out.type = ClassName(type);
+  const auto named = [&out](std::string_view kind, const Item& read) {
+    out.type = kind;
+    if (!read.value.empty()) out.name = read.value;
+  };
+  if (type == 0x1F) return named("root", RootFolder(item));
+  if (type == 0x2E) {
+    const std::string clsid = GuidText(item, 4);
+    if (item.size() >= 4 + 2 * kClsidSize && GuidText(item, item.size() - kClsidSize) == kDelegate) {
+      out.type = "delegate";
+      return;
+    }
+    out.name = clsid;
+    return;
+  }
+  if ((type & 0x70) == 0x20) {
+    out.type = "volume";
+    if ((type & 0x01) != 0) out.name = Volume(item, decoder).value;
+    return;
+  }
+  if ((type & 0x70) == 0x30) return DescribeFileEntry(item, decoder, out);
+  if ((type & 0x70) == 0x40) return DescribeNetwork(item, decoder, out);
+  if (type == 0x61) {
+    out.type = "uri";
+    const Item uri = Uri(item, decoder);
+    if (uri.kind == Kind::kUri) out.name = uri.value;
+    return;
+  }
+  if (type == 0x01) {
+    const Item category = Category(item);
+    if (category.kind == Kind::kCategory) named("control_panel_category", category);
+    return;
+  }
+  if (type == 0x71) return named("control_panel_item", ControlPanelItem(item));
+  if (type == 0x00) {
+    if (item.U32(6) == kAppsSignature) {
+      properties = ReadProperties(item.From(22));
+    }
+    const Item read = ClassZeroItem(item, previous, decoder);
+    if (read.kind == Kind::kUsersView) return named("users_property_view", read);
+    if (read.kind == Kind::kCplFile) return named("cpl_file", read);
+    if (!read.value.empty()) out.name = read.value;
+  }
+}
+
+// Every item of the list, each with what could be read of it, up to the
+// terminating empty item or an item that leaves the list; and the
+// properties stored in them.
+void DescribeItems(const ByteReader& list, const text::TextDecoder& decoder, IdListInfo& info) {
+  std::optional<Item> previous;
+  for (std::size_t pos = 0; list.Contains(pos, 2);) {
+    const std::uint16_t size = list.ReadU16(pos);
+    if (size == 0) break;
+    ShellItem described;
+    std::vector<Property> properties;
+    if (size < 3) break;  // too small to hold its class
+    if (!list.Contains(pos, size)) {
+      // An item running past the list: its class is all that is its own.
+      if (list.Contains(pos, 3)) {
+        described.type = ClassName(list.ReadU8(pos + kClassAt));
+        info.items.push_back(std::move(described));
+      }
+      break;
+    }
+    const ByteReader item = list.Sub(pos, size);
+    try {
+      DescribeItem(item, previous ? &*previous : nullptr, decoder, described, properties);
+    } catch (const RecordError&) {
+      // The item keeps what was read before the fault.
+    }
+    try {
+      previous = ReadItem(item, previous ? &*previous : nullptr, decoder, info);
+    } catch (const RecordError&) {
+      previous = Item{};
+    }
+    info.items.push_back(std::move(described));
+    info.properties.insert(info.properties.end(), std::make_move_iterator(properties.begin()),
+                           std::make_move_iterator(properties.end()));
+    pos += size;
+  }
+}
+
 }  // namespace
 
 IdListInfo ReadIdList(const ByteReader& list, const text::TextDecoder& decoder) {
+  IdListInfo described;
+  DescribeItems(list, decoder, described);
   IdListInfo info;
+  info.items = std::move(described.items);
+  info.properties = std::move(described.properties);
   try {
     const std::vector<Item> items = ReadItems(list, decoder, info);
     info.item_count = items.size();
@@ -324,6 +482,8 @@ IdListInfo ReadIdList(const ByteReader& list, const text::TextDecoder& decoder) 
   } catch (const RecordError&) {
     IdListInfo broken;
     broken.holds_together = false;
+    broken.items = std::move(info.items);
+    broken.properties = std::move(info.properties);
     return broken;
   }
   return info;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/file_time.h"
@@ -41,6 +43,44 @@ struct IdListEntry {
   std::optional<std::string> primary_name_bytes;
 };
 
+// One shell item of the ID list as an investigator reads it.
+struct ShellItem {
+  // "root", "volume", "folder", "file", "network", "uri",
+  // "control_panel_category", "control_panel_item", "cpl_file",
+  // "users_property_view", "delegate", or the class byte as "0xNN".
+  std::string type{};
+  // What the item names: a CLSID, drive, primary name, location, URI,
+  // category number, path, KNOWNFOLDERID or app id; nullopt where it names
+  // nothing or its name could not be read.
+  std::optional<std::string> name{};
+  std::optional<std::string> long_name{};  // a file entry's 0xBEEF0004 long name
+  // The NTFS file reference of a 0xBEEF0004 extension of version 7 on: the
+  // 48-bit MFT entry and the 16-bit sequence number.
+  std::optional<std::uint64_t> mft_entry{};
+  std::optional<std::uint16_t> mft_sequence{};
+  // FAT dates and times (2-second steps) of a file entry (modified) and its
+  // 0xBEEF0004 extension (created, accessed). FAT times are the writing
+  // machine's local clock and record no zone: they are held as they stand,
+  // as if they were UTC, never converted.
+  std::optional<platform::FileTime> created{};
+  std::optional<platform::FileTime> modified{};
+  std::optional<platform::FileTime> accessed{};
+};
+
+// One property of a serialized property store.
+struct Property {
+  std::string format_id{};  // "{XXXXXXXX-...}" upper case
+  // The property's id, or its name in a storage of named properties.
+  std::variant<std::uint32_t, std::string> id{};
+  std::optional<std::string> name{};  // the well-known name ("System.AppUserModel.ID")
+  std::uint16_t type = 0;           // the VT_ type number
+  // Strings (and GUIDs, braced upper case) as text, integers, booleans,
+  // FILETIMEs; monostate for the types not decoded or a value that does not
+  // lie inside its property.
+  std::variant<std::monostate, bool, std::int64_t, std::uint64_t, std::string, platform::FileTime>
+      value{};
+};
+
 // What the shell items of a link's ID list say, kept whichever record gives
 // the target, so that the ID list can be set against the other records.
 struct IdListInfo {
@@ -59,6 +99,11 @@ struct IdListInfo {
   std::optional<std::string> cpl_path;  // the CPL-file item's path
   // The list is the Internet folder and a URI: a web link, opened as it shows.
   bool names_uri = false;
+  // Every item, in order, with what could be read of it; kept (up to the
+  // item that breaks the list) even when the list does not hold together.
+  std::vector<ShellItem> items;
+  // The properties stored inside the items (an apps item's), in order.
+  std::vector<Property> properties;
 };
 
 // What the link info says, kept whichever record gives the target (genuine
@@ -141,6 +186,69 @@ struct CodePageChoice {
   CodePageSource source = CodePageSource::kDefault;
 };
 
+// The header's values beside its flags and times.
+struct HeaderValues {
+  std::uint32_t file_attributes = 0;  // the target's, FILE_ATTRIBUTE_... bits
+  std::uint32_t target_size = 0;
+  std::int32_t icon_index = 0;
+  std::uint32_t show_command = 0;
+};
+
+// The link info's parts as it records them, whether or not it names the
+// target (ForceNoLinkInfo). Each is nullopt where the link info does not have
+// it, or where its offset or its string leaves the link info or its part: an
+// inconsistent part gives no value, never a guess. Strings are the Unicode
+// forms where the link info has them.
+struct LinkInfoParts {
+  std::optional<std::uint32_t> drive_type{};  // DRIVE_UNKNOWN (0) ... DRIVE_RAMDISK (6)
+  std::optional<std::uint32_t> drive_serial{};
+  std::optional<std::string> volume_label{};
+  std::optional<std::string> local_base_path{};
+  std::optional<std::string> common_path_suffix{};
+  std::optional<std::string> network_share{};
+  std::optional<std::string> network_device{};      // only with ValidDevice
+  std::optional<std::uint32_t> network_provider{};  // only with ValidNetType
+};
+
+// The tracker block (0xA0000003): where the link-tracking service last knew
+// the target. Object ids are braced upper-case GUIDs.
+struct TrackerData {
+  std::string machine_id{};  // NetBIOS name
+  std::string droid_volume{};
+  std::string droid_file{};
+  std::string birth_droid_volume{};
+  std::string birth_droid_file{};
+  // From droid_file when it is a version-1 UUID (RFC 4122 variant): the
+  // node (the MAC address of the machine that made it) and its time.
+  std::optional<std::array<std::uint8_t, 6>> mac{};
+  std::optional<platform::FileTime> droid_time{};
+};
+
+// An advertised (MSI) shortcut's descriptor (0xA0000006) and what it names.
+struct DarwinData {
+  std::string descriptor{};  // the Unicode one unless empty
+  // Decoded from the descriptor's compressed GUIDs; nullopt when it is not
+  // one of the shapes product[feature]>component or product[feature]<.
+  std::optional<std::string> product{};
+  std::optional<std::string> feature{};
+  std::optional<std::string> component{};
+};
+
+// What the extra-data blocks hold for an investigator (genuine links whose
+// strings end inside the file). The first block of each kind counts; one
+// whose size does not match its kind gives nothing.
+struct ExtraBlocks {
+  std::vector<std::uint32_t> signatures{};  // in file order, up to the terminal block
+  std::optional<TrackerData> tracker{};
+  std::optional<std::string> known_folder{};      // 0xA000000B's GUID
+  std::optional<std::uint32_t> special_folder{};  // 0xA0000005's CSIDL
+  std::optional<DarwinData> darwin{};
+  std::optional<std::string> shim_layer{};  // 0xA0000008
+  // Where the terminal block ends; nullopt when the blocks end otherwise (no
+  // terminal block, a block size of 4 to 7, or a block cut by the file's end).
+  std::optional<std::size_t> terminal_end{};
+};
+
 // What decoding one shortcut file yields, as values: texts are UTF-8 as the
 // file holds them (converted from UTF-16 or the ANSI code page), nothing is
 // masked or labelled yet; a field the file does not have is nullopt.
@@ -183,6 +291,9 @@ struct ShortcutInfo {
   // "Publisher.App_hash!App"); nullopt when there is none or the property
   // store does not hold together.
   std::optional<std::string> app_id;
+  // Every property of the first property-store block, in order, as far as
+  // its storages can be read; nullopt when the link has no such block.
+  std::optional<std::vector<Property>> property_store;
 
   // The target's times as the link header records them (genuine links; nullopt
   // where the header holds zero).
@@ -197,7 +308,8 @@ struct ShortcutInfo {
 
   AnsiBytes ansi_bytes;
   // The console block's (0xA0000004) code page: the console's OEM code page,
-  // not an ANSI one. nullopt when the link has no such block.
+  // not an ANSI one. nullopt when the link has no such block, or the first
+  // one is not 12 bytes.
   std::optional<std::uint32_t> console_code_page;
   // The code page the ANSI strings were read in, and why; nullopt when the
   // link has no ANSI string with a byte above 0x7F, or was decoded without a
@@ -208,6 +320,12 @@ struct ShortcutInfo {
   // extra-data block, else (no terminal block) the end of the bytes. What
   // follows is no part of the link. nullopt for files read by the byte rules.
   std::optional<std::size_t> link_end;
+
+  // The header's other values (genuine links).
+  std::optional<HeaderValues> header;
+  // The link info's parts (genuine links with a link info).
+  std::optional<LinkInfoParts> link_info_parts;
+  std::optional<ExtraBlocks> extra_blocks;
 };
 
 }  // namespace varnlink::lnk

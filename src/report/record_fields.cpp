@@ -1,8 +1,11 @@
 #include "report/record_fields.h"
 
 #include <array>
+#include <charconv>
 #include <optional>
 
+#include "lnk/property_store.h"
+#include "report/forensic_names.h"
 #include "report/report_format.h"
 
 namespace varnlink::report {
@@ -58,6 +61,180 @@ FieldValue Attribute(const ReportEntry& e, platform::Attribute bit) {
 FieldValue FileTimeOf(const ReportEntry& e, platform::FileTime platform::FileTimes::*which) {
   if (!e.facts.times) return {};
   return Time((*e.facts.times).*which);
+}
+
+// Eight upper-case hex digits: "A0000003".
+std::string Hex8(std::uint32_t value) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  for (int shift = 28; shift >= 0; shift -= 4) hex += kDigits[(value >> shift) & 0xF];
+  return hex;
+}
+
+FieldValue Number(std::optional<std::uint64_t> number) {
+  return number ? FieldValue{*number} : FieldValue{};
+}
+
+const lnk::LinkInfoParts* LinkInfoPartsOf(const ReportEntry& e) {
+  return e.info.link_info_parts ? &*e.info.link_info_parts : nullptr;
+}
+
+const lnk::ExtraBlocks* BlocksOf(const ReportEntry& e) {
+  return e.info.extra_blocks ? &*e.info.extra_blocks : nullptr;
+}
+
+const lnk::TrackerData* TrackerOf(const ReportEntry& e) {
+  const lnk::ExtraBlocks* blocks = BlocksOf(e);
+  return blocks && blocks->tracker ? &*blocks->tracker : nullptr;
+}
+
+const lnk::DarwinData* DarwinOf(const ReportEntry& e) {
+  const lnk::ExtraBlocks* blocks = BlocksOf(e);
+  return blocks && blocks->darwin ? &*blocks->darwin : nullptr;
+}
+
+// A text of the link info's parts, the tracker or the Darwin block.
+template <typename Part, typename Member>
+FieldValue TextOf(const Part* part, Member member) {
+  return part ? Text(part->*member) : FieldValue{};
+}
+
+FieldValue TrackerText(const ReportEntry& e, std::string lnk::TrackerData::*which) {
+  const lnk::TrackerData* tracker = TrackerOf(e);
+  return tracker ? FieldValue{std::string_view(tracker->*which)} : FieldValue{};
+}
+
+// The bytes appended after the terminal block: where they start, how many
+// (the file's real size, which may exceed the bytes decoded).
+std::optional<std::size_t> OverlayOffset(const ReportEntry& e) {
+  const lnk::ExtraBlocks* blocks = BlocksOf(e);
+  if (!blocks || !blocks->terminal_end || *blocks->terminal_end >= e.facts.size) return {};
+  return blocks->terminal_end;
+}
+
+// --- the ID list's shell items and the property stores, as JSON text --------
+
+template <typename Number>
+void AppendNumberText(std::string& out, Number value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, end);
+}
+
+void AppendKey(std::string& out, std::string_view key) {
+  if (out.back() != '{') out += ',';
+  AppendJsonString(out, key);
+  out += ':';
+}
+
+// An instant as a JSON string, with `fraction` digits of its 100 ns ticks
+// (0 or 7); null past the year 9999.
+void AppendTime(std::string& out, platform::FileTime time, bool fraction) {
+  if (time.ticks >= platform::kTicksTo10000) {
+    out += "null";
+    return;
+  }
+  std::string text = platform::IsoUtcText(time);
+  if (fraction) {
+    const std::string digits =
+        std::to_string(platform::kTicksPerSecond + time.ticks % platform::kTicksPerSecond);
+    text.insert(text.size() - 1, "." + digits.substr(1));
+  }
+  AppendJsonString(out, text);
+}
+
+void AppendShellItem(std::string& out, const lnk::ShellItem& item) {
+  out += '{';
+  AppendKey(out, "type");
+  AppendJsonString(out, item.type);
+  for (const auto& [key, text] : {std::pair{"name", &item.name},
+                                   std::pair{"long_name", &item.long_name}}) {
+    AppendKey(out, key);
+    if (*text) {
+      AppendJsonString(out, **text);
+    } else {
+      out += "null";
+    }
+  }
+  if (item.mft_entry) {
+    AppendKey(out, "mft_entry");
+    AppendNumberText(out, *item.mft_entry);
+  }
+  if (item.mft_sequence) {
+    AppendKey(out, "mft_sequence");
+    AppendNumberText(out, *item.mft_sequence);
+  }
+  for (const auto& [key, time] : {std::pair{"created", &item.created},
+                                   std::pair{"modified", &item.modified},
+                                   std::pair{"accessed", &item.accessed}}) {
+    if (!*time) continue;
+    AppendKey(out, key);
+    AppendTime(out, **time, false);
+  }
+  out += '}';
+}
+
+void AppendProperty(std::string& out, const lnk::Property& property) {
+  out += '{';
+  AppendKey(out, "format_id");
+  AppendJsonString(out, property.format_id);
+  AppendKey(out, "id");
+  if (const auto* number = std::get_if<std::uint32_t>(&property.id)) {
+    AppendNumberText(out, *number);
+  } else {
+    AppendJsonString(out, std::get<std::string>(property.id));
+  }
+  if (property.name) {
+    AppendKey(out, "name");
+    AppendJsonString(out, *property.name);
+  }
+  AppendKey(out, "type");
+  AppendJsonString(out, lnk::VariantTypeName(property.type));
+  AppendKey(out, "value");
+  std::visit(
+      [&out](const auto& value) {
+        using T = std::decay_t<decltype(value)>;
+        if constexpr (std::is_same_v<T, std::monostate>) {
+          out += "null";
+        } else if constexpr (std::is_same_v<T, bool>) {
+          out += value ? "true" : "false";
+        } else if constexpr (std::is_same_v<T, std::string>) {
+          AppendJsonString(out, value);
+        } else if constexpr (std::is_same_v<T, platform::FileTime>) {
+          AppendTime(out, value, true);
+        } else {
+          AppendNumberText(out, value);
+        }
+      },
+      property.value);
+  out += '}';
+}
+
+template <typename Item, typename Append>
+void AppendList(std::string& out, const std::vector<Item>& items, Append append) {
+  for (const Item& item : items) {
+    out += out.back() == '[' ? "" : ",";
+    append(out, item);
+  }
+}
+
+FieldValue ShellItems(const ReportEntry& e) {
+  if (!e.info.id_list) return {};
+  JsonText json{"["};
+  AppendList(json.text, e.info.id_list->items, AppendShellItem);
+  json.text += ']';
+  return json;
+}
+
+// The ID list's properties (an apps item's), then the property-store block's.
+FieldValue PropertyStore(const ReportEntry& e) {
+  const bool in_items = e.info.id_list && !e.info.id_list->properties.empty();
+  if (!e.info.property_store && !in_items) return {};
+  JsonText json{"["};
+  if (in_items) AppendList(json.text, e.info.id_list->properties, AppendProperty);
+  if (e.info.property_store) AppendList(json.text, *e.info.property_store, AppendProperty);
+  json.text += ']';
+  return json;
 }
 
 const std::array kFields = {
@@ -157,6 +334,170 @@ const std::array kFields = {
                   if (!e.sha256) return {};
                   return platform::HexOf(*e.sha256);
                 }},
+    RecordField{"link_flags",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.info.genuine) return {};
+                  return LinkFlagNames(e.info.link_flags);
+                }},
+    RecordField{"file_attributes",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.info.header) return {};
+                  return FileAttributeNames(e.info.header->file_attributes);
+                }},
+    RecordField{"target_size",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.info.header) return {};
+                  return std::uint64_t{e.info.header->target_size};
+                }},
+    RecordField{"icon_index",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.info.header) return {};
+                  return std::int64_t{e.info.header->icon_index};
+                }},
+    RecordField{"show_command",
+                [](const ReportEntry& e) -> FieldValue {
+                  if (!e.info.header) return {};
+                  return std::uint64_t{e.info.header->show_command};
+                }},
+    RecordField{"drive_type",
+                [](const ReportEntry& e) -> FieldValue {
+                  const lnk::LinkInfoParts* parts = LinkInfoPartsOf(e);
+                  if (!parts || !parts->drive_type) return {};
+                  return DriveTypeName(*parts->drive_type);
+                }},
+    RecordField{"drive_serial",
+                [](const ReportEntry& e) -> FieldValue {
+                  const lnk::LinkInfoParts* parts = LinkInfoPartsOf(e);
+                  if (!parts || !parts->drive_serial) return {};
+                  return Hex8(*parts->drive_serial);
+                }},
+    RecordField{"volume_label",
+                [](const ReportEntry& e) {
+                  return TextOf(LinkInfoPartsOf(e), &lnk::LinkInfoParts::volume_label);
+                }},
+    RecordField{"local_base_path",
+                [](const ReportEntry& e) {
+                  return TextOf(LinkInfoPartsOf(e), &lnk::LinkInfoParts::local_base_path);
+                }},
+    RecordField{"common_path_suffix",
+                [](const ReportEntry& e) {
+                  return TextOf(LinkInfoPartsOf(e), &lnk::LinkInfoParts::common_path_suffix);
+                }},
+    RecordField{"network_share",
+                [](const ReportEntry& e) {
+                  return TextOf(LinkInfoPartsOf(e), &lnk::LinkInfoParts::network_share);
+                }},
+    RecordField{"network_device",
+                [](const ReportEntry& e) {
+                  return TextOf(LinkInfoPartsOf(e), &lnk::LinkInfoParts::network_device);
+                }},
+    RecordField{"network_provider",
+                [](const ReportEntry& e) -> FieldValue {
+                  const lnk::LinkInfoParts* parts = LinkInfoPartsOf(e);
+                  if (!parts || !parts->network_provider) return {};
+                  return NetworkProviderName(*parts->network_provider);
+                }},
+    RecordField{"machine_id",
+                [](const ReportEntry& e) { return TrackerText(e, &lnk::TrackerData::machine_id); }},
+    RecordField{"droid_volume",
+                [](const ReportEntry& e) { return TrackerText(e, &lnk::TrackerData::droid_volume); }},
+    RecordField{"droid_file",
+                [](const ReportEntry& e) { return TrackerText(e, &lnk::TrackerData::droid_file); }},
+    RecordField{"birth_droid_volume",
+                [](const ReportEntry& e) {
+                  return TrackerText(e, &lnk::TrackerData::birth_droid_volume);
+                }},
+    RecordField{"birth_droid_file",
+                [](const ReportEntry& e) {
+                  return TrackerText(e, &lnk::TrackerData::birth_droid_file);
+                }},
+    RecordField{"mac",
+                [](const ReportEntry& e) -> FieldValue {
+                  const lnk::TrackerData* tracker = TrackerOf(e);
+                  if (!tracker || !tracker->mac) return {};
+                  return MacText(*tracker->mac);
+                }},
+    RecordField{"droid_time",
+                [](const ReportEntry& e) -> FieldValue {
+                  const lnk::TrackerData* tracker = TrackerOf(e);
+                  if (!tracker || !tracker->droid_time ||
+                      tracker->droid_time->ticks >= platform::kTicksTo10000) {
+                    return {};
+                  }
+                  return PreciseUtcText(*tracker->droid_time);
+                }},
+    RecordField{"moved",
+                [](const ReportEntry& e) -> FieldValue {
+                  const lnk::TrackerData* tracker = TrackerOf(e);
+                  if (!tracker) return {};
+                  return tracker->droid_volume != tracker->birth_droid_volume ||
+                         tracker->droid_file != tracker->birth_droid_file;
+                }},
+    RecordField{"known_folder",
+                [](const ReportEntry& e) {
+                  return TextOf(BlocksOf(e), &lnk::ExtraBlocks::known_folder);
+                }},
+    RecordField{"known_folder_name",
+                [](const ReportEntry& e) -> FieldValue {
+                  const lnk::ExtraBlocks* blocks = BlocksOf(e);
+                  if (!blocks || !blocks->known_folder) return {};
+                  const auto name = KnownFolderName(*blocks->known_folder);
+                  return name ? FieldValue{*name} : FieldValue{};
+                }},
+    RecordField{"special_folder",
+                [](const ReportEntry& e) -> FieldValue {
+                  const lnk::ExtraBlocks* blocks = BlocksOf(e);
+                  if (!blocks) return {};
+                  return Number(blocks->special_folder);
+                }},
+    RecordField{"special_folder_name",
+                [](const ReportEntry& e) -> FieldValue {
+                  const lnk::ExtraBlocks* blocks = BlocksOf(e);
+                  if (!blocks || !blocks->special_folder) return {};
+                  const auto name = SpecialFolderName(*blocks->special_folder);
+                  return name ? FieldValue{*name} : FieldValue{};
+                }},
+    RecordField{"darwin",
+                [](const ReportEntry& e) -> FieldValue {
+                  const lnk::DarwinData* darwin = DarwinOf(e);
+                  if (!darwin) return {};
+                  return std::string_view(darwin->descriptor);
+                }},
+    RecordField{"darwin_product",
+                [](const ReportEntry& e) { return TextOf(DarwinOf(e), &lnk::DarwinData::product); }},
+    RecordField{"darwin_feature",
+                [](const ReportEntry& e) { return TextOf(DarwinOf(e), &lnk::DarwinData::feature); }},
+    RecordField{"darwin_component",
+                [](const ReportEntry& e) {
+                  return TextOf(DarwinOf(e), &lnk::DarwinData::component);
+                }},
+    RecordField{"console_codepage",
+                [](const ReportEntry& e) { return Number(e.info.console_code_page); }},
+    RecordField{"shim_layer",
+                [](const ReportEntry& e) {
+                  return TextOf(BlocksOf(e), &lnk::ExtraBlocks::shim_layer);
+                }},
+    RecordField{"extra_blocks",
+                [](const ReportEntry& e) -> FieldValue {
+                  const lnk::ExtraBlocks* blocks = BlocksOf(e);
+                  if (!blocks) return {};
+                  std::vector<std::string> signatures;
+                  for (const std::uint32_t signature : blocks->signatures) {
+                    signatures.push_back(Hex8(signature));
+                  }
+                  return signatures;
+                }},
+    RecordField{"overlay_offset",
+                [](const ReportEntry& e) -> FieldValue { return Number(OverlayOffset(e)); }},
+    RecordField{"overlay_size",
+                [](const ReportEntry& e) -> FieldValue {
+                  const auto offset = OverlayOffset(e);
+                  if (!offset) return {};
+                  return std::uint64_t{e.facts.size - *offset};
+                }},
+    // Kept last: the forensic lists.
+    RecordField{"shell_items", ShellItems},
+    RecordField{"property_store", PropertyStore},
 };
 
 }  // namespace

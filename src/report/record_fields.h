@@ -19,6 +19,16 @@ struct Record {
   const report::FailedShortcut* failure = nullptr;
 };
 
+// A value already written as JSON text (a list of objects): JSON writes it as
+// it stands, CSV as one text field.
+struct JsonText {
+  std::string text;
+};
+
+// Appends `text` to `out` as a JSON string: quoted, escaped, and valid UTF-8
+// (each byte that begins no valid sequence as U+FFFD).
+void AppendJsonString(std::string& out, std::string_view text);
+
 // A field's value: null, a boolean, a number, text (UTF-8 as the shortcut
 // holds it, unmasked; a writer replaces what is not valid UTF-8), or an
 // instant (written in UTC), or the suspicious-shortcut checks that fired
@@ -26,9 +36,13 @@ struct Record {
 // CSV), or the strings as their counts declare them (an object of the strings
 // that differ from Windows' reading in JSON; that JSON text in CSV). Text
 // views, lists and objects stay valid while the record does.
+//
+// Besides: a signed number, and a list of names (a JSON array of strings; in
+// CSV the names joined by ";").
 using FieldValue = std::variant<std::monostate, bool, std::uint64_t, std::string_view, std::string,
                                 platform::FileTime, const std::vector<checks::Suspicion>*,
-                                const lnk::DeclaredStrings*>;
+                                const lnk::DeclaredStrings*, JsonText, std::int64_t,
+                                std::vector<std::string>>;
 
 // One field of the record: its name and how to take its value.
 struct RecordField {

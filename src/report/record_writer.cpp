@@ -29,42 +29,6 @@ void AppendText(std::string& out, std::string_view text, char stop_a, char stop_
   }
 }
 
-void AppendJsonString(std::string& out, std::string_view text) {
-  out += '"';
-  AppendText(out, text, '"', '\\', [](std::string& o, unsigned char c) {
-    switch (c) {
-      case '"':
-        o += "\\\"";
-        return;
-      case '\\':
-        o += "\\\\";
-        return;
-      case '\n':
-        o += "\\n";
-        return;
-      case '\r':
-        o += "\\r";
-        return;
-      case '\t':
-        o += "\\t";
-        return;
-      case '\b':
-        o += "\\b";
-        return;
-      case '\f':
-        o += "\\f";
-        return;
-      default: {
-        constexpr std::string_view kHex = "0123456789abcdef";
-        o += "\\u00";
-        o += kHex[c >> 4];
-        o += kHex[c & 0xF];
-      }
-    }
-  });
-  out += '"';
-}
-
 // Whether a CSV field holds a quote, comma or line end.
 bool NeedsQuotes(std::string_view text) {
   for (std::size_t i = text::PlainRunEnd(text, 0, '"', ','); i < text.size();
@@ -97,6 +61,12 @@ void AppendCsvText(std::string& out, std::string_view text, bool for_excel) {
 }
 
 void AppendNumber(std::string& out, std::uint64_t value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  out.append(digits, end);
+}
+
+void AppendSigned(std::string& out, std::int64_t value) {
   char digits[24];
   const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
   out.append(digits, end);
@@ -147,6 +117,16 @@ struct JsonValue {
   void operator()(const lnk::DeclaredStrings* declared) const {
     AppendDeclaredStrings(out, *declared);
   }
+  void operator()(const JsonText& json) const { out += json.text; }
+  void operator()(std::int64_t number) const { AppendSigned(out, number); }
+  void operator()(const std::vector<std::string>& names) const {
+    out += '[';
+    for (const std::string& name : names) {
+      if (out.back() != '[') out += ',';
+      AppendJsonString(out, name);
+    }
+    out += ']';
+  }
 };
 
 // Writes one value as a CSV field; null is an empty field.
@@ -172,9 +152,55 @@ struct CsvValue {
     AppendDeclaredStrings(json, *declared);
     AppendCsvText(out, json, for_excel);
   }
+  void operator()(const JsonText& json) const { AppendCsvText(out, json.text, for_excel); }
+  void operator()(std::int64_t number) const { AppendSigned(out, number); }
+  void operator()(const std::vector<std::string>& names) const {
+    std::string joined;
+    for (const std::string& name : names) {
+      if (!joined.empty()) joined += ';';
+      joined += name;
+    }
+    AppendCsvText(out, joined, for_excel);
+  }
 };
 
 }  // namespace
+
+void AppendJsonString(std::string& out, std::string_view text) {
+  out += '"';
+  AppendText(out, text, '"', '\\', [](std::string& o, unsigned char c) {
+    switch (c) {
+      case '"':
+        o += "\\\"";
+        return;
+      case '\\':
+        o += "\\\\";
+        return;
+      case '\n':
+        o += "\\n";
+        return;
+      case '\r':
+        o += "\\r";
+        return;
+      case '\t':
+        o += "\\t";
+        return;
+      case '\b':
+        o += "\\b";
+        return;
+      case '\f':
+        o += "\\f";
+        return;
+      default: {
+        constexpr std::string_view kHex = "0123456789abcdef";
+        o += "\\u00";
+        o += kHex[c >> 4];
+        o += kHex[c & 0xF];
+      }
+    }
+  });
+  out += '"';
+}
 
 RecordWriter::RecordWriter(RecordFormat format) : format_(format) {
   for (const RecordField& field : RecordFields()) {

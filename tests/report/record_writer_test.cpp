@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -33,12 +34,24 @@ std::string JsonWithArguments(const std::string& value) {
          R"("duplicate_target_of":null,)"
          R"("duplicate_arguments_of":null,"error":null,"target_status":null,)"
          R"("target_checked_path":null,"target_status_reason":null,"suspicious":null,"runs":null,)"
-         R"("declared_strings":null,"codepage":null,"codepage_source":null,"sha256":null})"
+         R"("declared_strings":null,"codepage":null,"codepage_source":null,)"
+         R"("sha256":null,"link_flags":null,"file_attributes":null,"target_size":null)"
+         R"(,"icon_index":null,"show_command":null,"drive_type":null,"drive_serial":null)"
+         R"(,"volume_label":null,"local_base_path":null,"common_path_suffix":null)"
+         R"(,"network_share":null,"network_device":null,"network_provider":null)"
+         R"(,"machine_id":null,"droid_volume":null,"droid_file":null,"birth_droid_volume":null)"
+         R"(,"birth_droid_file":null,"mac":null,"droid_time":null,"moved":null)"
+         R"(,"known_folder":null,"known_folder_name":null,"special_folder":null)"
+         R"(,"special_folder_name":null,"darwin":null,"darwin_product":null)"
+         R"(,"darwin_feature":null,"darwin_component":null,"console_codepage":null)"
+         R"(,"shim_layer":null,"extra_blocks":null,"overlay_offset":null,"overlay_size":null)"
+         R"(,"shell_items":null,"property_store":null})"
          "\n";
 }
 
 std::string CsvWithArguments(const std::string& value) {
-  return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,,,,\r\n";
+  return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,,,," +
+         std::string(36, ',') + "\r\n";
 }
 
 struct TextCase {
@@ -103,6 +116,90 @@ TEST(RecordDeclaredStrings, AreAnObjectAndItsJsonTextInCsv) {
       csv.find(R"(,"{""description"":""a\""b"",""arguments"":"""",""icon_location"":""x,y""}",)"),
       std::string::npos)
       << csv;
+}
+
+// The shell items and properties: lists of objects whose text is escaped as
+// JSON, FILETIMEs with all seven fractional digits, negative numbers signed,
+// a value not decoded null; in CSV that JSON text, quoted.
+TEST(RecordForensicLists, AreJsonListsAndTheirTextInCsv) {
+  ReportEntry entry;
+  entry.info.id_list = lnk::IdListInfo{};
+  lnk::ShellItem folder{.type = "folder", .name = "A\\\"B", .long_name = std::nullopt};
+  folder.mft_entry = 281474976710655ULL;
+  folder.mft_sequence = 9;
+  folder.modified = platform::FileTime{platform::kTicksTo1970};
+  entry.info.id_list->items = {lnk::ShellItem{.type = "root"}, folder};
+  entry.info.property_store = std::vector<lnk::Property>{
+      {.format_id = "{F}", .id = 5u, .name = "N", .type = 0x40,
+       .value = platform::FileTime{platform::kTicksTo1970 + 1234567}},
+      {.format_id = "{F}", .id = std::string("x,y"), .type = 0x03, .value = std::int64_t{-7}},
+      {.format_id = "{F}", .id = 1u, .type = 0x05, .value = std::monostate{}}};
+  std::string json;
+  std::string csv;
+  RecordWriter(RecordFormat::kJsonLines).AppendRecord(json, {&entry, nullptr});
+  RecordWriter(RecordFormat::kCsv).AppendRecord(csv, {&entry, nullptr});
+  const std::string items =
+      R"([{"type":"root","name":null,"long_name":null},)"
+      R"({"type":"folder","name":"A\\\"B","long_name":null,"mft_entry":281474976710655,)"
+      R"("mft_sequence":9,"modified":"1970-01-01T00:00:00Z"}])";
+  const std::string properties =
+      R"([{"format_id":"{F}","id":5,"name":"N","type":"VT_FILETIME",)"
+      R"("value":"1970-01-01T00:00:00.1234567Z"},)"
+      R"({"format_id":"{F}","id":"x,y","type":"VT_I4","value":-7},)"
+      R"({"format_id":"{F}","id":1,"type":"VT_R8","value":null}])";
+  EXPECT_NE(json.find(R"("shell_items":)" + items + R"(,"property_store":)" + properties + "}"),
+            std::string::npos)
+      << json;
+  const auto quoted = [](std::string text) {
+    for (std::size_t at = 0; (at = text.find('"', at)) != std::string::npos; at += 2) {
+      text.insert(at, 1, '"');
+    }
+    return '"' + text + '"';
+  };
+  EXPECT_TRUE(csv.ends_with("," + quoted(items) + "," + quoted(properties) + "\r\n")) << csv;
+}
+
+// The link's own records by name: flags and attributes as lists of names
+// (unnamed bits by value), a signed icon index, the tracker's node and time to
+// 100 ns, whether the target moved, and the bytes appended after the link.
+TEST(RecordForensicFields, NameTheLinksValuesAndJoinListsInCsv) {
+  ReportEntry entry;
+  entry.facts.size = 200;
+  entry.info.genuine = true;
+  entry.info.link_flags = 0x0800'0083;
+  entry.info.header = lnk::HeaderValues{0x2018, 8192, -25, 7};
+  entry.info.link_info_parts = lnk::LinkInfoParts{
+      .drive_type = 9, .drive_serial = 0x0A2E1A8A, .network_provider = 0x00020000};
+  lnk::TrackerData tracker{"netbook", "{V}", "{F}", "{V}", "{G}"};
+  tracker.mac = std::array<std::uint8_t, 6>{0x00, 0x13, 0x77, 0xD3, 0x4A, 0x59};
+  tracker.droid_time = platform::FileTime{129232691884344063ULL};
+  entry.info.extra_blocks =
+      lnk::ExtraBlocks{.signatures = {0xA0000003, 0xA000000B},
+                       .tracker = tracker,
+                       .known_folder = "{374DE290-123F-4565-9164-39C4925E467B}",
+                       .special_folder = 0xFFFFFFFF,
+                       .terminal_end = 150};
+  std::string json;
+  std::string csv;
+  RecordWriter(RecordFormat::kJsonLines).AppendRecord(json, {&entry, nullptr});
+  RecordWriter(RecordFormat::kCsv).AppendRecord(csv, {&entry, nullptr});
+  for (
+      const char* part : {
+          R"("link_flags":["HasLinkTargetIDList","HasLinkInfo","IsUnicode","0x8000000"],)",
+          R"("file_attributes":["0x8","DIRECTORY","NOT_CONTENT_INDEXED"],"target_size":8192,)",
+          R"("icon_index":-25,"show_command":7,"drive_type":"0x9","drive_serial":"0A2E1A8A",)",
+          R"("network_provider":"WNNC_NET_LANMAN","machine_id":"netbook",)",
+          R"("mac":"00:13:77:d3:4a:59","droid_time":"2010-07-10T20:59:48.4344063Z","moved":true,)",
+          R"("known_folder_name":"Downloads","special_folder":4294967295,"special_folder_name":null,)",
+          R"("extra_blocks":["A0000003","A000000B"],"overlay_offset":150,"overlay_size":50,)",
+      }) {
+    EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+  }
+  EXPECT_NE(csv.find(",HasLinkTargetIDList;HasLinkInfo;IsUnicode;0x8000000,0x8;DIRECTORY;"
+                     "NOT_CONTENT_INDEXED,8192,-25,7,"),
+            std::string::npos)
+      << csv;
+  EXPECT_NE(csv.find(",A0000003;A000000B,150,50,"), std::string::npos) << csv;
 }
 
 // Every time a shortcut's file or header can hold: written in UTC from the

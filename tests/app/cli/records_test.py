@@ -88,13 +88,21 @@ def found(count):
     return "%d Shortcut%s Found\n" % (count, "" if count == 1 else "s")
 
 
-def csv_text(value):
+# Fields whose CSV value is their JSON text (objects and lists of objects).
+JSON_TEXT_FIELDS = {"declared_strings", "shell_items", "property_store"}
+
+
+def csv_text(name, value):
     if value is None:
         return ""
     if isinstance(value, bool):
         return "true" if value else "false"
-    if isinstance(value, dict):
+    if name in JSON_TEXT_FIELDS:
         return json.dumps(value, ensure_ascii=False, separators=(",", ":"))
+    if name == "suspicious":
+        return ";".join(found["check"] for found in value)
+    if isinstance(value, list):  # names, joined
+        return ";".join(value)
     return str(value)
 
 
@@ -142,10 +150,11 @@ class Records(unittest.TestCase):
         self.assertEqual(len(excel_rows), len(rows))
         for record, row, excel_row in zip(records, rows[1:], excel_rows[1:]):
             with self.subTest(path=record["path"]):
-                row, excel_row = (self.settled(r, csv_text(record["accessed"])) for r in (row, excel_row))
-                self.assertEqual(row, [csv_text(record[name]) for name in self.field_names])
-                for value, excel_value in zip(row, excel_row):
-                    formula = value[:1] in ("=", "+", "-", "@", "\t", "\r")
+                row, excel_row = (self.settled(r, csv_text("accessed", record["accessed"])) for r in (row, excel_row))
+                self.assertEqual(row, [csv_text(name, record[name]) for name in self.field_names])
+                for name, value, excel_value in zip(self.field_names, row, excel_row):
+                    # A negative number (icon_index) is a number to Excel, not a formula.
+                    formula = value[:1] in ("=", "+", "-", "@", "\t", "\r") and not isinstance(record[name], int)
                     self.assertEqual(excel_value, "'" + value if formula else value)
 
     def settled(self, row, accessed):
