@@ -4,8 +4,10 @@
 // every audit must keep: a failure names the file and ends the run; a success
 // writes only whole lines (marker lines in their order, then one nine-line
 // entry) free of control characters, one entry per shortcut counted; the
-// suspicious-shortcut checks' count ends the run's messages; and the entry's JSON
-// Lines record is one line that a strict JSON reader takes, with every field.
+// suspicious-shortcut checks' count ends the run's messages; the entry's JSON
+// Lines record (the whole record is decoded) is one line that a strict JSON
+// reader takes, with every field; and decoding the whole record changes
+// nothing the report shows.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +20,8 @@
 #include "audit/audit_run.h"
 #include "fuzz/audit_input.h"
 #include "fuzz/fuzz_check.h"
+#include "lnk/shortcut_decoder.h"
+#include "text/text_decoder.h"
 #include "report/record_writer.h"
 #include "report/report_format.h"
 #include "tests/support/fake_file_services.h"
@@ -113,10 +117,28 @@ class CheckingSink : public varnlink::audit::EntrySink {
   std::size_t entries = 0;
 };
 
+// The report's entry for the bytes decoded as far as `detail` asks; "" when
+// they are no shortcut.
+std::string EntryOf(std::span<const std::uint8_t> bytes, varnlink::lnk::Detail detail) {
+  static const varnlink::text::Windows1252Decoder ansi;
+  varnlink::report::ReportEntry entry;
+  try {
+    entry.info = varnlink::lnk::Decode(bytes, ansi, detail);
+  } catch (const varnlink::lnk::DecodeError&) {
+    return "";
+  }
+  std::string text;
+  varnlink::report::AppendEntry(text, entry);
+  return text;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const varnlink::fuzz::AuditInput input = varnlink::fuzz::ParseAuditInput(std::span(data, size));
+  VARNLINK_FUZZ_CHECK(EntryOf(input.shortcut, varnlink::lnk::Detail::kAudit) ==
+                          EntryOf(input.shortcut, varnlink::lnk::Detail::kRecord),
+                      "the whole record's decoding changes nothing the report shows");
   const char separator = input.Slash() ? '/' : '\\';
   const std::string folder = input.Slash() ? "/links/" : "C:\\Links\\";
   std::vector<std::string> names = {"x.lnk"};
@@ -142,6 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   varnlink::audit::AuditRequest request{folder, names, input.Options(),
                                         varnlink::audit::kMaxShortcutsPerRun, {}};
   if (!input.LiveWindows()) request.target_check.drives.emplace_back('C', "/disk");
+  request.detail = varnlink::lnk::Detail::kRecord;
   try {
     const auto result =
         varnlink::audit::AuditRun(files, folders, targets).Run(request, sink);

@@ -52,6 +52,19 @@ void AddShellItemLinks(const Add& add) {
   ShellLink darwin = path;  // an advertised shortcut: an installer block beside the list
   darwin.extra_blocks.push_back(ExtraBlock(0xA0000006, Filled(0x314 - 8, 'A')));
   add("darwin", darwin);
+  // Every kind of extra-data block an investigator's record reads, each whole.
+  ShellLink blocks = path;
+  blocks.extra_blocks = {
+      TrackerBlock("{136502FF-8C66-11DF-B6EB-001377D34A59}", "{136502FF-8C66-11DF-B6EB-001377D34A58}"),
+      DarwinBlock("34TL`lrv5(mOG_3$,CC!ReaderProgramFiles>p=@0y{Wn0A8XHjl@4WqB"),
+      ExtraBlock(0xA000000B, Concat({GuidBytes("{374DE290-123F-4565-9164-39C4925E467B}"),
+                                     Bytes{0x50, 0, 0, 0}})),
+      ExtraBlock(0xA0000005, Bytes{0x24, 0, 0, 0, 0x50, 0, 0, 0}),
+      ExtraBlock(0xA0000008, ToUtf16Le("WinXPSp3")),
+      ExtraBlock(0xA0000004, Bytes{0xB5, 0x01, 0, 0}),
+      PropertyStoreBlock("Microsoft.WindowsCalculator_8wekyb3d8bbwe!App")};
+  blocks.trailing = BytesOf("appended after the link");
+  add("every-block", blocks);
   add("volume", ItemsOnly({computer, VolumeItem("E:\\")}));
   add("cpl-ansi-layout", ItemsOnly({computer, RegisteredFolderItem(kControlPanelClsid),
                                     CplFileItem("C:\\WINDOWS\\System32\\imdisk.cpl", true)}));

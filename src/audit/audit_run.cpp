@@ -63,7 +63,7 @@ class AuditRun::Shortcuts {
   void Audit(const std::string& path, bool walked) {
     std::optional<report::ReportEntry> entry;
     try {
-      entry = auditor_.Audit(path, request_.options.target_filter, request_.sha256);
+      entry = auditor_.Audit(path, request_.options.target_filter, request_.detail);
     } catch (const std::runtime_error& e) {
       if (request_.keep_going) {
         ++result.failed;

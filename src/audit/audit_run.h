@@ -10,6 +10,7 @@
 #include "audit/entry_sink.h"
 #include "audit/folder_walk.h"
 #include "checks/target_check.h"
+#include "lnk/shortcut_info.h"
 #include "platform/error.h"
 #include "platform/file_services.h"
 #include "platform/folder_listing.h"
@@ -37,9 +38,10 @@ struct AuditRequest {
   // Duplicate warnings are told to the sink the moment they happen; either
   // way they mark the entries.
   bool announce_duplicates = true;
-  // Each reported shortcut's entry carries the SHA-256 of its bytes, which
-  // costs a pass over them: for records, not for the report.
-  bool sha256 = false;
+  // kRecord: each reported shortcut's entry carries the whole record and the
+  // SHA-256 of its bytes, which costs more decoding and a pass over them: for
+  // records, not for the report.
+  lnk::Detail detail = lnk::Detail::kAudit;
   // Where the missing-target check looks for targets (options.check_targets).
   checks::TargetCheckSettings target_check{};
   // When not empty, what is audited instead of the folder: each path a

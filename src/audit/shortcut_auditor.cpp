@@ -15,20 +15,20 @@ bool PassesFilter(const std::string& target, TargetFilter filter) {
 
 std::optional<report::ReportEntry> ShortcutAuditor::Audit(const std::string& path,
                                                           TargetFilter filter,
-                                                          bool sha256) const {
+                                                          lnk::Detail detail) const {
   ShortcutFile file(path, files_);
-  return Audit(file, filter, sha256);
+  return Audit(file, filter, detail);
 }
 
 std::optional<report::ReportEntry> ShortcutAuditor::Audit(ShortcutSource& source,
                                                           TargetFilter filter,
-                                                          bool sha256) const {
+                                                          lnk::Detail detail) const {
   const std::string& path = source.Location();
   report::ReportEntry entry;
   entry.facts = source.Facts();
   try {
     entry.info =
-        lnk::DecodeInCodePage(source.Bytes(), code_page_, files_.AnsiDecoder().CodePage());
+        lnk::DecodeInCodePage(source.Bytes(), code_page_, files_.AnsiDecoder().CodePage(), detail);
   } catch (const lnk::DecodeError& error) {
     throw platform::Error(path + ": " + error.what());
   }
@@ -38,7 +38,7 @@ std::optional<report::ReportEntry> ShortcutAuditor::Audit(ShortcutSource& source
                           std::to_string(*entry.info.strings_end_early_at) +
                           " lies past the end of the file");
   }
-  if (sha256) entry.sha256 = source.Sha256();
+  if (detail == lnk::Detail::kRecord) entry.sha256 = source.Sha256();
   return entry;
 }
 

@@ -5,6 +5,7 @@
 
 #include "audit/audit_options.h"
 #include "audit/shortcut_source.h"
+#include "lnk/shortcut_info.h"
 #include "platform/file_services.h"
 #include "report/report_entry.h"
 
@@ -24,15 +25,16 @@ class ShortcutAuditor {
   // filter leaves it out. Throws naming the location when the shortcut cannot
   // be found or read, is no shortcut, is a shortcut cut short, or a string
   // before the working folder has a length past the end of the file (that
-  // last only when the filter keeps the shortcut). With `sha256`, the entry
-  // of a kept shortcut carries the hash of its bytes.
-  [[nodiscard]] std::optional<report::ReportEntry> Audit(ShortcutSource& source,
-                                                         TargetFilter filter,
-                                                         bool sha256 = false) const;
+  // last only when the filter keeps the shortcut). With lnk::Detail::kRecord
+  // the entry holds the whole record, and a kept shortcut's entry the hash of
+  // its bytes.
+  [[nodiscard]] std::optional<report::ReportEntry> Audit(
+      ShortcutSource& source, TargetFilter filter,
+      lnk::Detail detail = lnk::Detail::kAudit) const;
   // The same for the shortcut file at `path`.
-  [[nodiscard]] std::optional<report::ReportEntry> Audit(const std::string& path,
-                                                         TargetFilter filter,
-                                                         bool sha256 = false) const;
+  [[nodiscard]] std::optional<report::ReportEntry> Audit(
+      const std::string& path, TargetFilter filter,
+      lnk::Detail detail = lnk::Detail::kAudit) const;
 
  private:
   const platform::FileServices& files_;

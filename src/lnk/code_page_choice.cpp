@@ -178,16 +178,16 @@ CodePageChoice ChooseCodePage(const ShortcutInfo& info, std::optional<unsigned> 
 }
 
 ShortcutInfo DecodeInCodePage(std::span<const std::uint8_t> bytes, std::optional<unsigned> given,
-                              unsigned system_page) {
+                              unsigned system_page, Detail detail) {
   // Windows-1252 first: most links hold no non-ASCII ANSI text, and for them
   // the page makes no difference.
   static const text::Windows1252Decoder western;
-  ShortcutInfo info = Decode(bytes, western);
+  ShortcutInfo info = Decode(bytes, western, detail);
   if (!HasAnsiText(info)) return info;
   CodePageChoice choice = ChooseCodePage(info, given, system_page);
   if (!Convertible(choice.code_page)) choice = {kWesternPage, CodePageSource::kDefault};
   if (choice.code_page != kWesternPage) {
-    info = Decode(bytes, text::CodePageDecoder(choice.code_page));
+    info = Decode(bytes, text::CodePageDecoder(choice.code_page), detail);
   }
   info.code_page = choice;
   return info;

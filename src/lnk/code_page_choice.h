@@ -30,6 +30,7 @@ namespace varnlink::lnk {
 // picks; a link without non-ASCII ANSI text is read once. Throws DecodeError
 // as Decode does.
 [[nodiscard]] ShortcutInfo DecodeInCodePage(std::span<const std::uint8_t> bytes,
-                                            std::optional<unsigned> given, unsigned system_page);
+                                            std::optional<unsigned> given, unsigned system_page,
+                                            Detail detail = Detail::kAudit);
 
 }  // namespace varnlink::lnk

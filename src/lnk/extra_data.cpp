@@ -230,7 +230,8 @@ std::optional<std::size_t> TerminalBlockEnd(const ByteReader& extra) {
   return std::nullopt;
 }
 
-ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decoder) {
+ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decoder,
+                        Detail detail) {
   ExtraData data;
   bool environment_seen = false;
   bool property_store_seen = false;
@@ -243,7 +244,7 @@ ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decode
     } else if (signature == kPropertyStoreBlock && !property_store_seen) {
       property_store_seen = true;
       data.app_id = PropertyStoreAppId(block);
-      data.properties = ReadProperties(block.From(8));
+      if (detail == Detail::kRecord) data.properties = ReadProperties(block.From(8));
     } else if (signature == kConsoleCodePageBlock && !console_seen) {
       console_seen = true;
       // The block is 12 bytes: size, signature, page; another size gives no page.

@@ -48,7 +48,8 @@ struct ExtraData {
   // The app user model id of the property-store block; nullopt when there is
   // none or the block's sizes do not add up.
   std::optional<std::string> app_id;
-  // Every property of the property-store block, as far as it can be read.
+  // Every property of the property-store block, as far as it can be read
+  // (Detail::kRecord).
   std::optional<std::vector<Property>> properties;
   // The console code-page block's code page (the console's OEM page).
   std::optional<std::uint32_t> console_code_page;
@@ -64,6 +65,7 @@ struct ExtraData {
 [[nodiscard]] std::optional<DarwinData> DecodeDarwinDescriptor(std::string_view descriptor);
 
 // Reads the first environment-variables, property-store and console code-page blocks.
-[[nodiscard]] ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decoder);
+[[nodiscard]] ExtraData ReadExtraData(const ByteReader& extra, const text::TextDecoder& decoder,
+                                      Detail detail);
 
 }  // namespace varnlink::lnk

@@ -421,7 +421,8 @@ CutShort::CutShort(std::string_view record, std::size_t end, std::size_t file_si
                          " of a file of " + std::to_string(file_size) + " bytes") {}
 
 std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
-                                            const text::TextDecoder& decoder) {
+                                            const text::TextDecoder& decoder, Detail detail) {
+  const bool whole_record = detail == Detail::kRecord;
   if (!IsGenuineLink(file)) return std::nullopt;
   // Where `record` ends as declared must lie inside the file. Bytes that stop
   // at the read limit may go on in the file, so there nothing is called cut.
@@ -437,9 +438,11 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
   info.target_created = HeaderTime(file, 28);
   info.target_accessed = HeaderTime(file, 36);
   info.target_modified = HeaderTime(file, 44);
-  // Attributes at 24, then the times, the target's size, icon index, show command.
-  info.header = HeaderValues{file.ReadU32(24), file.ReadU32(52),
-                             static_cast<std::int32_t>(file.ReadU32(56)), file.ReadU32(60)};
+  if (whole_record) {
+    // Attributes at 24, then the times, the target's size, icon index, show command.
+    info.header = HeaderValues{file.ReadU32(24), file.ReadU32(52),
+                               static_cast<std::int32_t>(file.ReadU32(56)), file.ReadU32(60)};
+  }
 
   std::size_t pos = kHeaderSize;
   std::optional<ByteReader> id_list;
@@ -457,7 +460,7 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
       must_fit("the link info", pos + info_size);
       if (info_size < kMinLinkInfoSize) throw RecordError();
       const ByteReader link_info = file.Sub(pos, info_size);
-      info.link_info_parts = ReadLinkInfoParts(link_info, decoder);
+      if (whole_record) info.link_info_parts = ReadLinkInfoParts(link_info, decoder);
       if (!(info.link_flags & kForceNoLinkInfo)) info.link_info = ReadLinkInfo(link_info, decoder);
       pos += info_size;
     }
@@ -466,7 +469,7 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
   }
   // Faults inside the shell items or the property store leave those records
   // without a target; they do not make the link fall back to the byte rules.
-  if (id_list) info.id_list = ReadIdList(*id_list, decoder);
+  if (id_list) info.id_list = ReadIdList(*id_list, decoder, detail);
   ExtraData extra;
   info.link_end = file.size();
   if (const auto extra_at = StringsEnd(file, pos, info.link_flags)) {
@@ -474,9 +477,11 @@ std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
     if (const auto cut_at = CutExtraBlockEnd(blocks)) {
       must_fit("an extra-data block", *extra_at + *cut_at);
     }
-    extra = ReadExtraData(blocks, decoder);
-    info.extra_blocks = ReadExtraBlocks(blocks);
-    if (info.extra_blocks->terminal_end) *info.extra_blocks->terminal_end += *extra_at;
+    extra = ReadExtraData(blocks, decoder, detail);
+    if (whole_record) {
+      info.extra_blocks = ReadExtraBlocks(blocks);
+      if (info.extra_blocks->terminal_end) *info.extra_blocks->terminal_end += *extra_at;
+    }
     if (const auto end = TerminalBlockEnd(blocks)) info.link_end = *extra_at + *end;
   }
   info.app_id = std::move(extra.app_id);

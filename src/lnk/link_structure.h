@@ -43,7 +43,11 @@ class CutShort : public std::runtime_error {
 // it fall back: a malformed shell item or property store gives no target from
 // that record, and a string that runs past the end is cut; then the extra data
 // is not looked for.
+//
+// With Detail::kRecord it reads besides what ShortcutInfo's record fields
+// hold (see Detail).
 [[nodiscard]] std::optional<ShortcutInfo> ReadByStructure(const ByteReader& file,
-                                                          const text::TextDecoder& decoder);
+                                                          const text::TextDecoder& decoder,
+                                                          Detail detail);
 
 }  // namespace varnlink::lnk

@@ -461,12 +461,16 @@ void DescribeItems(const ByteReader& list, const text::TextDecoder& decoder, IdL
 
 }  // namespace
 
-IdListInfo ReadIdList(const ByteReader& list, const text::TextDecoder& decoder) {
-  IdListInfo described;
-  DescribeItems(list, decoder, described);
+IdListInfo ReadIdList(const ByteReader& list, const text::TextDecoder& decoder, Detail detail) {
   IdListInfo info;
-  info.items = std::move(described.items);
-  info.properties = std::move(described.properties);
+  if (detail == Detail::kRecord) {
+    // Described in a list of its own: reading an item also records what the
+    // list holds, which ReadItems below does once.
+    IdListInfo described;
+    DescribeItems(list, decoder, described);
+    info.items = std::move(described.items);
+    info.properties = std::move(described.properties);
+  }
   try {
     const std::vector<Item> items = ReadItems(list, decoder, info);
     info.item_count = items.size();

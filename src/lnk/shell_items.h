@@ -31,7 +31,10 @@ namespace varnlink::lnk {
 // past the list, a size below 2, a name without its terminator, an extension
 // offset outside its item, apps-item properties whose sizes do not add up)
 // gives holds_together false and nothing else.
-[[nodiscard]] IdListInfo ReadIdList(const ByteReader& items, const text::TextDecoder& decoder);
+// With Detail::kRecord it describes every item besides (items, properties),
+// also those of a list that does not hold together.
+[[nodiscard]] IdListInfo ReadIdList(const ByteReader& items, const text::TextDecoder& decoder,
+                                    Detail detail);
 
 // The parsing name of an ID list holding the computer root alone.
 inline constexpr std::string_view kComputerParsingName = "::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";

@@ -6,10 +6,11 @@
 
 namespace varnlink::lnk {
 
-ShortcutInfo Decode(std::span<const std::uint8_t> bytes, const text::TextDecoder& ansi) {
+ShortcutInfo Decode(std::span<const std::uint8_t> bytes, const text::TextDecoder& ansi,
+                    Detail detail) {
   const ByteReader file(bytes);
   try {
-    if (auto info = ReadByStructure(file, ansi)) return std::move(*info);
+    if (auto info = ReadByStructure(file, ansi, detail)) return std::move(*info);
   } catch (const CutShort& cut) {
     // What the file holds of its records is no shortcut to report, and its
     // bytes are no file for the byte rules to guess at.

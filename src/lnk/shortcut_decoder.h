@@ -22,7 +22,8 @@ class DecodeError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Decodes a shortcut's bytes, reading ANSI text with `ansi`. A genuine shell
+// Decodes a shortcut's bytes, reading ANSI text with `ansi`, as far as
+// `detail` asks. A genuine shell
 // link (one that starts with the header size and class id) is read by its
 // structure; any other bytes, or a genuine link whose link info does not hold
 // together, by the byte rules. It reads nothing but `bytes` and keeps no
@@ -30,6 +31,7 @@ class DecodeError : public std::runtime_error {
 // header, ID list, link info or an extra-data block reaches past the end) or
 // when the byte rules find no shortcut.
 [[nodiscard]] ShortcutInfo Decode(std::span<const std::uint8_t> bytes,
-                                  const text::TextDecoder& ansi);
+                                  const text::TextDecoder& ansi,
+                                  Detail detail = Detail::kAudit);
 
 }  // namespace varnlink::lnk

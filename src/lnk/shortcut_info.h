@@ -101,6 +101,7 @@ struct IdListInfo {
   bool names_uri = false;
   // Every item, in order, with what could be read of it; kept (up to the
   // item that breaks the list) even when the list does not hold together.
+  // These two are read with Detail::kRecord only.
   std::vector<ShellItem> items;
   // The properties stored inside the items (an apps item's), in order.
   std::vector<Property> properties;
@@ -249,6 +250,16 @@ struct ExtraBlocks {
   std::optional<std::size_t> terminal_end{};
 };
 
+// How much of a link the decoder reads.
+enum class Detail {
+  kAudit,   // what the report and the checks use
+  // Also what an investigator's record holds beyond that: the header's other
+  // values, the link info's parts, every shell item and property, and the
+  // extra-data blocks (ShortcutInfo's header, link_info_parts, extra_blocks,
+  // property_store and the ID list's items and properties).
+  kRecord,
+};
+
 // What decoding one shortcut file yields, as values: texts are UTF-8 as the
 // file holds them (converted from UTF-16 or the ANSI code page), nothing is
 // masked or labelled yet; a field the file does not have is nullopt.
@@ -292,7 +303,8 @@ struct ShortcutInfo {
   // store does not hold together.
   std::optional<std::string> app_id;
   // Every property of the first property-store block, in order, as far as
-  // its storages can be read; nullopt when the link has no such block.
+  // its storages can be read; nullopt when the link has no such block, or
+  // with Detail::kAudit.
   std::optional<std::vector<Property>> property_store;
 
   // The target's times as the link header records them (genuine links; nullopt
@@ -321,6 +333,7 @@ struct ShortcutInfo {
   // follows is no part of the link. nullopt for files read by the byte rules.
   std::optional<std::size_t> link_end;
 
+  // What Detail::kRecord reads besides; nullopt (empty) with Detail::kAudit.
   // The header's other values (genuine links).
   std::optional<HeaderValues> header;
   // The link info's parts (genuine links with a link info).

@@ -201,7 +201,7 @@ TEST_F(AuditOneShortcut, AShortcutFromAnotherSourceIsAuditedWithoutAFile) {
     std::string location_ = "C:\\J\\1f.automaticDestinations-ms#7";
     test_support::Bytes bytes_;
   } source(BuildLink(LocalLink("C:\\A.EXE")));
-  const auto entry = audit::ShortcutAuditor(files).Audit(source, kAll, true);
+  const auto entry = audit::ShortcutAuditor(files).Audit(source, kAll, lnk::Detail::kRecord);
   ASSERT_TRUE(entry);
   EXPECT_EQ(entry->info.target, "C:\\A.EXE");
   EXPECT_EQ(entry->facts.path, source.Location());
@@ -223,7 +223,7 @@ TEST_F(AuditOneShortcut, ReadsAtMost16MiBAndShowsTheRealSize) {
   ASSERT_FALSE(files.read_limits.empty());
   for (std::size_t limit : files.read_limits) EXPECT_LE(limit, lnk::kMaxShortcutBytes);
   // Its hash is of every byte, not only of those decoded.
-  const auto entry = audit::ShortcutAuditor(files).Audit("C:\\big.lnk", kAll, true);
+  const auto entry = audit::ShortcutAuditor(files).Audit("C:\\big.lnk", kAll, lnk::Detail::kRecord);
   ASSERT_TRUE(entry && entry->sha256);
   EXPECT_EQ(*entry->sha256, platform::Sha256(bytes));
 

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -100,24 +99,18 @@ TEST(ForensicConformance, EveryFieldAgreesWithThePeerDecoders) {
     GTEST_SKIP() << "real shortcut corpus not found at " << dir.string()
                  << " (expected-forensic.jsonl absent); set VARNLINK_CORPUS_DIR to run this test";
   }
-  std::ifstream in(expected, std::ios::binary);
-  ASSERT_TRUE(in) << "cannot open " << expected;
   const text::Windows1252Decoder ansi;
 
   int files = 0, agreeing = 0, disagreements = 0, excepted = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty()) continue;
+  for (const std::string& line : CorpusLines(expected)) {
     const json row = json::parse(line);
     const std::string file = row["file"].get<std::string>();
     const auto path = dir / std::filesystem::path(std::u8string(file.begin(), file.end()));
-    std::ifstream link(path, std::ios::binary);
-    ASSERT_TRUE(link) << "cannot open " << path;
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(link)),
-                                          std::istreambuf_iterator<char>());
+    const std::vector<std::uint8_t> bytes = CorpusBytes(path);
     ++files;
     json got;
     try {
-      got = FieldsOf(lnk::Decode(bytes, ansi), bytes.size());
+      got = FieldsOf(lnk::Decode(bytes, ansi, lnk::Detail::kRecord), bytes.size());
     } catch (const std::exception& e) {
       ++disagreements;
       ADD_FAILURE() << file << ": not decoded: " << e.what();

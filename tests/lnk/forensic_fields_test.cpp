@@ -27,27 +27,6 @@ constexpr std::string_view kVersion1 = "{136502FF-8C66-11DF-B6EB-001377D34A59}";
 constexpr std::uint64_t kVersion1Ticks = 129232691884344063ULL;
 constexpr std::string_view kVersion4 = "{4F7C66DA-D320-4CC4-8D50-165DD98EBC01}";
 
-Bytes TrackerBlock(std::string_view file_droid, std::string_view birth_file_droid) {
-  Bytes data;
-  AppendU32(data, 0x58);
-  AppendU32(data, 0);
-  Bytes machine = BytesOf("netbook");
-  machine.resize(16, 0);
-  AppendBytes(data, machine);
-  for (const std::string_view id : {kVersion4, file_droid, kVersion4, birth_file_droid}) {
-    AppendBytes(data, GuidBytes(id));
-  }
-  return ExtraBlock(kTracker, data);
-}
-
-Bytes DarwinBlock(std::string_view descriptor) {
-  Bytes ansi = BytesOf(descriptor);
-  ansi.resize(260, 0);
-  Bytes wide = ToUtf16Le(descriptor);
-  wide.resize(520, 0);
-  return ExtraBlock(kDarwin, Concat({ansi, wide}));
-}
-
 Bytes U32Bytes(std::uint32_t value) {
   Bytes bytes;
   AppendU32(bytes, value);
@@ -55,7 +34,7 @@ Bytes U32Bytes(std::uint32_t value) {
 }
 
 lnk::ShortcutInfo Decoded(const ShellLink& link) {
-  return lnk::Decode(BuildLink(link), text::Windows1252Decoder());
+  return lnk::Decode(BuildLink(link), text::Windows1252Decoder(), lnk::Detail::kRecord);
 }
 
 lnk::ExtraBlocks BlocksOf(std::vector<Bytes> blocks, Bytes trailing = {}, bool terminal = true) {

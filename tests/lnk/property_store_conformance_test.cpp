@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -72,11 +71,6 @@ json AsExpected(const std::vector<lnk::Property>& properties) {
   return list;
 }
 
-std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(PropertyStoreConformance, CorpusBlocksMatchThePeerDecoders) {
   const std::filesystem::path dir = CorpusFolder();
   const std::filesystem::path expected = dir / "expected-forensic.jsonl";
@@ -84,19 +78,16 @@ TEST(PropertyStoreConformance, CorpusBlocksMatchThePeerDecoders) {
     GTEST_SKIP() << "real shortcut corpus not found at " << dir.string()
                  << " (expected-forensic.jsonl absent); set VARNLINK_CORPUS_DIR to run this test";
   }
-  std::ifstream in(expected, std::ios::binary);
-  ASSERT_TRUE(in) << "cannot open " << expected;
   int files = 0;
   int disagreements = 0;
   int with_properties = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty()) continue;
+  for (const std::string& line : CorpusLines(expected)) {
     const json row = json::parse(line);
     const std::string file = row["file"].get<std::string>();
     ++files;
     std::optional<std::vector<lnk::Property>> store;
     try {
-      store = lnk::Decode(ReadAll(dir / file), kAnsi).property_store;
+      store = lnk::Decode(CorpusBytes(dir / file), kAnsi, lnk::Detail::kRecord).property_store;
     } catch (const lnk::DecodeError&) {
     }
     const json want = row["properties"];
@@ -121,16 +112,14 @@ TEST(PropertyStoreConformance, CorpusShellItemsNameTheTargetsThePeersRead) {
     GTEST_SKIP() << "real shortcut corpus not found at " << dir.string()
                  << " (expected-idlist.jsonl absent); set VARNLINK_CORPUS_DIR to run this test";
   }
-  std::ifstream in(expected, std::ios::binary);
   int checked = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty()) continue;
+  for (const std::string& line : CorpusLines(expected)) {
     const json row = json::parse(line);
     const std::string kind = row["class"].get<std::string>();
     const std::string target = row["expected_target"].get<std::string>();
     if (kind != "fs_path" && kind != "uri") continue;
     const std::string file = row["file"].get<std::string>();
-    const lnk::ShortcutInfo info = lnk::Decode(ReadAll(dir / file), kAnsi);
+    const lnk::ShortcutInfo info = lnk::Decode(CorpusBytes(dir / file), kAnsi, lnk::Detail::kRecord);
     ASSERT_TRUE(info.id_list && !info.id_list->items.empty()) << file;
     const lnk::ShellItem& last = info.id_list->items.back();
     if (kind == "uri") {
@@ -170,7 +159,7 @@ TEST(ShellItemReading, ItemsOfBuiltLists) {
   link.id_list = std::vector<Bytes>{RootItem(kComputerClsid), VolumeItem("C:\\"), file,
                                     UriItem("https://example.org/"), CategoryItem(3),
                                     Bytes{0x7A, 0x00, 0x01}};
-  const lnk::ShortcutInfo info = lnk::Decode(BuildLink(link), kAnsi);
+  const lnk::ShortcutInfo info = lnk::Decode(BuildLink(link), kAnsi, lnk::Detail::kRecord);
   ASSERT_TRUE(info.id_list);
   const auto& items = info.id_list->items;
   ASSERT_EQ(items.size(), 6u);
@@ -204,7 +193,7 @@ TEST(ShellItemReading, BrokenItemKeepsWhatWasRead) {
   file[file.size() - 2] = 0xF0;  // the extension's offset leaves the item
   ShellLink link;
   link.id_list = std::vector<Bytes>{RootItem(kComputerClsid), file, VolumeItem("D:\\")};
-  const lnk::ShortcutInfo info = lnk::Decode(BuildLink(link), kAnsi);
+  const lnk::ShortcutInfo info = lnk::Decode(BuildLink(link), kAnsi, lnk::Detail::kRecord);
   ASSERT_TRUE(info.id_list);
   EXPECT_FALSE(info.id_list->holds_together);
   const auto& items = info.id_list->items;

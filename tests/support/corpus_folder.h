@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,10 +13,14 @@ namespace varnlink::test_support {
 // Tests skip, saying so, when it is absent.
 std::filesystem::path CorpusFolder();
 
-// The non-empty lines of a text file of the corpus (expected.jsonl), read
-// without moving its access time where the system lets a reader (so that a
-// test checking that audits leave times alone can run beside this one).
-// Throws naming the file when it cannot be read.
+// The bytes of a file of the corpus, read without moving its access time
+// where the system lets a reader (so that a test checking that audits leave
+// times alone can run beside this one). Throws naming the file when it cannot
+// be read.
+std::vector<std::uint8_t> CorpusBytes(const std::filesystem::path& file);
+
+// The non-empty lines of a text file of the corpus (expected.jsonl), read as
+// CorpusBytes reads.
 std::vector<std::string> CorpusLines(const std::filesystem::path& file);
 
 }  // namespace varnlink::test_support

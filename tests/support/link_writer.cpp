@@ -383,6 +383,28 @@ Bytes ExtraBlock(std::uint32_t signature, const Bytes& data) {
   return out;
 }
 
+Bytes TrackerBlock(std::string_view file_droid, std::string_view birth_file_droid) {
+  constexpr std::string_view kVolume = "{4F7C66DA-D320-4CC4-8D50-165DD98EBC01}";
+  Bytes data;
+  AppendU32(data, 0x58);
+  AppendU32(data, 0);
+  Bytes machine = BytesOf("netbook");
+  machine.resize(16, 0);
+  AppendBytes(data, machine);
+  for (const std::string_view id : {kVolume, file_droid, kVolume, birth_file_droid}) {
+    AppendBytes(data, GuidBytes(id));
+  }
+  return ExtraBlock(0xA0000003, data);
+}
+
+Bytes DarwinBlock(std::string_view descriptor) {
+  Bytes ansi = BytesOf(descriptor);
+  ansi.resize(260, 0);
+  Bytes wide = ToUtf16Le(descriptor);
+  wide.resize(520, 0);
+  return ExtraBlock(0xA0000006, Concat({ansi, wide}));
+}
+
 // --- shell items -----------------------------------------------------------
 
 namespace {

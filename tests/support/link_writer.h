@@ -258,6 +258,12 @@ struct FileEntry {
 [[nodiscard]] Bytes AppIdStorages(std::string_view app_id);
 [[nodiscard]] Bytes PropertyStoreBlock(std::string_view app_id);
 
+// A tracker block (0xA0000003) of machine "netbook" whose file droids are
+// these, its volume droids a version-4 id.
+[[nodiscard]] Bytes TrackerBlock(std::string_view file_droid, std::string_view birth_file_droid);
+// An advertised shortcut's block (0xA0000006): the descriptor in both halves.
+[[nodiscard]] Bytes DarwinBlock(std::string_view descriptor);
+
 // A FILETIME (100 ns since 1601-01-01 UTC) for a Unix time in seconds.
 [[nodiscard]] std::uint64_t FileTimeOf(std::int64_t unix_seconds);
 

@@ -187,7 +187,7 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
       request.limit = std::nullopt;
       request.keep_going = true;
       request.announce_duplicates = false;
-      request.sha256 = true;
+      request.detail = lnk::Detail::kRecord;
       sink = std::make_unique<RecordSink>(output, RecordFormatOf(command), messages);
     } else {
       sink = std::make_unique<ReportWriter>(output, messages);
