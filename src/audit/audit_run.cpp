@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "audit/duplicate_warnings.h"
+#include "audit/read_ahead.h"
 #include "audit/shortcut_auditor.h"
 #include "checks/suspicious_checks.h"
 #include "platform/error.h"
@@ -53,17 +54,63 @@ std::string CauseOf(std::string_view message, const std::string& path) {
 
 }  // namespace
 
-// The shortcuts of one run, audited one at a time in the run's order.
+// The shortcuts of one run, audited in the run's order: read and decoded
+// ahead on reading threads where there are cores for them, then checked for
+// duplicates and handed to the sink one at a time.
 class AuditRun::Shortcuts {
  public:
   Shortcuts(AuditRun& run, const AuditRequest& request, EntrySink& sink)
-      : run_(run), request_(request), sink_(sink), auditor_(run.files_, request.options.code_page) {}
+      : run_(run), request_(request), sink_(sink) {
+    ahead_ = ReadAhead::Start(run.files_, [this](const platform::FileServices& files,
+                                                 Audited& shortcut) { Prepare(files, shortcut); });
+  }
 
-  // `walked`: the walk found it, rather than the user naming it.
-  void Audit(const std::string& path, bool walked) {
-    std::optional<report::ReportEntry> entry;
+  // `walked`: the walk found it, rather than the user naming it; `from`: the
+  // index of the request's path it came from.
+  void Audit(const std::string& path, bool walked, std::size_t from = 0) {
+    Audited shortcut{path, walked, from, std::nullopt, nullptr};
+    if (!ahead_) {
+      try {
+        Prepare(run_.files_, shortcut);
+      } catch (...) {
+        shortcut.error = std::current_exception();
+      }
+      return Complete(shortcut);
+    }
+    ahead_->Hand(std::move(shortcut));
+    while (ahead_->Full()) CompleteFirst();
+  }
+
+  // Completes every shortcut still read ahead.
+  void Finish() {
+    while (ahead_ && !ahead_->Empty()) CompleteFirst();
+  }
+
+  AuditResult result;
+
+ private:
+  // What may run on any thread: reading, decoding, the suspicious-shortcut checks.
+  void Prepare(const platform::FileServices& files, Audited& shortcut) const {
+    const ShortcutAuditor auditor(files, request_.options.code_page);
+    shortcut.entry =
+        auditor.Audit(shortcut.path, request_.options.target_filter, request_.detail);
+    if (shortcut.entry && request_.options.warn_suspicious) {
+      const std::string& path = shortcut.path;
+      const std::string_view name =
+          std::string_view(path).substr(path.find_last_of(files.PathSeparator()) + 1);
+      shortcut.entry->suspicions = checks::FindSuspicions(shortcut.entry->info, name);
+    }
+  }
+
+  void CompleteFirst() {
+    for (Audited& shortcut : ahead_->TakeFirst(run_.files_)) Complete(shortcut);
+  }
+
+  // What runs in the run's order: the target check, the duplicate checks, the sink.
+  void Complete(Audited& shortcut) {
+    const std::string& path = shortcut.path;
     try {
-      entry = auditor_.Audit(path, request_.options.target_filter, request_.detail);
+      if (shortcut.error) std::rethrow_exception(shortcut.error);
     } catch (const std::runtime_error& e) {
       if (request_.keep_going) {
         ++result.failed;
@@ -74,40 +121,39 @@ class AuditRun::Shortcuts {
       // A shortcut the walk found may be gone by the time it is read; it is
       // passed over like a folder that could not be searched. A selected
       // shortcut that is missing still ends the run.
-      if (!walked || !platform::IsNotFound(e)) throw;
+      if (!shortcut.walked || !platform::IsNotFound(e)) throw;
       run_.vanished_.push_back(path);
       return;
     }
-    if (!entry) return;
+    if (!shortcut.entry) return;
+    report::ReportEntry& entry = *shortcut.entry;
     ++result.count;
-    if (run_.target_check_) entry->target_status = run_.target_check_->Check(entry->info, path);
-    const AuditOptions& options = request_.options;
-    if (options.warn_suspicious) {
-      const std::string_view name =
-          std::string_view(path).substr(path.find_last_of(run_.files_.PathSeparator()) + 1);
-      entry->suspicions = checks::FindSuspicions(entry->info, name);
-      if (!entry->suspicions->empty()) ++result.suspicious;
+    if (run_.target_check_) {
+      // Each path of the request may map C: its own way.
+      if (shortcut.from != current_from_) run_.target_check_->AuditFrom(request_.paths[shortcut.from]);
+      current_from_ = shortcut.from;
+      entry.target_status = run_.target_check_->Check(entry.info, path);
     }
+    if (entry.suspicions && !entry.suspicions->empty()) ++result.suspicious;
     // Without the checks there is nothing to remember: a run's memory then
     // does not grow with the shortcuts it audits.
+    const AuditOptions& options = request_.options;
     const bool checks = options.warn_duplicate_targets || options.warn_duplicate_arguments;
     if (checks) {
-      for (const std::string& message : duplicates_.Check(*entry, options)) {
+      for (const std::string& message : duplicates_.Check(entry, options)) {
         if (request_.announce_duplicates) sink_.Tell(message);
       }
     }
-    sink_.Add(*entry);
-    if (checks) duplicates_.Add(*entry);
+    sink_.Add(entry);
+    if (checks) duplicates_.Add(entry);
   }
 
-  AuditResult result;
-
- private:
   AuditRun& run_;
   const AuditRequest& request_;
   EntrySink& sink_;
-  const ShortcutAuditor auditor_;
   DuplicateWarnings duplicates_;
+  std::size_t current_from_ = 0;  // the path the target check's C: was worked out for
+  std::unique_ptr<ReadAhead> ahead_;  // last: its threads stop before the rest goes
 };
 
 std::string ResultLine(std::size_t count) {
@@ -165,6 +211,7 @@ AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
       sink.Expect(paths.size());
       for (const std::string& path : paths) shortcuts.Audit(path, true);
     }
+    shortcuts.Finish();
   } catch (...) {
     // What was passed over so far is told before the failure that ends the run.
     for (const std::string& message :
@@ -182,15 +229,9 @@ AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
 
 void AuditRun::AuditPaths(const AuditRequest& request, FolderWalk& walk, Shortcuts& shortcuts,
                           EntrySink& sink) {
-  std::size_t current = 0;  // the path the target check's C: was worked out for
-  const auto audit = [&](const std::string& path, bool walked, std::size_t from) {
-    if (target_check_ && from != current) target_check_->AuditFrom(request.paths[from]);
-    current = from;
-    shortcuts.Audit(path, walked);
-  };
   if (!request.limit) {
     EachShortcutOfPaths(request, walk, [&](const std::string& path, bool walked, std::size_t from) {
-      audit(path, walked, from);
+      shortcuts.Audit(path, walked, from);
       return true;
     });
     return;
@@ -220,7 +261,7 @@ void AuditRun::AuditPaths(const AuditRequest& request, FolderWalk& walk, Shortcu
                       "Choose a smaller folder or select the shortcuts to audit");
   }
   sink.Expect(found.size());
-  for (const Found& shortcut : found) audit(shortcut.path, shortcut.walked, shortcut.from);
+  for (const Found& shortcut : found) shortcuts.Audit(shortcut.path, shortcut.walked, shortcut.from);
 }
 
 bool AuditRun::EachShortcutOfPaths(const AuditRequest& request, FolderWalk& walk,

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -69,6 +70,11 @@ class FileServices {
 
   // Reads ANSI text in the system's ANSI code page (Windows-1252 on Linux).
   [[nodiscard]] virtual const text::TextDecoder& AnsiDecoder() const = 0;
+
+  // Services of the same kind for another thread, sharing nothing that
+  // changes with these; nullptr (the default) for services that must stay on
+  // one thread.
+  [[nodiscard]] virtual std::unique_ptr<FileServices> ForAnotherThread() const { return nullptr; }
 };
 
 }  // namespace varnlink::platform

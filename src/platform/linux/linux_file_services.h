@@ -36,6 +36,9 @@ class LinuxFileServices : public FileServices {
   [[nodiscard]] std::optional<LocalTime> LocalTimeOf(FileTime time) const override;
   [[nodiscard]] char PathSeparator() const override { return '/'; }
   [[nodiscard]] const text::TextDecoder& AnsiDecoder() const override { return ansi_; }
+  [[nodiscard]] std::unique_ptr<FileServices> ForAnotherThread() const override {
+    return std::make_unique<LinuxFileServices>(keep_folder_open_);
+  }
 
  private:
   [[nodiscard]] bool OnFatFileSystem(const std::string& path, dev_t device) const;

@@ -19,6 +19,9 @@ class Win32FileServices final : public FileServices {
   [[nodiscard]] std::optional<LocalTime> LocalTimeOf(FileTime time) const override;
   [[nodiscard]] char PathSeparator() const override { return '\\'; }
   [[nodiscard]] const text::TextDecoder& AnsiDecoder() const override;
+  [[nodiscard]] std::unique_ptr<FileServices> ForAnotherThread() const override {
+    return std::make_unique<Win32FileServices>();
+  }
 };
 
 // The attribute bits Windows reports, cut to those the audit knows

@@ -1,0 +1,103 @@
+#include "audit/read_ahead.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace varnlink::audit {
+
+std::unique_ptr<ReadAhead> ReadAhead::Start(const platform::FileServices& files, Prepare prepare) {
+  // The run's own thread reads too when it would otherwise wait, so one
+  // thread fewer than there are cores keeps every core busy.
+  const unsigned cores = std::thread::hardware_concurrency();
+  if (cores < 2) return nullptr;
+  std::vector<std::unique_ptr<platform::FileServices>> services;
+  for (unsigned i = 0; i + 1 < std::min(cores, 4u); ++i) {
+    auto own = files.ForAnotherThread();
+    if (!own) return nullptr;
+    services.push_back(std::move(own));
+  }
+  return std::make_unique<ReadAhead>(std::move(services), std::move(prepare));
+}
+
+ReadAhead::ReadAhead(std::vector<std::unique_ptr<platform::FileServices>> services,
+                     Prepare prepare)
+    : prepare_(std::move(prepare)), services_(std::move(services)) {
+  for (const auto& files : services_) {
+    threads_.emplace_back([this, &files = *files] { Work(files); });
+  }
+}
+
+ReadAhead::~ReadAhead() {
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+    queue_.clear();
+  }
+  queued_.notify_all();
+  for (std::thread& thread : threads_) thread.join();
+}
+
+void ReadAhead::Hand(Audited shortcut) {
+  open_.push_back(std::move(shortcut));
+  if (open_.size() == kBatch) Queue(std::exchange(open_, {}));
+}
+
+void ReadAhead::Queue(std::vector<Audited> shortcuts) {
+  in_hand_.push_back(std::make_unique<Batch>(Batch{std::move(shortcuts)}));
+  {
+    const std::lock_guard lock(mutex_);
+    queue_.push_back(in_hand_.back().get());
+  }
+  queued_.notify_one();
+}
+
+std::vector<Audited> ReadAhead::TakeFirst(const platform::FileServices& files) {
+  if (in_hand_.empty()) {
+    Batch last{std::exchange(open_, {})};
+    Read(files, last);
+    return std::move(last.shortcuts);
+  }
+  std::unique_ptr<Batch> first = std::move(in_hand_.front());
+  in_hand_.pop_front();
+  std::unique_lock lock(mutex_);
+  if (!queue_.empty() && queue_.front() == first.get()) {
+    // No thread has begun it (they are busy, or have no core to run on).
+    queue_.pop_front();
+    lock.unlock();
+    Read(files, *first);
+  } else {
+    finished_.wait(lock, [&] { return first->done; });
+  }
+  return std::move(first->shortcuts);
+}
+
+void ReadAhead::Read(const platform::FileServices& files, Batch& batch) const {
+  for (Audited& shortcut : batch.shortcuts) {
+    try {
+      prepare_(files, shortcut);
+    } catch (...) {
+      shortcut.error = std::current_exception();
+    }
+  }
+}
+
+void ReadAhead::Work(const platform::FileServices& files) {
+  for (;;) {
+    Batch* batch = nullptr;
+    {
+      std::unique_lock lock(mutex_);
+      queued_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+      if (stopping_) return;
+      batch = queue_.front();
+      queue_.pop_front();
+    }
+    Read(files, *batch);
+    {
+      const std::lock_guard lock(mutex_);
+      batch->done = true;
+    }
+    finished_.notify_all();
+  }
+}
+
+}  // namespace varnlink::audit
