@@ -35,17 +35,10 @@ FieldValue EffectiveTarget(const ReportEntry& e) {
 }
 
 constexpr std::array kFileRows = {
-    Row{"Path", "path"},
-    Row{"Name", "name"},
-    Row{"Error", "error"},
-    Row{"Size", "size"},
-    Row{"SHA-256", "sha256"},
-    Row{"Created", "created"},
-    Row{"Modified", "modified"},
-    Row{"Accessed", "accessed"},
-    Row{"Read only", "read_only"},
-    Row{"Hidden", "hidden"},
-    Row{"Archive", "archive"},
+    Row{"Path", "path"},         Row{"Name", "name"},         Row{"Error", "error"},
+    Row{"Size", "size"},         Row{"SHA-256", "sha256"},    Row{"Created", "created"},
+    Row{"Modified", "modified"}, Row{"Accessed", "accessed"}, Row{"Read only", "read_only"},
+    Row{"Hidden", "hidden"},     Row{"Archive", "archive"},
 };
 
 constexpr std::array kHeaderRows = {
@@ -74,12 +67,9 @@ constexpr std::array kLinkInfoRows = {
 };
 
 constexpr std::array kStringRows = {
-    Row{"Description", "description"},
-    Row{"Relative path", {}, RelativePath},
-    Row{"Start in", "start_in"},
-    Row{"Arguments", "arguments"},
-    Row{"Icon location", "icon_location"},
-    Row{"Declared", "declared_strings"},
+    Row{"Description", "description"},     Row{"Relative path", {}, RelativePath},
+    Row{"Start in", "start_in"},           Row{"Arguments", "arguments"},
+    Row{"Icon location", "icon_location"}, Row{"Declared", "declared_strings"},
 };
 
 constexpr std::array kTargetRows = {
@@ -241,16 +231,17 @@ void AppendShellItems(std::string& out, const ReportEntry& entry) {
     }
     for (const auto& [label, value] :
          {std::pair{"MFT entry", item.mft_entry},
-          std::pair{"MFT sequence", item.mft_sequence ? std::optional<std::uint64_t>(*item.mft_sequence)
-                                                      : std::nullopt}}) {
+          std::pair{"MFT sequence", item.mft_sequence
+                                        ? std::optional<std::uint64_t>(*item.mft_sequence)
+                                        : std::nullopt}}) {
       if (!value) continue;
       StartLine(out, kIndent, label);
       AppendNumber(out, *value);
       out += '\n';
     }
-    for (const auto& [label, time] : {std::pair{"Created", &item.created},
-                                      std::pair{"Modified", &item.modified},
-                                      std::pair{"Accessed", &item.accessed}}) {
+    for (const auto& [label, time] :
+         {std::pair{"Created", &item.created}, std::pair{"Modified", &item.modified},
+          std::pair{"Accessed", &item.accessed}}) {
       if (!*time || (*time)->ticks >= platform::kTicksTo10000) continue;
       StartLine(out, kIndent, label);
       AppendTime(out, **time);
@@ -325,14 +316,10 @@ struct Part {
 };
 
 constexpr std::array kParts = {
-    Part{"File", kFileRows},
-    Part{"Header", kHeaderRows},
-    Part{"Link info", kLinkInfoRows},
-    Part{"Strings", kStringRows},
-    Part{"Target", kTargetRows},
-    Part{"ID list", {}, AppendShellItems},
-    Part{"Extra data", kExtraRows},
-    Part{"Property store", {}, AppendProperties},
+    Part{"File", kFileRows},          Part{"Header", kHeaderRows},
+    Part{"Link info", kLinkInfoRows}, Part{"Strings", kStringRows},
+    Part{"Target", kTargetRows},      Part{"ID list", {}, AppendShellItems},
+    Part{"Extra data", kExtraRows},   Part{"Property store", {}, AppendProperties},
     Part{"Checks", kCheckRows},
 };
 
@@ -375,7 +362,7 @@ void DetailsWriter::AppendRecord(std::string& out, const Record& record) {
     const std::size_t rows_start = out.size();
     for (const Row& row : part.rows) {
       const RecordField* field = fields[row_index++];
-      const FieldValue value = field != nullptr ? ValueOf(*field, record)
+      const FieldValue value = field != nullptr          ? ValueOf(*field, record)
                                : record.entry != nullptr ? row.of_entry(*record.entry)
                                                          : FieldValue{};
       std::visit(DetailsValue{out, row.label}, value);
