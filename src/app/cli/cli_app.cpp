@@ -6,9 +6,11 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "audit/audit_run.h"
 #include "platform/error.h"
+#include "report/details_writer.h"
 #include "report/record_writer.h"
 #include "report/report_format.h"
 #include "text/report_text.h"
@@ -92,11 +94,13 @@ class ReportWriter : public audit::EntrySink {
   MessageLines& messages_;
 };
 
-// Records, one per shortcut as each is audited or fails.
+// Records, one per shortcut as each is audited or fails, by a
+// report::RecordWriter or a report::DetailsWriter.
+template <typename Writer>
 class RecordSink : public audit::EntrySink {
  public:
-  RecordSink(Output& output, report::RecordFormat format, MessageLines& messages)
-      : output_(output), writer_(format), messages_(messages) {
+  RecordSink(Output& output, Writer writer, MessageLines& messages)
+      : output_(output), writer_(std::move(writer)), messages_(messages) {
     writer_.AppendStart(output_.Text());
   }
   void Add(const report::ReportEntry& entry) override { Write({&entry, nullptr}); }
@@ -110,7 +114,7 @@ class RecordSink : public audit::EntrySink {
   }
 
   Output& output_;
-  report::RecordWriter writer_;
+  Writer writer_;
   MessageLines& messages_;
 };
 
@@ -188,7 +192,13 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
       request.keep_going = true;
       request.announce_duplicates = false;
       request.detail = lnk::Detail::kRecord;
-      sink = std::make_unique<RecordSink>(output, RecordFormatOf(command), messages);
+      if (command.format == OutputFormat::kDetails) {
+        sink = std::make_unique<RecordSink<report::DetailsWriter>>(output, report::DetailsWriter(),
+                                                                   messages);
+      } else {
+        sink = std::make_unique<RecordSink<report::RecordWriter>>(
+            output, report::RecordWriter(RecordFormatOf(command)), messages);
+      }
     } else {
       sink = std::make_unique<ReportWriter>(output, messages);
     }

@@ -61,6 +61,7 @@ std::optional<OutputFormat> FormatNamed(const std::string& name) {
   if (name == "text") return OutputFormat::kText;
   if (name == "jsonl") return OutputFormat::kJsonLines;
   if (name == "csv") return OutputFormat::kCsv;
+  if (name == "details") return OutputFormat::kDetails;
   return std::nullopt;
 }
 
@@ -78,12 +79,15 @@ std::string UsageText() {
          "\n"
          "Options (one that takes a value also takes it after =, as in --format=csv):\n"
          "  --format FORMAT             what to write:\n"
-         "                                text   the report, as the window's Copy gives it\n"
-         "                                       (CR LF line ends); the default\n"
-         "                                jsonl  one record per shortcut, a JSON object per\n"
-         "                                       line (UTF-8, LF)\n"
-         "                                csv    one record per shortcut, RFC 4180 with a\n"
-         "                                       header row (UTF-8, CR LF)\n"
+         "                                text    the report, as the window's Copy gives\n"
+         "                                        it (CR LF line ends); the default\n"
+         "                                jsonl   one record per shortcut, a JSON object\n"
+         "                                        per line (UTF-8, LF)\n"
+         "                                csv     one record per shortcut, RFC 4180 with a\n"
+         "                                        header row (UTF-8, CR LF)\n"
+         "                                details the records for people: a field per\n"
+         "                                        line, \"Label: value\", grouped by the\n"
+         "                                        link's parts (UTF-8, LF)\n"
          "  --csv-excel                 CSV for spreadsheets (implies --format csv): a\n"
          "                              byte-order mark, and a ' before every value that\n"
          "                              begins with =, +, -, @, a tab or a CR, so that no\n"
@@ -114,8 +118,8 @@ std::string UsageText() {
          "In a folder every regular file whose name ends in \".lnk\" (any case) is audited,\n"
          "each folder in the order Windows lists it; hidden entries and symbolic links to\n"
          "folders are left out. The text report audits at most 32,767 shortcuts a run, all\n"
-         "PATHs together, and refuses a larger one before auditing any; jsonl and csv have\n"
-         "no limit.\n"
+         "PATHs together, and refuses a larger one before auditing any; jsonl, csv and\n"
+         "details have no limit.\n"
          "\n"
          "Records (jsonl, csv) hold these fields, in this order, each in every record:\n" +
          FieldList() +
@@ -125,11 +129,19 @@ std::string UsageText() {
          "error says why (path and name set, the rest null), and the run goes on. So does\n"
          "a folder passed over, last: its path ends in a separator, its name is its own.\n"
          "\n"
-         "Standard error: text: each warning on a line of its own; jsonl and csv: the\n"
-         "folders passed over (duplicate warnings are in the records); then, with the\n"
+         "Details hold the same shortcuts and values as the records, one shortcut after\n"
+         "another with a blank line between: a heading for each part (File, Header, Link\n"
+         "info, Strings, Target, ID list, Extra data, Property store, Checks), then a\n"
+         "field per line, \"  Target: C:\\x.exe\"; a shell item is a block of its own, a\n"
+         "property a line. A field without a value is left out, and so is a part without\n"
+         "any. Texts are masked as in the report: no shortcut can start a line.\n"
+         "\n"
+         "Standard error: text: each warning on a line of its own; jsonl, csv and details:\n"
+         "the folders passed over (duplicate warnings are in the records); then, with the\n"
          "target check, \"Targets not found: N; not checked: K\"; then, with\n"
          "--warn-suspicious, \"Suspicious shortcuts: N\"; then the result line\n"
-         "(\"12 Shortcuts Found\"; with jsonl and csv the count of shortcut records).\n"
+         "(\"12 Shortcuts Found\"; with jsonl, csv and details the count of shortcut\n"
+         "records).\n"
          "\n"
          "Exit status:\n"
          "  0  the run completed: every shortcut under the PATHs was audited\n"
@@ -139,7 +151,7 @@ std::string UsageText() {
          "  2  bad usage\n"
          "  3  the run completed but is partial: a folder could not be searched, or a\n"
          "     shortcut vanished before it was read, and was passed over, or (jsonl,\n"
-         "     csv) some shortcuts could not be audited\n"
+         "     csv, details) some shortcuts could not be audited\n"
          "A reader that stops reading early (| head) ends the run quietly, status 0.\n"
          "\n"
 #ifdef _WIN32
@@ -177,14 +189,17 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
     if (name == "--format" || name == "--map" || name == "--env" || name == "--codepage") {
       if (!value) {
         if (it + 1 == arguments.end()) {
-          return {std::nullopt, name == "--format" ? "--format needs a FORMAT: text, jsonl or csv"
-                                                   : name + " needs a value"};
+          return {std::nullopt, name == "--format"
+                                    ? "--format needs a FORMAT: text, jsonl, csv or details"
+                                    : name + " needs a value"};
         }
         value = *++it;
       }
       if (name == "--format") {
         format = FormatNamed(*value);
-        if (!format) return {std::nullopt, "unknown format '" + *value + "': text, jsonl or csv"};
+        if (!format) {
+          return {std::nullopt, "unknown format '" + *value + "': text, jsonl, csv or details"};
+        }
         continue;
       }
       if (name == "--codepage") {

@@ -14,6 +14,7 @@ enum class OutputFormat {
   kText,       // the report, as the window's Copy hands it over
   kJsonLines,  // one record per shortcut, a JSON object per line
   kCsv,        // one record per shortcut, a CSV row each
+  kDetails,    // the records for people: a field per line, grouped by the link's parts
 };
 
 // What varnlink-cli was asked to do, read from its arguments. It checks only

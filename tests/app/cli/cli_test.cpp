@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <filesystem>
@@ -298,9 +299,46 @@ TEST(CliRecords, AShortcutThatCannotBeAuditedIsARecordWithItsErrorAndTheRunGoesO
   EXPECT_EQ(LinesOf(text.err), Lines{"varnlink-cli: " + dir + "/b.lnk: " + cause});
 }
 
+// Details are records for people: a shortcut that cannot be audited shows
+// its error alone and the status tells, as with records; a shortcut's own
+// text, however it is made, cannot start a line and pass for a field or a
+// shortcut of its own.
+TEST(CliDetails, ShowAFailureWithItsErrorAndNoShortcutTextCanStartALine) {
+  test_support::ScratchFolder scratch;
+  const std::string dir = scratch.Path().string();
+  test_support::ShellLink forged = test_support::LocalLink("C:\\A.EXE");
+  forged.unicode = true;
+  forged.arguments = "/q\n\nFile\n  Path: C:\\forged.lnk\r\n  Error: none";
+  forged.description = "note\x0b\xe2\x80\xa8  Target: C:\\B.EXE";  // a vertical tab, U+2028
+  scratch.Write("a.lnk", test_support::BuildLink(forged));
+  scratch.Write("b.lnk", test_support::Bytes(10, 'x'));
+
+  const Outcome run = RunCli({"--format", "details", dir});
+  EXPECT_EQ(run.exit_code, 3);
+  EXPECT_EQ(LinesOf(run.err), Lines{"2 Shortcuts Found"});
+  const std::string failed = "File\n  Path: " + dir + "/b.lnk\n  Name: b\n" +
+                             "  Error: not a shortcut: the file is only 10 bytes long\n";
+  ASSERT_TRUE(run.out.ends_with("\n\n" + failed)) << run.out;
+  const Lines lines = LinesOf(run.out);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "  Arguments: /q??File?  Path: C:\\forged.lnk??  Error: none"),
+            lines.end())
+      << run.out;
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "  Description: note??  Target: C:\\B.EXE"),
+            lines.end())
+      << run.out;
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "File"), 2);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) { return line.starts_with("  Path: "); }),
+            2);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "  Target: C:\\A.EXE"), 1);
+}
+
 TEST_F(CliOnDisk, AReaderThatHasGoneEndsTheRunQuietly) {
-  for (const Lines& arguments :
-       {Lines{dir}, {"--format", "jsonl", dir}, {"--format", "csv", dir}}) {
+  for (const Lines& arguments : {Lines{dir},
+                                 {"--format", "jsonl", dir},
+                                 {"--format", "csv", dir},
+                                 {"--format=details", dir}}) {
     const Outcome run = RunCli(arguments, ".", Stdout::kPipeWithoutReader);
     EXPECT_EQ(run.exit_code, 0) << arguments.front();
     EXPECT_EQ(run.err, "") << arguments.front();
@@ -514,7 +552,7 @@ const UsageCase kUsageCases[] = {
     {{"--exe", "--non-exe", "."}, 2, "--exe and --non-exe exclude each other\n"},
     {{".", ""}, 2, "a PATH is empty\n"},
     {{"--exe=yes", "."}, 2, "--exe takes no value\n"},
-    {{"--format", "xml", "."}, 2, "unknown format 'xml': text, jsonl or csv\n"},
+    {{"--format", "xml", "."}, 2, "unknown format 'xml': text, jsonl, csv or details\n"},
     {{".", "--format"}, 2, "--format needs a FORMAT"},
     {{"--csv-excel", "--format=jsonl", "."}, 2, "--csv-excel goes with --format csv only\n"},
     {{"--map", "C=/mnt", "."}, 2, "--map needs DRIVE:=FOLDER"},

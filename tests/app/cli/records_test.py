@@ -4,9 +4,10 @@
 For the bundled examples and, when it exists, the real corpus, both duplicate
 warnings on: the JSON Lines records validate against docs/record.schema.json
 (jsonschema, Draft 2020-12); Python's csv module reads the CSV (and the Excel
-form) to the same values; and each record agrees with its entry of the text
-report, which is made with TZ=UTC while the records are made in a zone far
-from it, so the records' times must be UTC.
+form) to the same values; the details (--format details) hold every value of
+each record; and each record agrees with its entry of the text report, which
+is made with TZ=UTC while the records are made in a zone far from it, so the
+records' times must be UTC.
 
     records_test.py CLI SCHEMA EXAMPLES CORPUS   ($VARNLINK_CORPUS_DIR overrides CORPUS)
 """
@@ -106,6 +107,28 @@ def csv_text(name, value):
     return str(value)
 
 
+DETAILS_HEADINGS = {"File", "Header", "Link info", "Strings", "Target", "ID list", "Extra data",
+                    "Property store", "Checks"}
+
+
+def details_text(value):
+    """A value as the details write it."""
+    if isinstance(value, bool):
+        return "yes" if value else "no"
+    return shown(str(value))
+
+
+def details_values(name, value):
+    """The line values a record field's value gives in the details."""
+    if name == "suspicious":
+        return [shown(f["check"]) + ": " + shown(f["reason"]) for f in value] or ["none"]
+    if name == "declared_strings":
+        return [shown(text) for text in value.values()]
+    if isinstance(value, list):
+        return [", ".join(shown(v) for v in value) or "none"]
+    return [details_text(value)]
+
+
 class Records(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -135,6 +158,7 @@ class Records(unittest.TestCase):
         self.assertEqual(err, found(len(records)))
         self.check_csv(folder, records)
         self.check_report(folder, records)
+        self.check_details(folder, records)
 
     def check_csv(self, folder, records):
         code, out, err = run(["--format", "csv", *WARNINGS, folder], FAR_ZONE)
@@ -200,6 +224,50 @@ class Records(unittest.TestCase):
                 for field in ("duplicate_target_of", "duplicate_arguments_of"):
                     expected = record[field] if record[field] is None else shown(record[field])
                     self.assertEqual(entry[field], expected, field)
+
+    def check_details(self, folder, records):
+        """Every value of each record stands in the details of the same run, the
+        shortcut's own text masked, and every line is a heading or indented."""
+        code, out, err = run(["--format", "details", *WARNINGS, folder], FAR_ZONE)
+        self.assertEqual(code, 0, err)
+        self.assertEqual(err, found(len(records)))
+        self.assertNotIn(b"\r", out, "details end lines with LF alone")
+        shortcuts = out.decode("utf-8").rstrip("\n").split("\n\n")
+        self.assertEqual(len(shortcuts), len(records))
+        for record, text in zip(records, shortcuts):
+            with self.subTest(path=record["path"]):
+                lines = text.split("\n")
+                self.assertEqual(lines[:2], ["File", "  Path: " + shown(record["path"])])
+                for line in lines:
+                    self.assertTrue(line in DETAILS_HEADINGS or line.startswith("  "), line)
+                values = [line.split(": ", 1)[1] if ": " in line else "" for line in lines]
+                for name, value in record.items():
+                    if value is None or name in ("accessed", "shell_items", "property_store"):
+                        continue  # the access time may move on between runs; the lists below
+                    for expected in details_values(name, value):
+                        self.assertIn(expected, values, name)
+                starts = [i for i, line in enumerate(lines) if line.startswith("  Item ")]
+                items = record["shell_items"] or []
+                self.assertEqual([lines[i] for i in starts],
+                                 ["  Item %d: %s" % (n + 1, shown(item["type"])) for n, item in enumerate(items)])
+                for start, item in zip(starts, items):
+                    block = []
+                    for line in lines[start + 1:]:
+                        if not line.startswith("    "):
+                            break
+                        block.append(line.split(": ", 1)[1])
+                    self.assertEqual(block, [details_text(value) for key, value in item.items()
+                                             if key != "type" and value is not None])
+                properties = []
+                for line in lines[lines.index("Property store") + 1:] if "Property store" in lines else []:
+                    if not line.startswith("  "):
+                        break
+                    properties.append(line)
+                self.assertEqual(len(properties), len(record["property_store"] or []))
+                for line, prop in zip(properties, record["property_store"] or []):
+                    label = prop.get("name") or "%s/%s" % (prop["format_id"], prop["id"])
+                    shown_value = "" if prop["value"] is None else ": " + details_text(prop["value"])
+                    self.assertEqual(line, "  %s (%s)%s" % (shown(label), prop["type"], shown_value))
 
     def test_the_target_checks_fields(self):
         records, err = self.records(LARGEST, "--map", "C:=" + EXAMPLES)
