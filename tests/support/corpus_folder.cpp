@@ -18,7 +18,14 @@ std::filesystem::path CorpusFolder() {
   return VARNLINK_CORPUS_DIR;
 }
 
-std::vector<std::string> CorpusLines(const std::filesystem::path& file) {
+std::filesystem::path JumpListFolder() {
+  if (const char* folder = std::getenv("VARNLINK_JUMPLIST_DIR")) return folder;
+  return VARNLINK_JUMPLIST_DIR;
+}
+
+namespace {
+
+std::string ReadWhole(const std::filesystem::path& file) {
   std::string text;
 #ifdef _WIN32
   std::ifstream in(file, std::ios::binary);
@@ -39,6 +46,18 @@ std::vector<std::string> CorpusLines(const std::filesystem::path& file) {
   }
   ::close(fd);
 #endif
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> CorpusBytes(const std::filesystem::path& file) {
+  const std::string text = ReadWhole(file);
+  return {text.begin(), text.end()};
+}
+
+std::vector<std::string> CorpusLines(const std::filesystem::path& file) {
+  const std::string text = ReadWhole(file);
   std::vector<std::string> lines;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +12,14 @@ namespace varnlink::test_support {
 // test passes without the corpus), else ../shared/corpus beside the sources.
 // Tests skip, saying so, when it is absent.
 std::filesystem::path CorpusFolder();
+
+// The folder of real jump lists the jump list tests read:
+// $VARNLINK_JUMPLIST_DIR when set, else ../shared/jumplists beside the
+// sources. Tests skip, saying so, when it is absent.
+std::filesystem::path JumpListFolder();
+
+// The bytes of a file of the corpus or the jump lists, read like CorpusLines.
+std::vector<std::uint8_t> CorpusBytes(const std::filesystem::path& file);
 
 // The non-empty lines of a text file of the corpus (expected.jsonl), read
 // without moving its access time where the system lets a reader (so that a
