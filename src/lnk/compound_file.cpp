@@ -15,7 +15,6 @@ constexpr std::size_t kHeaderFatSectors = 109;  // the DIFAT's first part, in th
 constexpr std::size_t kHeaderFatAt = 76;
 constexpr std::size_t kDirectoryEntrySize = 128;
 constexpr unsigned kMiniSectorShift = 6;
-constexpr std::uint64_t kMiniSectorSize = 64;
 constexpr std::uint32_t kMiniStreamCutoff = 4096;
 constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
@@ -23,7 +22,9 @@ constexpr std::uint8_t kStorageType = 1;
 constexpr std::uint8_t kStreamType = 2;
 constexpr std::uint8_t kRootType = 5;
 
-enum class ChainEnd { kWhole, kLoops, kLeaves };
+// kPastEnd: a sector the table holds but the file (or mini stream) does not
+// reach: most often a file cut short.
+enum class ChainEnd { kWhole, kLoops, kLeaves, kPastEnd };
 
 // Marks of the sectors one chain walk has passed, sized to its table once
 // and cleared after each walk, so that a walk costs its own length.
@@ -53,7 +54,7 @@ ChainEnd FollowChain(const std::vector<std::uint32_t>& table, std::uint32_t star
   ChainEnd end = ChainEnd::kWhole;
   for (std::uint32_t s = start; sectors.size() < limit && s != kEndOfChain; s = table[s]) {
     if (s >= table.size() || s >= area) {
-      end = ChainEnd::kLeaves;
+      end = s >= table.size() ? ChainEnd::kLeaves : ChainEnd::kPastEnd;
       break;
     }
     if (!visited.Mark(s)) {
@@ -67,6 +68,7 @@ ChainEnd FollowChain(const std::vector<std::uint32_t>& table, std::uint32_t star
 }
 
 std::string ChainFault(ChainEnd end, const std::string& chain) {
+  if (end == ChainEnd::kPastEnd) return "the compound file is cut short: its " + chain + " reaches past its end";
   return "the compound file's " + chain + (end == ChainEnd::kLoops ? " loops" : " leaves the file");
 }
 
