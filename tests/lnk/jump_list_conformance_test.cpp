@@ -67,11 +67,10 @@ std::string Compare(const json& row, const Found& found) {
     check(d.hostname == row["hostname"].get<std::string>(), "hostname", row["hostname"], d.hostname);
     check(platform::IsoUtcText(d.last_used) == row["last_access"].get<std::string>(), "last_access",
           row["last_access"], platform::IsoUtcText(d.last_used));
-    const auto want_count = row["access_count"].is_null()
-                                ? std::nullopt
-                                : std::optional(row["access_count"].get<std::uint32_t>());
-    check(d.access_count == want_count, "access_count",
-          row["access_count"], d.access_count.value_or(0));
+    const json& want_count = row["access_count"];
+    check(want_count.is_null() ? !d.access_count
+                               : d.access_count.value_or(0) == want_count.get<std::uint32_t>() && d.access_count,
+          "access_count", want_count, d.access_count.value_or(0));
     check(d.pin_status == row["pin_status"].get<std::int32_t>() && d.pinned() == row["pinned"].get<bool>(),
           "pin_status", row["pin_status"], d.pin_status);
     check(d.path == row["destlist_path"].get<std::string>(), "destlist_path", row["destlist_path"], d.path);
