@@ -156,11 +156,14 @@ class CustomListReader {
   }
 
   // Reads the shortcut after the class id at `pos` and moves past it. Its
-  // end is where its own structure ends; a link cut short or without a
-  // terminal block runs to the next link or the file's end.
+  // end is where its own structure ends, looked for no further than the next
+  // link's start (so that a file of many links is decoded once over, not once
+  // a link); a link cut short or without a terminal block runs to the next
+  // link or the file's end (before a closing footer).
   void ReadLink(std::size_t& pos, const std::optional<CustomCategory>& category) {
     const std::size_t start = pos + kShellLinkClassId.size();
-    const std::span<const std::uint8_t> rest = file_.Slice(start, kMaxShortcutBytes);
+    const std::size_t next = NextLinkStart(file_, start).value_or(file_.size());
+    const std::span<const std::uint8_t> rest = file_.Slice(start, std::min(next - start, kMaxShortcutBytes));
     std::optional<std::size_t> end;
     try {
       const ShortcutInfo info = Decode(rest, ansi_);
@@ -168,9 +171,8 @@ class CustomListReader {
     } catch (const DecodeError&) {
     }
     if (!end) {
-      const std::size_t next = NextLinkStart(file_, start).value_or(file_.size());
       end = next - start;
-      if (end == rest.size() && FooterAt(file_, file_.size() - 4) && *end >= 4) *end -= 4;
+      if (next == file_.size() && *end >= 4 && FooterAt(file_, file_.size() - 4)) *end -= 4;
     }
     JumpListEntry entry;
     entry.stream = std::to_string(list_.entries.size());
@@ -237,6 +239,14 @@ JumpList ReadAutomaticDestinations(std::span<const std::uint8_t> bytes) {
     entry.stream = item.StreamName();
     const auto found = shortcut_streams.find(item.entry_number);
     entry.dest_list = std::move(item);
+    if (found != shortcut_streams.end() && listed[found->second]) {
+      // One stream is one shortcut: a second entry for it is a fault, and
+      // handing its bytes out again would let a small file cost much.
+      entry.error = "the DestList names the stream " + entry.stream + " more than once";
+      KeepFirst(list.error, entry.error);
+      list.entries.push_back(std::move(entry));
+      continue;
+    }
     add(std::move(entry), found != shortcut_streams.end() ? std::optional(found->second) : std::nullopt);
   }
   for (const auto& [number, index] : shortcut_streams) {
