@@ -12,7 +12,7 @@ SECONDS_PER_TARGET=${VARNLINK_FUZZ_SECONDS:-60}
 build=build/fuzz
 CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVARNLINK_BUILD_FUZZ=ON -DVARNLINK_BUILD_QT=OFF -DVARNLINK_BUILD_TESTS=OFF
-cmake --build "$build" --target fuzz_audit_shortcut fuzz_duplicate_search make_seeds
+cmake --build "$build" --target fuzz_audit_shortcut fuzz_duplicate_search fuzz_jump_list make_seeds
 
 rm -rf "$build/seeds"
 "$build/fuzz/make_seeds" "$build/seeds"
@@ -25,14 +25,24 @@ else
   echo "40-fuzz: ../shared/corpus is absent; fuzzing from the link writer's seeds only"
 fi
 
+jump_list_seeds=()
+if [[ -d ../shared/jumplists ]]; then
+  jump_list_seeds+=(../shared/jumplists)
+else
+  echo "40-fuzz: ../shared/jumplists is absent; fuzzing jump lists from the regression inputs only"
+fi
+
 status=0
-for target in fuzz_audit_shortcut fuzz_duplicate_search; do
+for target in fuzz_audit_shortcut fuzz_duplicate_search fuzz_jump_list; do
   corpus="$build/corpus/$target"
-  mkdir -p "$corpus"
+  mkdir -p "$corpus" "$build/seeds/$target"
   seeds=("$build/seeds/$target" "fuzz/regressions/$target")
+  max_len=8192
   [[ $target == fuzz_audit_shortcut ]] && seeds+=("${extra_seeds[@]}")
+  # Real jump lists run to some 75 KB.
+  [[ $target == fuzz_jump_list ]] && seeds+=("${jump_list_seeds[@]}") && max_len=131072
   echo "== 40-fuzz: $target for ${SECONDS_PER_TARGET}s"
-  if ! "$build/fuzz/$target" -max_total_time="$SECONDS_PER_TARGET" -timeout=10 -max_len=8192 \
+  if ! "$build/fuzz/$target" -max_total_time="$SECONDS_PER_TARGET" -timeout=10 -max_len="$max_len" \
       -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" "$corpus" "${seeds[@]}"; then
     echo "40-fuzz: $target found a fault; its input is in $build/artifacts/" >&2
     status=1

@@ -18,6 +18,11 @@ std::filesystem::path CorpusFolder() {
   return VARNLINK_CORPUS_DIR;
 }
 
+std::filesystem::path JumpListFolder() {
+  if (const char* folder = std::getenv("VARNLINK_JUMPLIST_DIR")) return folder;
+  return VARNLINK_JUMPLIST_DIR;
+}
+
 std::vector<std::uint8_t> CorpusBytes(const std::filesystem::path& file) {
 #ifdef _WIN32
   std::ifstream in(file, std::ios::binary);

@@ -13,7 +13,12 @@ namespace varnlink::test_support {
 // Tests skip, saying so, when it is absent.
 std::filesystem::path CorpusFolder();
 
-// The bytes of a file of the corpus, read without moving its access time
+// The folder of real jump lists the jump list tests read:
+// $VARNLINK_JUMPLIST_DIR when set, else ../shared/jumplists beside the
+// sources. Tests skip, saying so, when it is absent.
+std::filesystem::path JumpListFolder();
+
+// The bytes of a file of the corpus or the jump lists, read without moving its access time
 // where the system lets a reader (so that a test checking that audits leave
 // times alone can run beside this one). Throws naming the file when it cannot
 // be read.
