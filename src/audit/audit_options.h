@@ -20,6 +20,7 @@ struct AuditOptions {
   // The code page of the shortcuts' ANSI text; nullopt: each link's own, as
   // lnk::ChooseCodePage infers it.
   std::optional<unsigned> code_page;
+  bool jump_lists = false;  // a walk reads the jump lists it finds too
 };
 
 // Reads --codepage's value, "auto" or one of Windows' ANSI code pages, into

@@ -7,12 +7,20 @@
 #include "audit/duplicate_warnings.h"
 #include "audit/read_ahead.h"
 #include "audit/shortcut_auditor.h"
+#include "audit/shortcut_source.h"
+#include "lnk/app_ids.h"
+#include "lnk/jump_list.h"
+#include "text/name_case.h"
 #include "checks/suspicious_checks.h"
 #include "platform/error.h"
 #include "text/report_text.h"
 
 namespace varnlink::audit {
 namespace {
+
+// Jump lists larger than this are read only this far (what lies beyond is
+// then missing, and said so). Real ones stay far below it.
+constexpr std::size_t kMaxJumpListBytes = 64u * 1024u * 1024u;
 
 // How many folders or shortcuts a "passed over" message names before it just counts.
 constexpr std::size_t kNamed = 10;
@@ -68,6 +76,7 @@ class AuditRun::Shortcuts {
   // `walked`: the walk found it, rather than the user naming it; `from`: the
   // index of the request's path it came from.
   void Audit(const std::string& path, bool walked, std::size_t from = 0) {
+    if (IsJumpListName(path)) return AuditJumpList(path, walked, from);
     Audited shortcut{path, walked, from, std::nullopt, nullptr};
     if (!ahead_) {
       try {
@@ -91,14 +100,89 @@ class AuditRun::Shortcuts {
  private:
   // What may run on any thread: reading, decoding, the suspicious-shortcut checks.
   void Prepare(const platform::FileServices& files, Audited& shortcut) const {
+    ShortcutFile file(shortcut.path, files);
+    Examine(files, file, shortcut);
+  }
+
+  void Examine(const platform::FileServices& files, ShortcutSource& source,
+               Audited& shortcut) const {
     const ShortcutAuditor auditor(files, request_.options.code_page);
-    shortcut.entry =
-        auditor.Audit(shortcut.path, request_.options.target_filter, request_.detail);
+    shortcut.entry = auditor.Audit(source, request_.options.target_filter, request_.detail);
     if (shortcut.entry && request_.options.warn_suspicious) {
       const std::string& path = shortcut.path;
       const std::string_view name =
           std::string_view(path).substr(path.find_last_of(files.PathSeparator()) + 1);
       shortcut.entry->suspicions = checks::FindSuspicions(shortcut.entry->info, name);
+    }
+  }
+
+  // A jump list's shortcuts, each audited in turn on the run's thread (after
+  // the shortcuts read ahead before it), as entries of their own. What the
+  // list cannot give (a stream its DestList names but the file lacks, a
+  // damaged compound file) is a failure of its own in a run that keeps going,
+  // and otherwise passed over and told at the end: the rest of the list and
+  // of the run still count.
+  void AuditJumpList(const std::string& path, bool walked, std::size_t from) {
+    Finish();
+    const platform::FileServices& files = run_.files_;
+    const std::string file_name = path.substr(path.find_last_of(files.PathSeparator()) + 1);
+    report::JumpListFacts base;
+    base.container = path;
+    base.app_id = file_name.substr(0, file_name.find('.'));
+    if (const auto name = lnk::AppName(base.app_id)) base.app_name = std::string(*name);
+    platform::FileFacts facts;
+    std::vector<std::uint8_t> bytes;
+    try {
+      facts = platform::GatherFileFacts(path, files);
+      bytes = files.ReadFileStart(path, kMaxJumpListBytes);
+    } catch (...) {
+      Audited unread{path, walked, from, std::nullopt, std::current_exception(), base};
+      return Complete(unread);
+    }
+    const bool automatic = text::EndsWithIgnoringCase(path, ".automaticDestinations-ms");
+    const lnk::JumpList list =
+        automatic ? lnk::ReadAutomaticDestinations(bytes) : lnk::ReadCustomDestinations(bytes);
+    const auto damaged = [&](Audited& part, const std::string& cause) {
+      if (!request_.keep_going) {
+        run_.damaged_.push_back(part.path + " (" + cause + ")");
+        return;
+      }
+      part.error = std::make_exception_ptr(platform::Error(part.path + ": " + cause));
+      Complete(part);
+    };
+    list.ForEachShortcut([&](const lnk::JumpListEntry& kept, std::span<const std::uint8_t> link) {
+      Audited shortcut{path + "#" + kept.stream, false, from, std::nullopt, nullptr, base};
+      JumpListFactsOf(kept, *shortcut.jump_list);
+      if (kept.error) return damaged(shortcut, *kept.error);
+      platform::FileFacts own = facts;
+      own.path = shortcut.path;
+      own.name = base.app_name.value_or(base.app_id) + " #" + kept.stream;
+      own.size = link.size();
+      ShortcutInStream source(std::move(own), link);
+      try {
+        Examine(files, source, shortcut);
+      } catch (...) {
+        shortcut.error = std::current_exception();
+      }
+      if (shortcut.entry) shortcut.entry->jump_list = shortcut.jump_list;
+      Complete(shortcut);
+    });
+    if (list.error) {
+      Audited whole{path, walked, from, std::nullopt, nullptr, base};
+      damaged(whole, "the jump list does not hold together: " + *list.error);
+    }
+  }
+
+  static void JumpListFactsOf(const lnk::JumpListEntry& kept, report::JumpListFacts& facts) {
+    facts.stream = kept.stream;
+    if (kept.category) facts.category = kept.category->name;
+    if (const auto& entry = kept.dest_list) {
+      facts.entry_number = entry->entry_number;
+      facts.mru_position = entry->mru_position;
+      facts.last_used = entry->last_used;
+      facts.access_count = entry->access_count;
+      facts.pinned = entry->pinned();
+      facts.hostname = entry->hostname;
     }
   }
 
@@ -115,7 +199,7 @@ class AuditRun::Shortcuts {
       if (request_.keep_going) {
         ++result.failed;
         sink_.Fail({path, platform::ShortcutNameOf(path, run_.files_.PathSeparator()),
-                    CauseOf(e.what(), path)});
+                    CauseOf(e.what(), path), shortcut.jump_list});
         return;
       }
       // A shortcut the walk found may be gone by the time it is read; it is
@@ -169,13 +253,14 @@ AuditRun::AuditRun(const platform::FileServices& files, const platform::FolderLi
 
 AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
   vanished_.clear();
+  damaged_.clear();
   target_check_.reset();
   if (request.options.check_targets) {
     target_check_.emplace(targets_, request.target_check,
                           request.paths.empty() ? request.folder : request.paths.front());
   }
   Shortcuts shortcuts(*this, request, sink);
-  FolderWalk walk(folders_, files_.PathSeparator());
+  FolderWalk walk(folders_, files_.PathSeparator(), request.options.jump_lists);
   try {
     const std::string folder = WithSeparator(request.folder, files_.PathSeparator());
     if (!request.paths.empty()) {
@@ -223,6 +308,7 @@ AuditResult AuditRun::Run(const AuditRequest& request, EntrySink& sink) {
   AuditResult& result = shortcuts.result;
   result.passed_over = Distinct(walk.Skipped());
   result.vanished = vanished_.size();
+  result.damaged = damaged_.size();
   result.closing_messages = ClosingMessages(request, result, result.passed_over);
   return result;
 }
@@ -327,6 +413,14 @@ std::vector<std::string> AuditRun::ClosingMessages(
              : std::to_string(vanished_.size()) +
                    " shortcuts vanished before they could be audited and were passed over: ") +
         NamedList(vanished_)));
+  }
+  if (!damaged_.empty()) {
+    messages.push_back(text::ShownText(
+        (damaged_.size() == 1
+             ? "1 part of a jump list could not be read and was passed over: "
+             : std::to_string(damaged_.size()) +
+                   " parts of jump lists could not be read and were passed over: ") +
+        NamedList(damaged_)));
   }
   if (target_check_) {
     messages.push_back(target_check_->Summary());

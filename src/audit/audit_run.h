@@ -60,6 +60,10 @@ struct AuditResult {
   // Walked shortcuts gone before they could be read (in a run that does not
   // keep going; one that does hands them to the sink's Fail).
   std::size_t vanished = 0;
+  // Parts of jump lists that could not be read (a stream the DestList names
+  // but the file lacks, a damaged compound file), passed over in a run that
+  // does not keep going; one that does hands each to the sink's Fail.
+  std::size_t damaged = 0;
   // What the run ends by telling, in order: the folders and shortcuts passed
   // over, the missing-target counts, the suspicious-shortcut count (each
   // when there is something to tell or the check was asked for). The caller
@@ -134,6 +138,7 @@ class AuditRun {
   const platform::TargetFiles& targets_;
   std::optional<checks::TargetCheck> target_check_;  // this run's, when asked for
   std::vector<std::string> vanished_;        // this run's
+  std::vector<std::string> damaged_;         // this run's: "<location> (<cause>)"
 };
 
 // "1 Shortcut Found", "12 Shortcuts Found".

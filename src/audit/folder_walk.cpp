@@ -11,6 +11,11 @@ namespace varnlink::audit {
 
 bool IsShortcutName(std::string_view name) { return text::EndsWithIgnoringCase(name, ".lnk"); }
 
+bool IsJumpListName(std::string_view name) {
+  return text::EndsWithIgnoringCase(name, ".automaticDestinations-ms") ||
+         text::EndsWithIgnoringCase(name, ".customDestinations-ms");
+}
+
 std::string WithoutTrailingSeparator(std::string path, char separator) {
   const auto at_root = [&] {
     return path.size() == 1 || (path.size() == 3 && path[1] == ':');  // "/" or "C:\"
@@ -19,8 +24,8 @@ std::string WithoutTrailingSeparator(std::string path, char separator) {
   return path;
 }
 
-FolderWalk::FolderWalk(const platform::FolderListing& folders, char separator)
-    : folders_(folders), separator_(separator) {}
+FolderWalk::FolderWalk(const platform::FolderListing& folders, char separator, bool jump_lists)
+    : folders_(folders), separator_(separator), jump_lists_(jump_lists) {}
 
 bool FolderWalk::Walk(const std::string& folder, bool subfolders, const Visitor& visit) {
   // A folder that does not exist would list as empty; for the folder the user
@@ -37,7 +42,8 @@ bool FolderWalk::WalkFolder(const std::string& folder,
   std::string path;
   for (const platform::FolderEntry& entry : entries) {
     if (entry.name == "." || entry.name == "..") continue;
-    if (entry.kind == platform::EntryKind::kRegularFile && IsShortcutName(entry.name)) {
+    if (entry.kind == platform::EntryKind::kRegularFile &&
+        (IsShortcutName(entry.name) || (jump_lists_ && IsJumpListName(entry.name)))) {
       path.assign(folder).append(entry.name);
       if (!visit(path)) return false;
     } else if (entry.kind == platform::EntryKind::kFolder && subfolders) {

@@ -13,6 +13,10 @@ namespace varnlink::audit {
 // without regard to case.
 [[nodiscard]] bool IsShortcutName(std::string_view name);
 
+// A jump list's name: "*.automaticDestinations-ms" (a compound file) or
+// "*.customDestinations-ms", compared without regard to case.
+[[nodiscard]] bool IsJumpListName(std::string_view name);
+
 // `path` without trailing separators, except at a root ("/", "C:\"): the
 // form in which a chosen folder is shown and joined to names.
 [[nodiscard]] std::string WithoutTrailingSeparator(std::string path, char separator);
@@ -34,7 +38,8 @@ class FolderWalk {
   // Takes each shortcut's path as it is found; returning false stops the walk.
   using Visitor = std::function<bool(const std::string& path)>;
 
-  FolderWalk(const platform::FolderListing& folders, char separator);
+  // `jump_lists`: jump list files are found too.
+  FolderWalk(const platform::FolderListing& folders, char separator, bool jump_lists = false);
 
   // Walks `folder` (ending with the separator); false when the visitor
   // stopped it. Throws platform::Error when `folder` is not a folder, and
@@ -49,6 +54,7 @@ class FolderWalk {
 
   const platform::FolderListing& folders_;
   char separator_;
+  bool jump_lists_;
   std::vector<NotSearched> skipped_;
 };
 

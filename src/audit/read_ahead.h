@@ -25,6 +25,9 @@ struct Audited {
   std::size_t from = 0;  // the index of the run's path it came from
   std::optional<report::ReportEntry> entry;
   std::exception_ptr error;
+  // Where a shortcut kept in a jump list sits, for its record also when it
+  // could not be read.
+  std::optional<report::JumpListFacts> jump_list{};
 };
 
 // Shortcuts read and decoded ahead of the run: while the run checks and

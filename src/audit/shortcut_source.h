@@ -47,4 +47,21 @@ class ShortcutFile final : public ShortcutSource {
   bool read_ = false;
 };
 
+// A shortcut kept inside another file (a jump list's stream): its location
+// names the file and the stream ("...\x.automaticDestinations-ms#1f"), its
+// facts are the file's with the shortcut's own name and length, and its bytes
+// are the stream's, which must outlive it.
+class ShortcutInStream final : public ShortcutSource {
+ public:
+  ShortcutInStream(platform::FileFacts facts, std::span<const std::uint8_t> bytes)
+      : facts_(std::move(facts)), bytes_(bytes) {}
+  [[nodiscard]] const std::string& Location() const override { return facts_.path; }
+  [[nodiscard]] platform::FileFacts Facts() const override { return facts_; }
+  [[nodiscard]] std::span<const std::uint8_t> Bytes() override { return bytes_; }
+
+ private:
+  platform::FileFacts facts_;
+  std::span<const std::uint8_t> bytes_;
+};
+
 }  // namespace varnlink::audit

@@ -108,6 +108,15 @@ constexpr std::array kExtraRows = {
     Row{"Overlay size", "overlay_size"},
 };
 
+constexpr std::array kJumpListRows = {
+    Row{"Jump list", "container"},   Row{"Stream", "stream"},
+    Row{"AppID", "app_id"},          Row{"Program", "app_name"},
+    Row{"Entry number", "entry_number"}, Row{"MRU position", "mru_position"},
+    Row{"Last used", "last_used"},   Row{"Access count", "access_count"},
+    Row{"Pinned", "pinned"},         Row{"Host name", "hostname"},
+    Row{"Category", "category"},
+};
+
 constexpr std::array kCheckRows = {
     Row{"Suspicious", "suspicious"},
     Row{"Duplicate target of", "duplicate_target_of"},
@@ -316,7 +325,8 @@ struct Part {
 };
 
 constexpr std::array kParts = {
-    Part{"File", kFileRows},          Part{"Header", kHeaderRows},
+    Part{"File", kFileRows},          Part{"Jump list", kJumpListRows},
+    Part{"Header", kHeaderRows},
     Part{"Link info", kLinkInfoRows}, Part{"Strings", kStringRows},
     Part{"Target", kTargetRows},      Part{"ID list", {}, AppendShellItems},
     Part{"Extra data", kExtraRows},   Part{"Property store", {}, AppendProperties},

@@ -237,6 +237,44 @@ FieldValue PropertyStore(const ReportEntry& e) {
   return json;
 }
 
+// --- a shortcut kept in a jump list -----------------------------------------
+
+FieldValue JumpContainer(const JumpListFacts& j) { return std::string_view(j.container); }
+FieldValue JumpStream(const JumpListFacts& j) { return std::string_view(j.stream); }
+FieldValue JumpAppId(const JumpListFacts& j) { return std::string_view(j.app_id); }
+FieldValue JumpAppName(const JumpListFacts& j) {
+  if (!j.app_name) return {};
+  return std::string_view(*j.app_name);
+}
+FieldValue JumpEntryNumber(const JumpListFacts& j) { return Number(j.entry_number); }
+FieldValue JumpMruPosition(const JumpListFacts& j) { return Number(j.mru_position); }
+FieldValue JumpLastUsed(const JumpListFacts& j) {
+  if (!j.last_used) return {};
+  return *j.last_used;
+}
+FieldValue JumpAccessCount(const JumpListFacts& j) { return Number(j.access_count); }
+FieldValue JumpPinned(const JumpListFacts& j) {
+  if (!j.pinned) return {};
+  return *j.pinned;
+}
+FieldValue JumpHostname(const JumpListFacts& j) {
+  if (!j.hostname) return {};
+  return std::string_view(*j.hostname);
+}
+FieldValue JumpCategory(const JumpListFacts& j) {
+  if (!j.category) return {};
+  return std::string_view(*j.category);
+}
+
+// A field of the jump list facts, for entries and failures alike.
+template <FieldValue (*Of)(const JumpListFacts&)>
+constexpr RecordField JumpListField(std::string_view name) {
+  return RecordField{
+      name,
+      [](const ReportEntry& e) { return e.jump_list ? Of(*e.jump_list) : FieldValue{}; },
+      [](const FailedShortcut& f) { return f.jump_list ? Of(*f.jump_list) : FieldValue{}; }};
+}
+
 const std::array kFields = {
     RecordField{
         "path", [](const ReportEntry& e) -> FieldValue { return std::string_view(e.facts.path); },
@@ -498,6 +536,19 @@ const std::array kFields = {
     // Kept last: the forensic lists.
     RecordField{"shell_items", ShellItems},
     RecordField{"property_store", PropertyStore},
+    // Where a shortcut kept in a jump list sits (also for one that could not
+    // be read), and what the jump list says of it.
+    JumpListField<JumpContainer>("container"),
+    JumpListField<JumpStream>("stream"),
+    JumpListField<JumpAppId>("app_id"),
+    JumpListField<JumpAppName>("app_name"),
+    JumpListField<JumpEntryNumber>("entry_number"),
+    JumpListField<JumpMruPosition>("mru_position"),
+    JumpListField<JumpLastUsed>("last_used"),
+    JumpListField<JumpAccessCount>("access_count"),
+    JumpListField<JumpPinned>("pinned"),
+    JumpListField<JumpHostname>("hostname"),
+    JumpListField<JumpCategory>("category"),
 };
 
 }  // namespace

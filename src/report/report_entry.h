@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +13,24 @@
 #include "platform/sha256.h"
 
 namespace varnlink::report {
+
+// Where a shortcut kept in a jump list sits, and what the jump list says of it.
+struct JumpListFacts {
+  std::string container;  // the jump list's path
+  // The compound file stream's name as stored ("1f"); in a custom list the
+  // shortcut's 0-based place as decimal text.
+  std::string stream;
+  std::string app_id;                   // the file name's first part
+  std::optional<std::string> app_name;  // the program, where the AppID is a well-known one
+  // What the DestList says of it (automatic lists; nullopt without an entry).
+  std::optional<std::uint32_t> entry_number;
+  std::optional<std::size_t> mru_position;  // 0 = most recent
+  std::optional<platform::FileTime> last_used;
+  std::optional<std::uint32_t> access_count;  // nullopt in version 1's lists
+  std::optional<bool> pinned;
+  std::optional<std::string> hostname;
+  std::optional<std::string> category;  // custom lists: its category's name
+};
 
 // Everything the audit learned of one reported shortcut: the file's facts,
 // its decoded content and the warnings about it. The report's formatter and
@@ -30,6 +50,8 @@ struct ReportEntry {
   // The SHA-256 of the shortcut's bytes; nullopt when it was not asked for
   // (records ask for it; the text report does not show it).
   std::optional<platform::Sha256Digest> sha256;
+  // Shortcuts kept in a jump list; nullopt for a .lnk file of its own.
+  std::optional<JumpListFacts> jump_list;
 };
 
 // A shortcut that could not be audited, in a run that keeps going, or a
@@ -38,6 +60,8 @@ struct FailedShortcut {
   std::string path;
   std::string name;   // as an entry would name it (platform::ShortcutNameOf)
   std::string cause;  // the failure's message without the path: "not a shortcut: ..."
+  // A shortcut of a jump list (or the jump list itself) that could not be read.
+  std::optional<JumpListFacts> jump_list{};
 };
 
 }  // namespace varnlink::report

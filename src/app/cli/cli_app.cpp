@@ -212,7 +212,8 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
     output.Flush();
     for (const std::string& message : result.closing_messages) messages.Tell(message);
     err << audit::ResultLine(result.count + result.failed) << '\n' << std::flush;
-    const bool partial = result.failed > 0 || result.vanished > 0 || !result.passed_over.empty();
+    const bool partial = result.failed > 0 || result.vanished > 0 || result.damaged > 0 ||
+                         !result.passed_over.empty();
     return partial ? 3 : 0;
   } catch (const OutputFailed& failure) {
     return OutputFailure(failure, err);

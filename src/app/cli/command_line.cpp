@@ -95,6 +95,11 @@ std::string UsageText() {
          "  --exe                       only targets containing \".EXE\" (any case)\n"
          "  --non-exe                   only targets without \".EXE\"\n"
          "  --no-subfolders             do not search the sub-folders of a folder PATH\n"
+         "  --jump-lists                in a folder, read the jump lists too\n"
+         "                              (*.automaticDestinations-ms,\n"
+         "                              *.customDestinations-ms): each shortcut they keep\n"
+         "                              is an entry of its own; a jump list given as a\n"
+         "                              PATH is always read\n"
          "  --warn-duplicates           warn of a target that begins an earlier entry's\n"
          "                              TARGET line\n"
          "  --warn-duplicate-arguments  the same for the target with its arguments\n"
@@ -117,7 +122,9 @@ std::string UsageText() {
          "\n"
          "In a folder every regular file whose name ends in \".lnk\" (any case) is audited,\n"
          "each folder in the order Windows lists it; hidden entries and symbolic links to\n"
-         "folders are left out. The text report audits at most 32,767 shortcuts a run, all\n"
+         "folders are left out. With --jump-lists the jump lists are audited too: each\n"
+         "shortcut they keep is named \"<program or AppID> #<stream>\" and located at\n"
+         "\"<jump list>#<stream>\". The text report audits at most 32,767 shortcuts a run, all\n"
          "PATHs together, and refuses a larger one before auditing any; jsonl, csv and\n"
          "details have no limit.\n"
          "\n"
@@ -130,8 +137,9 @@ std::string UsageText() {
          "a folder passed over, last: its path ends in a separator, its name is its own.\n"
          "\n"
          "Details hold the same shortcuts and values as the records, one shortcut after\n"
-         "another with a blank line between: a heading for each part (File, Header, Link\n"
-         "info, Strings, Target, ID list, Extra data, Property store, Checks), then a\n"
+         "another with a blank line between: a heading for each part (File, Jump list,\n"
+         "Header, Link info, Strings, Target, ID list, Extra data, Property store,\n"
+         "Checks), then a\n"
          "field per line, \"  Target: C:\\x.exe\"; a shell item is a block of its own, a\n"
          "property a line. A field without a value is left out, and so is a part without\n"
          "any. Texts are masked as in the report: no shortcut can start a line.\n"
@@ -149,9 +157,10 @@ std::string UsageText() {
          "     be written, or (text) a shortcut could not be audited, a PATH that does\n"
          "     not exist among them; what was written before stays written\n"
          "  2  bad usage\n"
-         "  3  the run completed but is partial: a folder could not be searched, or a\n"
-         "     shortcut vanished before it was read, and was passed over, or (jsonl,\n"
-         "     csv, details) some shortcuts could not be audited\n"
+         "  3  the run completed but is partial: a folder could not be searched, a\n"
+         "     shortcut vanished before it was read, or part of a jump list could not be\n"
+         "     read, and was passed over, or (jsonl, csv, details) some shortcuts could\n"
+         "     not be audited\n"
          "A reader that stops reading early (| head) ends the run quietly, status 0.\n"
          "\n"
 #ifdef _WIN32
@@ -227,6 +236,7 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
         {"--warn-duplicate-arguments", &command.options.warn_duplicate_arguments},
         {"--check-targets", &command.options.check_targets},
         {"--warn-suspicious", &command.options.warn_suspicious},
+        {"--jump-lists", &command.options.jump_lists},
     };
     const auto* flag = std::find_if(std::begin(flags), std::end(flags),
                                     [&](const auto& known) { return known.first == name; });
