@@ -552,7 +552,7 @@ const UsageCase kUsageCases[] = {
     {{"--exe", "--non-exe", "."}, 2, "--exe and --non-exe exclude each other\n"},
     {{".", ""}, 2, "a PATH is empty\n"},
     {{"--exe=yes", "."}, 2, "--exe takes no value\n"},
-    {{"--format", "xml", "."}, 2, "unknown format 'xml': text, jsonl, csv or details\n"},
+    {{"--format", "xml", "."}, 2, "unknown format 'xml': text, jsonl, csv, details, bodyfile or timeline\n"},
     {{".", "--format"}, 2, "--format needs a FORMAT"},
     {{"--csv-excel", "--format=jsonl", "."}, 2, "--csv-excel goes with --format csv only\n"},
     {{"--map", "C=/mnt", "."}, 2, "--map needs DRIVE:=FOLDER"},
