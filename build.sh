@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 # independent compound-file reader the jump list tests compare with).
 PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
           qt6-base-dev libcups2-dev fonts-dejavu-core xvfb xauth x11-utils imagemagick ntfs-3g
-          python3 python3-jsonschema libssl-dev libolecf-utils)
+          python3 python3-jsonschema python3-yaml sleuthkit libssl-dev libolecf-utils)
 
 # And those that making the packages needs besides: dpkg-dev and file for
 # the Debian packages' dependencies, MinGW-w64 and GoogleTest's sources for

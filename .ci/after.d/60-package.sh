@@ -83,6 +83,8 @@ check "man -w varnlink varnlink-cli" man -w varnlink varnlink-cli
 check "the README and the records' schema in /usr/share/doc" test -f \
   /usr/share/doc/varnlink-cli/README.md.gz -a -f /usr/share/doc/varnlink-cli/record.schema.json \
   -a -f /usr/share/doc/varnlink/README.md.gz
+check "the fleet files in /usr/share/varnlink/fleet" test -f \
+  /usr/share/varnlink/fleet/Varnlink.mkape -a -f /usr/share/varnlink/fleet/Custom.Windows.Varnlink.yaml
 check "desktop-file-validate" desktop-file-validate "/usr/share/applications/$app_id.desktop"
 check "appstreamcli validate" appstreamcli validate --no-net "/usr/share/metainfo/$app_id.metainfo.xml"
 icons_in_place() {

@@ -166,6 +166,8 @@ struct CsvValue {
 
 }  // namespace
 
+void AppendCsvField(std::string& out, std::string_view text) { AppendCsvText(out, text, false); }
+
 void AppendJsonString(std::string& out, std::string_view text) {
   out += '"';
   AppendText(out, text, '"', '\\', [](std::string& o, unsigned char c) {

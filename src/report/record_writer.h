@@ -14,6 +14,11 @@ enum class RecordFormat {
   kCsvForExcel,  // CSV with a byte-order mark, and no value that Excel would take for a formula
 };
 
+// Appends `text` as one field of RFC 4180 CSV: quoted when it holds a quote,
+// comma or line end, its quotes doubled, valid UTF-8 (each byte that begins
+// no valid sequence as U+FFFD).
+void AppendCsvField(std::string& out, std::string_view text);
+
 // Writes records in one of the machine-readable formats, every field of
 // RecordFields() in its order. Text that is not valid UTF-8 is written with
 // U+FFFD in place of each invalid byte; nothing else is changed or masked,

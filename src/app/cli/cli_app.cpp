@@ -10,9 +10,11 @@
 
 #include "audit/audit_run.h"
 #include "platform/error.h"
+#include "report/body_file_writer.h"
 #include "report/details_writer.h"
 #include "report/record_writer.h"
 #include "report/report_format.h"
+#include "report/timeline_writer.h"
 #include "text/report_text.h"
 #include "varnlink/version.h"
 
@@ -95,7 +97,8 @@ class ReportWriter : public audit::EntrySink {
 };
 
 // Records, one per shortcut as each is audited or fails, by a
-// report::RecordWriter or a report::DetailsWriter.
+// report::RecordWriter or a report::DetailsWriter; or what each shortcut
+// dates, by a report::BodyFileWriter or a report::TimelineWriter.
 template <typename Writer>
 class RecordSink : public audit::EntrySink {
  public:
@@ -195,6 +198,12 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
       if (command.format == OutputFormat::kDetails) {
         sink = std::make_unique<RecordSink<report::DetailsWriter>>(output, report::DetailsWriter(),
                                                                    messages);
+      } else if (command.format == OutputFormat::kBodyFile) {
+        sink = std::make_unique<RecordSink<report::BodyFileWriter>>(
+            output, report::BodyFileWriter(), messages);
+      } else if (command.format == OutputFormat::kTimeline) {
+        sink = std::make_unique<RecordSink<report::TimelineWriter>>(
+            output, report::TimelineWriter(), messages);
       } else {
         sink = std::make_unique<RecordSink<report::RecordWriter>>(
             output, report::RecordWriter(RecordFormatOf(command)), messages);

@@ -62,6 +62,8 @@ std::optional<OutputFormat> FormatNamed(const std::string& name) {
   if (name == "jsonl") return OutputFormat::kJsonLines;
   if (name == "csv") return OutputFormat::kCsv;
   if (name == "details") return OutputFormat::kDetails;
+  if (name == "bodyfile") return OutputFormat::kBodyFile;
+  if (name == "timeline") return OutputFormat::kTimeline;
   return std::nullopt;
 }
 
@@ -88,6 +90,10 @@ std::string UsageText() {
          "                                details the records for people: a field per\n"
          "                                        line, \"Label: value\", grouped by the\n"
          "                                        link's parts (UTF-8, LF)\n"
+         "                                bodyfile what the shortcuts date, as a body\n"
+         "                                        file for mactime (UTF-8, LF)\n"
+         "                                timeline what the shortcuts date, a CSV row per\n"
+         "                                        time for timeline viewers (UTF-8, CR LF)\n"
          "  --csv-excel                 CSV for spreadsheets (implies --format csv): a\n"
          "                              byte-order mark, and a ' before every value that\n"
          "                              begins with =, +, -, @, a tab or a CR, so that no\n"
@@ -126,7 +132,7 @@ std::string UsageText() {
          "shortcut they keep is named \"<program or AppID> #<stream>\" and located at\n"
          "\"<jump list>#<stream>\". The text report audits at most 32,767 shortcuts a run, all\n"
          "PATHs together, and refuses a larger one before auditing any; jsonl, csv and\n"
-         "details have no limit.\n"
+         "details, bodyfile and timeline have no limit.\n"
          "\n"
          "Records (jsonl, csv) hold these fields, in this order, each in every record:\n" +
          FieldList() +
@@ -144,11 +150,20 @@ std::string UsageText() {
          "property a line. A field without a value is left out, and so is a part without\n"
          "any. Texts are masked as in the report: no shortcut can start a line.\n"
          "\n"
-         "Standard error: text: each warning on a line of its own; jsonl, csv and details:\n"
+         "Bodyfile and timeline date, for each shortcut, the shortcut file itself, its\n"
+         "target as the header records it, the tracker's droid time and each shell item\n"
+         "with times. Bodyfile: a line per dated thing,\n"
+         "\"0|NAME|0|0|0|0|SIZE|ATIME|MTIME|CTIME|CRTIME\", Unix seconds, 0 where unknown;\n"
+         "NAME is the shortcut's path, \"PATH -> TARGET\" or \"PATH -> ITEM'S PATH\", with\n"
+         "%, | and control characters as %XX and LF as U+240A; mactime -b FILE -d makes\n"
+         "the timeline. Timeline: columns datetime (UTC), timestamp_desc, message, path,\n"
+         "target, arguments, machine_id, sha256, suspicious; a time not known has no row.\n"
+         "\n"
+         "Standard error: text: each warning on a line of its own; other formats:\n"
          "the folders passed over (duplicate warnings are in the records); then, with the\n"
          "target check, \"Targets not found: N; not checked: K\"; then, with\n"
          "--warn-suspicious, \"Suspicious shortcuts: N\"; then the result line\n"
-         "(\"12 Shortcuts Found\"; with jsonl, csv and details the count of shortcut\n"
+         "(\"12 Shortcuts Found\"; in the other formats the count of shortcut\n"
          "records).\n"
          "\n"
          "Exit status:\n"
@@ -159,7 +174,7 @@ std::string UsageText() {
          "  2  bad usage\n"
          "  3  the run completed but is partial: a folder could not be searched, a\n"
          "     shortcut vanished before it was read, or part of a jump list could not be\n"
-         "     read, and was passed over, or (jsonl, csv, details) some shortcuts could\n"
+         "     read, and was passed over, or (the other formats) some shortcuts could\n"
          "     not be audited\n"
          "A reader that stops reading early (| head) ends the run quietly, status 0.\n"
          "\n"
@@ -199,7 +214,7 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
       if (!value) {
         if (it + 1 == arguments.end()) {
           return {std::nullopt, name == "--format"
-                                    ? "--format needs a FORMAT: text, jsonl, csv or details"
+                                    ? "--format needs a FORMAT: text, jsonl, csv, details, bodyfile or timeline"
                                     : name + " needs a value"};
         }
         value = *++it;
@@ -207,7 +222,7 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
       if (name == "--format") {
         format = FormatNamed(*value);
         if (!format) {
-          return {std::nullopt, "unknown format '" + *value + "': text, jsonl, csv or details"};
+          return {std::nullopt, "unknown format '" + *value + "': text, jsonl, csv, details, bodyfile or timeline"};
         }
         continue;
       }

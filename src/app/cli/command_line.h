@@ -15,6 +15,8 @@ enum class OutputFormat {
   kJsonLines,  // one record per shortcut, a JSON object per line
   kCsv,        // one record per shortcut, a CSV row each
   kDetails,    // the records for people: a field per line, grouped by the link's parts
+  kBodyFile,   // what the shortcuts date, a line per dated thing of a body file for mactime
+  kTimeline,   // what the shortcuts date, a CSV row per time for timeline viewers
 };
 
 // What varnlink-cli was asked to do, read from its arguments. It checks only

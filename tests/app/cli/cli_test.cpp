@@ -552,7 +552,7 @@ const UsageCase kUsageCases[] = {
     {{"--exe", "--non-exe", "."}, 2, "--exe and --non-exe exclude each other\n"},
     {{".", ""}, 2, "a PATH is empty\n"},
     {{"--exe=yes", "."}, 2, "--exe takes no value\n"},
-    {{"--format", "xml", "."}, 2, "unknown format 'xml': text, jsonl, csv or details\n"},
+    {{"--format", "xml", "."}, 2, "unknown format 'xml': text, jsonl, csv, details, bodyfile or timeline\n"},
     {{".", "--format"}, 2, "--format needs a FORMAT"},
     {{"--csv-excel", "--format=jsonl", "."}, 2, "--csv-excel goes with --format csv only\n"},
     {{"--map", "C=/mnt", "."}, 2, "--map needs DRIVE:=FOLDER"},
@@ -657,6 +657,39 @@ TEST(CliSuspicious, MarksDeceivingShortcutsCountsThemAndRecordsWhatWindowsRuns) 
   ASSERT_GT(rows.size(), 2u);  // the header, and the decoy's record second
   // The checks and what Windows runs, then the shortcut's SHA-256.
   EXPECT_NE(rows[2].find(",target_mismatch;masquerade," + cmd + ","), std::string::npos) << rows[2];
+}
+
+// A body file keeps every name whole through mactime: "|" and "%" come back
+// as they are, CR too, and LF as its control picture (mactime drops a line
+// whose name holds an LF).
+TEST(CliTimelines, HostileNamesComeBackFromMactime) {
+  if (Command("command -v mactime") != 0) GTEST_SKIP() << "mactime not found (Debian: sleuthkit)";
+  namespace ts = test_support;
+  ts::ScratchFolder scratch;
+  ts::ShellLink link = ts::LocalLink("C:\\x|y%25\r\nz.exe");
+  link.creation_time = ts::FileTimeOf(1004011200);  // 2001-10-25 12:00:00
+  link.write_time = ts::FileTimeOf(1004014800);
+  ts::Bytes item = ts::FileEntryItem({"P|Q%\r\nR", std::nullopt, false});
+  ts::PutU16(item, 6, 0x2B59);  // modified: 2001-10-25 (the FAT date at the item's offset 8)
+  ts::PutU16(item, 8, 0x6000);  // 12:00:00
+  link.id_list = std::vector{ts::RootItem(ts::kComputerClsid), ts::VolumeItem("C:\\"), item};
+  const std::string shortcut = scratch.Write("a|b%41\rc\nd.lnk", ts::BuildLink(link));
+
+  const Outcome body = RunCli({"--format", "bodyfile", scratch.Path().string()});
+  ASSERT_EQ(body.exit_code, 0) << body.err;
+  EXPECT_EQ(LinesOf(body.out).size(), 3U) << body.out;  // the file, the target, the item
+  const std::string body_path = scratch.PathOf("body");
+  std::ofstream(body_path, std::ios::binary) << body.out;
+  std::string timeline;
+  ASSERT_EQ(Command("mactime -b '" + body_path + "' -d -y 1980-01-01..2100-01-01", &timeline), 0);
+  timeline += '\n';  // Command takes the last line end off
+
+  const std::string lf = "\xE2\x90\x8A";  // U+240A
+  const std::string named = scratch.PathOf("a|b%41\rc" + lf + "d.lnk");
+  for (const std::string& name : {named, named + " -> C:\\x|y%25\r" + lf + "z.exe",
+                                  named + " -> C:\\P|Q%\r" + lf + "R"}) {
+    EXPECT_NE(timeline.find(",\"" + name + "\"\n"), std::string::npos) << name << "\n" << timeline;
+  }
 }
 
 }  // namespace
