@@ -37,6 +37,20 @@ Naming Droid(const ReportEntry& e) {
   return {e.facts.path + " -> " + tracker->droid_file, std::move(note), 0};
 }
 
+// A jump list's entry dates the use of the shortcut it keeps.
+Naming JumpListEntry(const ReportEntry& e) {
+  if (!e.jump_list) return {};
+  const JumpListFacts& jump = *e.jump_list;
+  std::string note = "jump list entry of " + jump.app_name.value_or(jump.app_id);
+  if (jump.access_count) {
+    note += ", opened " + std::to_string(*jump.access_count) +
+            (*jump.access_count == 1 ? " time" : " times");
+  }
+  if (jump.pinned.value_or(false)) note += ", pinned";
+  if (jump.hostname && !jump.hostname->empty()) note += ", on " + *jump.hostname;
+  return {e.facts.path + " -> last used", std::move(note), 0};
+}
+
 Time FileTimeOf(const ReportEntry& e, platform::FileTime platform::FileTimes::*which) {
   if (!e.facts.times) return {};
   return (*e.facts.times).*which;
@@ -74,8 +88,11 @@ const std::array kTimeRows = {
               return tracker ? tracker->droid_time : Time{};
             },
             Droid},
-    // A shortcut inside a jump list adds its entry's last use here:
-    // {"Jump List Last Used", TimeKind::kModified, <the entry's time>, <the entry>}.
+    TimeRow{"Jump List Last Used", TimeKind::kModified,
+            [](const ReportEntry& e) -> Time {
+              return e.jump_list ? e.jump_list->last_used : Time{};
+            },
+            JumpListEntry},
 };
 
 // The times a shell item holds (FAT times of the machine that wrote the link).

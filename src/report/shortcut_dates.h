@@ -36,8 +36,8 @@ struct DatedThing {
 };
 
 // The things a shortcut dates and their times: the shortcut file itself, the
-// target as the header records it, the tracker's droid time, then each shell
-// item of the ID list that holds times. The timeline writers take them from
+// target as the header records it, the tracker's droid time, a jump list
+// entry's last use, then each shell item of the ID list that holds times. The timeline writers take them from
 // here, so a body file and a timeline date the same things. A time that is
 // not known (zero, unreadable, or past the year 9999) is left out, and so is
 // a thing without any.
