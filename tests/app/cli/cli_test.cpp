@@ -258,6 +258,57 @@ TEST_F(CliOnDisk, AFolderBeyondTheLimitIsRefusedInTextAndStreamedAsRecords) {
 
 // The run a fleet or a script relies on: a shortcut that cannot be audited
 // is a record saying why, the rest are audited, and the status tells.
+// A custom jump list of the user's tasks holding `links`, then `after`.
+test_support::Bytes CustomJumpList(const std::vector<test_support::Bytes>& links,
+                                   const test_support::Bytes& after) {
+  using test_support::AppendBytes;
+  using test_support::AppendU32;
+  test_support::Bytes list;
+  for (const std::uint32_t value : {2u, 1u, 0u, 2u}) AppendU32(list, value);  // tasks
+  AppendU32(list, static_cast<std::uint32_t>(links.size()));
+  for (const test_support::Bytes& link : links) {
+    AppendBytes(list, test_support::GuidBytes("{00021401-0000-0000-C000-000000000046}"));
+    AppendBytes(list, link);
+  }
+  AppendU32(list, 0xBABFFBAB);
+  AppendBytes(list, after);
+  return list;
+}
+
+// A jump list that does not hold together gives its shortcuts, and the rest
+// is passed over (the report: named at the end, exit 3) or an error record
+// that keeps the jump list's fields (records, exit 3).
+TEST(CliJumpLists, WhatADamagedListCannotGiveIsPassedOverOrAnErrorRecord) {
+  test_support::ScratchFolder scratch;
+  const std::string list = scratch.Write(
+      "5f7b5f1e01b83767.customDestinations-ms",
+      CustomJumpList({test_support::BuildLink(test_support::LocalLink("C:\\A.EXE"))},
+                     test_support::BytesOf("not a link, only trailing junk")));
+  scratch.Write("b.lnk", test_support::BuildLink(test_support::LocalLink("C:\\B.EXE")));
+
+  const Outcome text = RunCli({"--jump-lists", scratch.Path().string()});
+  EXPECT_EQ(text.exit_code, 3) << text.err;
+  EXPECT_NE(text.out.find("SHORTCUT NAME:   Windows Explorer Quick Access #0\r\nLOCATION:   " + list + "#0"),
+            std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("C:\\B.EXE"), std::string::npos) << "the run goes on";
+  EXPECT_NE(text.err.find("1 part of a jump list could not be read and was passed over: " + list +
+                          " (the jump list does not hold together: "),
+            std::string::npos) << text.err;
+
+  const Outcome jsonl = RunCli({"--format", "jsonl", list});
+  EXPECT_EQ(jsonl.exit_code, 3);
+  const Lines lines = LinesOf(jsonl.out);
+  ASSERT_EQ(lines.size(), 2u) << jsonl.out;
+  const nlohmann::json kept = nlohmann::json::parse(lines[0]);
+  const nlohmann::json failed = nlohmann::json::parse(lines[1]);
+  EXPECT_EQ(kept["target"], "C:\\A.EXE");
+  EXPECT_EQ(kept["category"], "Tasks");
+  EXPECT_EQ(failed["path"], list);
+  EXPECT_EQ(failed["container"], list);
+  EXPECT_EQ(failed["app_name"], "Windows Explorer Quick Access");
+  EXPECT_TRUE(failed["error"].get<std::string>().starts_with("the jump list does not hold together"));
+}
+
 TEST(CliRecords, AShortcutThatCannotBeAuditedIsARecordWithItsErrorAndTheRunGoesOn) {
   test_support::ScratchFolder scratch;
   const std::string dir = scratch.Path().string();

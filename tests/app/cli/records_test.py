@@ -9,8 +9,14 @@ each record; and each record agrees with its entry of the text report, which
 is made with TZ=UTC while the records are made in a zone far from it, so the
 records' times must be UTC.
 
-    records_test.py CLI SCHEMA EXAMPLES CORPUS   ($VARNLINK_CORPUS_DIR overrides CORPUS)
+And the real jump lists, when they exist: every shortcut they keep is a record
+in the schema, located at "<jump list>#<stream>", with what independent readers
+found in its DestList or category (their expected.jsonl).
+
+    records_test.py CLI SCHEMA EXAMPLES CORPUS JUMPLISTS
+    ($VARNLINK_CORPUS_DIR overrides CORPUS, $VARNLINK_JUMPLIST_DIR JUMPLISTS)
 """
+import collections
 import csv
 import hashlib
 import io
@@ -24,8 +30,9 @@ import unittest
 
 import jsonschema
 
-CLI, SCHEMA, EXAMPLES, CORPUS = sys.argv[1:5]
+CLI, SCHEMA, EXAMPLES, CORPUS, JUMPLISTS = sys.argv[1:6]
 CORPUS = os.environ.get("VARNLINK_CORPUS_DIR", CORPUS)  # as the C++ corpus tests take it
+JUMPLISTS = os.environ.get("VARNLINK_JUMPLIST_DIR", JUMPLISTS)
 WARNINGS = ["--warn-duplicates", "--warn-duplicate-arguments"]
 FAR_ZONE = "XST-5:45"  # UTC+5:45, a POSIX zone that needs no time-zone data
 LARGEST = CORPUS if os.path.isdir(CORPUS) else EXAMPLES
@@ -284,6 +291,43 @@ class Records(unittest.TestCase):
             self.assertEqual(record["suspicious"], [], "no real shortcut is suspicious: " + record["path"])
             self.assertIsInstance(record["runs"], str, record["path"])
 
+    def test_the_real_jump_lists(self):
+        expected_file = os.path.join(JUMPLISTS, "expected.jsonl")
+        if not os.path.isfile(expected_file):
+            self.skipTest("no jump lists at %s (set VARNLINK_JUMPLIST_DIR)" % JUMPLISTS)
+        code, out, err = run(["--format", "jsonl", "--jump-lists", JUMPLISTS], FAR_ZONE)
+        self.assertEqual(code, 0, err)
+        records = {}
+        for line in out.decode("utf-8").split("\n")[:-1]:
+            record = json.loads(line)
+            self.assertEqual([e.message for e in self.validator.iter_errors(record)], [])
+            records[record["path"]] = record
+        with open(expected_file, encoding="utf-8") as f:
+            rows = [json.loads(line) for line in f if line.strip()]
+        self.assertEqual(len(records), len(rows), "one record for each shortcut, no other")
+        categories = {"tasks": "Tasks"}
+        in_categories = collections.Counter(r["file"] for r in rows if r["type"] == "custom")
+        for row in rows:
+            # Shortcuts after a custom list's last category go on counting its shortcuts.
+            place = row["stream"] if row["type"] != "custom_trailing" else \
+                in_categories[row["file"]] + row["index_after_categories"]
+            container, stream = os.path.join(JUMPLISTS, row["file"]), str(place)
+            with self.subTest(path=container + "#" + stream):
+                record = records[container + "#" + stream]
+                self.assertIsNone(record["error"])
+                self.assertEqual((record["container"], record["stream"], record["size"]),
+                                 (container, stream, row["stream_size"]))
+                self.assertEqual(record["app_id"], os.path.basename(row["file"]).split(".")[0])
+                if row["type"] == "automatic":
+                    self.assertEqual(
+                        [record[k] for k in ("entry_number", "mru_position", "last_used",
+                                             "access_count", "pinned", "hostname")],
+                        [row["entry_number"], row["mru_position"], row["last_access"],
+                         row["access_count"], row["pinned"], row["hostname"]])
+                else:
+                    name = row.get("category_name") or categories.get(row.get("category_type_name"))
+                    self.assertEqual((record["category"], record["entry_number"]), (name, None))
+
     def test_the_examples(self):
         self.check_folder(EXAMPLES)
 
@@ -294,4 +338,4 @@ class Records(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(argv=sys.argv[:1] + sys.argv[5:], verbosity=2)
+    unittest.main(argv=sys.argv[:1] + sys.argv[6:], verbosity=2)
