@@ -21,7 +21,9 @@ seventh spelled in other case), `varnlink-cli TREE` against `varnlink-cli
 --map C:=TARGETS TREE`, alternating, and how many looks at paths and folder
 listings the check made for how many distinct target paths. Last, what the
 suspicious-shortcut checks add: varnlink-cli with and without --warn-suspicious
-on the tree of 32,767, as text and as jsonl.
+on the tree of 32,767, as text and as jsonl. And jump lists: the real ones
+(../shared/jumplists) replicated 50 times, `varnlink-cli --jump-lists` as text
+and as jsonl against the floor reading the same files whole.
 
     bench/run_bench.py [--runs N] [--work DIR] [--micro] [--gui]
 """
@@ -37,6 +39,7 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(ROOT, "build", "release")
 CORPUS = os.path.join(ROOT, "..", "shared", "corpus")
+JUMPLISTS = os.path.join(ROOT, "..", "shared", "jumplists")
 CLI = os.path.join(BUILD, "src", "app", "cli", "varnlink-cli")
 MAKE_TREE = os.path.join(BUILD, "bench", "varnlink_make_tree")
 WARNINGS = ["--warn-duplicates", "--warn-duplicate-arguments"]
@@ -153,6 +156,40 @@ def measure_check(work, runs):
     subprocess.run([os.path.join(BUILD, "bench", "varnlink_target_check_bench"), tree, targets], check=True)
 
 
+def measure_jump_lists(work, runs):
+    """The real jump lists, 50 copies of each in folders of their own, read by
+    varnlink-cli against the floor reading them whole."""
+    if not os.path.isdir(JUMPLISTS):
+        print("jump lists: %s is absent, not measured" % JUMPLISTS)
+        return
+    tree = os.path.join(work, "jump-lists-50")
+    if not os.path.isdir(tree):
+        for copy in range(50):
+            shutil.copytree(JUMPLISTS, os.path.join(tree, "copy%02d" % copy),
+                            ignore=shutil.ignore_patterns("*.jsonl", "*.md", "*.tsv", "LICENSES"))
+    commands = {
+        "floor": [os.path.join(BUILD, "bench", "varnlink_floor"), "--jump-lists", tree],
+        "text": [CLI, "--jump-lists", *WARNINGS, tree],
+        "jsonl": [CLI, "--format", "jsonl", "--jump-lists", *WARNINGS, tree],
+    }
+    for command in commands.values():
+        run(command)  # warm the page cache
+    samples = {name: [] for name in commands}
+    for _ in range(runs):
+        for name, command in commands.items():
+            samples[name].append(run(command))
+    floor = statistics.median(s[0] for s in samples["floor"])
+    print("jump lists (the real ones, 50 copies: %d files), median of %d runs:"
+          % (50 * sum(1 for _, _, names in os.walk(JUMPLISTS) for n in names
+                      if n.endswith(("Destinations-ms",))), runs))
+    print("   %-22s %7.3f s wall" % ("floor (stat + read)", floor))
+    for name in ("text", "jsonl"):
+        wall = statistics.median(s[0] for s in samples[name])
+        print("   %-22s %7.3f s wall  = %.2f x the floor (limit 1.5 x); peak %.1f MiB"
+              % ("varnlink-cli, " + name, wall, wall / floor,
+                 max(s[2] for s in samples[name]) / MIB))
+
+
 def peak_of_records(folder, warnings):
     return run([CLI, "--format", "jsonl", *(WARNINGS if warnings else []), folder])[2]
 
@@ -208,6 +245,7 @@ def main():
           % (source, args.runs))
     for plain in ([], ["--format", "jsonl"]):
         compare(plain, ["--warn-suspicious"], os.path.join(args.work, "tree-32767"), args.runs)
+    measure_jump_lists(args.work, args.runs)
     if args.gui:
         tree = os.path.join(args.work, "tree-32767")
         env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
