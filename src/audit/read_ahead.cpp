@@ -21,9 +21,9 @@ std::unique_ptr<ReadAhead> ReadAhead::Start(const platform::FileServices& files,
 
 ReadAhead::ReadAhead(std::vector<std::unique_ptr<platform::FileServices>> services,
                      Prepare prepare)
-    : prepare_(std::move(prepare)), services_(std::move(services)) {
-  for (const auto& files : services_) {
-    threads_.emplace_back([this, &files = *files] { Work(files); });
+    : prepare_(std::move(prepare)), spent_(services.size()), services_(std::move(services)) {
+  for (std::size_t index = 0; index < services_.size(); ++index) {
+    threads_.emplace_back([this, index] { Work(index); });
   }
 }
 
@@ -51,24 +51,33 @@ void ReadAhead::Queue(std::vector<Audited> shortcuts) {
   queued_.notify_one();
 }
 
-std::vector<Audited> ReadAhead::TakeFirst(const platform::FileServices& files) {
+std::vector<Audited>& ReadAhead::TakeFirst(const platform::FileServices& files) {
   if (in_hand_.empty()) {
-    Batch last{std::exchange(open_, {})};
-    Read(files, last);
-    return std::move(last.shortcuts);
+    taken_ = std::make_unique<Batch>(Batch{std::exchange(open_, {})});
+    Read(files, *taken_);
+    return taken_->shortcuts;
   }
-  std::unique_ptr<Batch> first = std::move(in_hand_.front());
+  taken_ = std::move(in_hand_.front());
   in_hand_.pop_front();
   std::unique_lock lock(mutex_);
-  if (!queue_.empty() && queue_.front() == first.get()) {
+  if (!queue_.empty() && queue_.front() == taken_.get()) {
     // No thread has begun it (they are busy, or have no core to run on).
     queue_.pop_front();
     lock.unlock();
-    Read(files, *first);
+    Read(files, *taken_);
   } else {
-    finished_.wait(lock, [&] { return first->done; });
+    finished_.wait(lock, [&] { return taken_->done; });
   }
-  return std::move(first->shortcuts);
+  return taken_->shortcuts;
+}
+
+void ReadAhead::Spent() {
+  if (!taken_ || taken_->reader == kRunsThread) {
+    taken_.reset();
+    return;
+  }
+  const std::lock_guard lock(mutex_);
+  spent_[taken_->reader].push_back(std::move(taken_));
 }
 
 void ReadAhead::Read(const platform::FileServices& files, Batch& batch) const {
@@ -81,16 +90,21 @@ void ReadAhead::Read(const platform::FileServices& files, Batch& batch) const {
   }
 }
 
-void ReadAhead::Work(const platform::FileServices& files) {
+void ReadAhead::Work(std::size_t index) {
+  const platform::FileServices& files = *services_[index];
   for (;;) {
     Batch* batch = nullptr;
+    std::vector<std::unique_ptr<Batch>> spent;
     {
       std::unique_lock lock(mutex_);
       queued_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
       if (stopping_) return;
       batch = queue_.front();
       queue_.pop_front();
+      batch->reader = index;
+      spent.swap(spent_[index]);
     }
+    spent.clear();
     Read(files, *batch);
     {
       const std::lock_guard lock(mutex_);

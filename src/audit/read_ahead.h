@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <cstddef>
 #include <deque>
 #include <exception>
@@ -40,7 +41,7 @@ struct Audited {
 // hand, so a run's memory does not grow with the shortcuts it audits.
 class ReadAhead {
  public:
-  static constexpr std::size_t kBatch = 32;
+  static constexpr std::size_t kBatch = 256;
   static constexpr std::size_t kBatches = 4;
 
   // Fills a shortcut's entry, or throws, with the services of the thread it
@@ -61,16 +62,23 @@ class ReadAhead {
   [[nodiscard]] bool Full() const { return in_hand_.size() >= kBatches; }
   [[nodiscard]] bool Empty() const { return in_hand_.empty() && open_.empty(); }
   // The first batch still in hand (or the shortcuts not yet batched), once
-  // read; read with `files` on the calling thread when no thread has begun it.
-  [[nodiscard]] std::vector<Audited> TakeFirst(const platform::FileServices& files);
+  // read; read with `files` on the calling thread when no thread has begun
+  // it. Hand it back with Spent when done with it.
+  [[nodiscard]] std::vector<Audited>& TakeFirst(const platform::FileServices& files);
+  // The batch TakeFirst gave, for the thread that read it to free: memory
+  // freed by another thread than the one that took it costs the allocator's
+  // locks on every block.
+  void Spent();
 
  private:
+  static constexpr std::size_t kRunsThread = SIZE_MAX;
   struct Batch {
     std::vector<Audited> shortcuts;
     bool done = false;
+    std::size_t reader = kRunsThread;  // the reading thread's index
   };
   void Queue(std::vector<Audited> shortcuts);
-  void Work(const platform::FileServices& files);
+  void Work(std::size_t index);
   void Read(const platform::FileServices& files, Batch& batch) const;
 
   Prepare prepare_;
@@ -80,6 +88,8 @@ class ReadAhead {
   std::condition_variable queued_;
   std::condition_variable finished_;
   std::deque<Batch*> queue_;  // batches no thread has taken yet
+  std::unique_ptr<Batch> taken_;  // the batch TakeFirst gave out
+  std::vector<std::vector<std::unique_ptr<Batch>>> spent_;  // by reading thread
   bool stopping_ = false;
   std::vector<std::unique_ptr<platform::FileServices>> services_;
   std::vector<std::thread> threads_;

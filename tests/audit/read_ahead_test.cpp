@@ -11,6 +11,7 @@
 #include "audit/audit_run.h"
 #include "platform/linux/linux_file_services.h"
 #include "platform/linux/linux_folder_listing.h"
+#include "report/record_writer.h"
 #include "report/report_format.h"
 #include "tests/support/link_writer.h"
 #include "tests/support/scratch_folder.h"
@@ -30,6 +31,7 @@ class Transcript final : public audit::EntrySink {
   void Add(const report::ReportEntry& entry) override {
     std::string text = "entry ";
     report::AppendEntry(text, entry);
+    writer.AppendRecord(text, {&entry, nullptr});
     lines.push_back(text);
   }
   void Fail(const report::FailedShortcut& failed) override {
@@ -37,6 +39,7 @@ class Transcript final : public audit::EntrySink {
   }
   void Tell(const std::string& message) override { lines.push_back("told " + message); }
   std::vector<std::string> lines;
+  report::RecordWriter writer{report::RecordFormat::kJsonLines};
 };
 
 std::vector<std::string> TranscriptOf(const platform::FileServices& files, const std::string& folder,
@@ -49,6 +52,7 @@ std::vector<std::string> TranscriptOf(const platform::FileServices& files, const
   request.options.warn_duplicate_targets = true;
   request.options.warn_duplicate_arguments = true;
   request.options.warn_suspicious = true;
+  request.detail = lnk::Detail::kRecord;  // records are read ahead
   Transcript transcript;
   try {
     const audit::AuditResult result = audit::AuditRun(files, folders).Run(request, transcript);
