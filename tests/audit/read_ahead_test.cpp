@@ -43,7 +43,7 @@ class Transcript final : public audit::EntrySink {
 };
 
 std::vector<std::string> TranscriptOf(const platform::FileServices& files, const std::string& folder,
-                                      bool keep_going) {
+                                      bool keep_going, lnk::Detail detail) {
   const platform::LinuxFolderListing folders;
   audit::AuditRequest request;
   request.paths = {folder};
@@ -52,7 +52,7 @@ std::vector<std::string> TranscriptOf(const platform::FileServices& files, const
   request.options.warn_duplicate_targets = true;
   request.options.warn_duplicate_arguments = true;
   request.options.warn_suspicious = true;
-  request.detail = lnk::Detail::kRecord;  // records are read ahead
+  request.detail = detail;
   Transcript transcript;
   try {
     const audit::AuditResult result = audit::AuditRun(files, folders).Run(request, transcript);
@@ -80,10 +80,13 @@ TEST(ReadAhead, ARunOnSeveralThreadsTellsWhatARunOnOneTells) {
   const std::string folder = dir.Path().string();
   const OneThread one;
   const platform::LinuxFileServices shared;
-  for (const bool keep_going : {true, false}) {
-    const std::vector<std::string> expected = TranscriptOf(one, folder, keep_going);
-    ASSERT_GT(expected.size(), keep_going ? 700u : 10u);
-    EXPECT_EQ(TranscriptOf(shared, folder, keep_going), expected) << "keep going: " << keep_going;
+  for (const lnk::Detail detail : {lnk::Detail::kAudit, lnk::Detail::kRecord}) {
+    for (const bool keep_going : {true, false}) {
+      const std::vector<std::string> expected = TranscriptOf(one, folder, keep_going, detail);
+      ASSERT_GT(expected.size(), keep_going ? 700u : 10u);
+      EXPECT_EQ(TranscriptOf(shared, folder, keep_going, detail), expected)
+          << "keep going: " << keep_going << ", whole record: " << (detail == lnk::Detail::kRecord);
+    }
   }
 }
 
