@@ -71,6 +71,12 @@ json AsExpected(const std::vector<lnk::Property>& properties) {
   return list;
 }
 
+// A corpus file's name as expected.jsonl spells it (UTF-8), also on Windows,
+// where a narrow string is the ANSI code page.
+std::filesystem::path Utf8Path(const std::string& name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
 TEST(PropertyStoreConformance, CorpusBlocksMatchThePeerDecoders) {
   const std::filesystem::path dir = CorpusFolder();
   const std::filesystem::path expected = dir / "expected-forensic.jsonl";
@@ -87,7 +93,7 @@ TEST(PropertyStoreConformance, CorpusBlocksMatchThePeerDecoders) {
     ++files;
     std::optional<std::vector<lnk::Property>> store;
     try {
-      store = lnk::Decode(CorpusBytes(dir / file), kAnsi, lnk::Detail::kRecord).property_store;
+      store = lnk::Decode(CorpusBytes(dir / Utf8Path(file)), kAnsi, lnk::Detail::kRecord).property_store;
     } catch (const lnk::DecodeError&) {
     }
     const json want = row["properties"];
@@ -119,7 +125,7 @@ TEST(PropertyStoreConformance, CorpusShellItemsNameTheTargetsThePeersRead) {
     const std::string target = row["expected_target"].get<std::string>();
     if (kind != "fs_path" && kind != "uri") continue;
     const std::string file = row["file"].get<std::string>();
-    const lnk::ShortcutInfo info = lnk::Decode(CorpusBytes(dir / file), kAnsi, lnk::Detail::kRecord);
+    const lnk::ShortcutInfo info = lnk::Decode(CorpusBytes(dir / Utf8Path(file)), kAnsi, lnk::Detail::kRecord);
     ASSERT_TRUE(info.id_list && !info.id_list->items.empty()) << file;
     const lnk::ShellItem& last = info.id_list->items.back();
     if (kind == "uri") {
