@@ -40,8 +40,9 @@ class MainWindowModel {
   explicit MainWindowModel(const Platform& platform);
 
   // State. Front ends draw it; they may set the selected flags of
-  // shortcut_list before SelectionChanged, and the check boxes' ticks and the
-  // target filter at any time (they are read when Audit is pressed).
+  // shortcut_list before SelectionChanged, and the target filter at any time
+  // (it is read when Audit is pressed). A click on a check box goes to
+  // CheckBoxClicked: "Include Jump Lists" changes the shortcut list too.
   std::string caption = kWindowCaption;
   bool maximized = false;
   DriveList drive_list;
