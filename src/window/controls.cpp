@@ -20,7 +20,7 @@ void CheckIndex(std::size_t index, std::size_t count) {
 
 }  // namespace
 
-void ShortcutList::SetPath(const std::string& path) {
+void ShortcutList::SetPath(const std::string& path, bool jump_lists) {
   std::string folder = audit::WithoutTrailingSeparator(path, separator_);
   if (folder.empty() || !folders_->IsFolder(folder)) {
     throw platform::Error((folder.empty() ? std::string("(empty path)") : folder) +
@@ -30,7 +30,8 @@ void ShortcutList::SetPath(const std::string& path) {
   if (listed.back() != separator_) listed.push_back(separator_);
   std::vector<std::string> names;
   for (const platform::FolderEntry& entry : folders_->List(listed)) {
-    if (entry.kind == platform::EntryKind::kRegularFile && audit::IsShortcutName(entry.name)) {
+    if (entry.kind == platform::EntryKind::kRegularFile &&
+        (audit::IsShortcutName(entry.name) || (jump_lists && audit::IsJumpListName(entry.name)))) {
       names.push_back(entry.name);
     }
   }
@@ -38,6 +39,7 @@ void ShortcutList::SetPath(const std::string& path) {
   folder_count_ = names.size();
   if (names.size() > audit::kMaxShortcutsPerRun) names.resize(audit::kMaxShortcutsPerRun);
   path_ = std::move(folder);
+  jump_lists_ = jump_lists;
   names_ = std::move(names);
   selected_.assign(names_.size(), false);
 }

@@ -19,18 +19,23 @@ namespace varnlink::window {
 
 // The shortcut list: a folder's "*.lnk" names (case ignored; hidden and
 // system files left out; in the order Windows lists them) with one selected
-// flag per name. A folder of more than audit::kMaxShortcutsPerRun shortcuts
-// shows the first so many of them. It does not read the files themselves.
+// flag per name; when asked, its jump list files among them, each standing
+// for all the shortcuts it keeps. A folder of more than
+// audit::kMaxShortcutsPerRun such files shows the first so many of them. It
+// does not read the files themselves.
 class ShortcutList {
  public:
   ShortcutList(const platform::FolderListing& folders, char separator)
       : folders_(&folders), separator_(separator) {}
 
-  // Reloads the names from `path` and clears every selected flag. Throws when
-  // the folder cannot be read; the list then keeps its previous folder.
-  void SetPath(const std::string& path);
+  // Reloads the names from `path`, its jump list files too with
+  // `jump_lists`, and clears every selected flag. Throws when the folder
+  // cannot be read; the list then keeps its previous folder and names.
+  void SetPath(const std::string& path, bool jump_lists = false);
   // The folder's full path, without a trailing separator except at a root.
   [[nodiscard]] const std::string& Path() const { return path_; }
+  // Whether the names include the folder's jump list files.
+  [[nodiscard]] bool ShowsJumpLists() const { return jump_lists_; }
   [[nodiscard]] const std::vector<std::string>& Names() const { return names_; }
   [[nodiscard]] std::size_t Count() const { return names_.size(); }
   // How many shortcuts the folder holds: more than Count() when the list
@@ -45,6 +50,7 @@ class ShortcutList {
   const platform::FolderListing* folders_;
   char separator_;
   std::string path_;
+  bool jump_lists_ = false;
   std::vector<std::string> names_;
   std::size_t folder_count_ = 0;
   std::vector<bool> selected_;

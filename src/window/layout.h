@@ -39,6 +39,7 @@ enum class ControlId : int {
   kCopy,
   kWarnMissingTargets,
   kWarnSuspiciousShortcuts,
+  kIncludeJumpLists,
 };
 
 enum class ControlKind {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <unordered_set>
 
 #include "audit/audit_run.h"
 #include "audit/folder_walk.h"
@@ -83,7 +84,7 @@ void MainWindowModel::Load() {
     }
     folder_list.path = audit::WithoutTrailingSeparator(current, separator);
     const std::string line_before = ShowingLine(shortcut_list);
-    shortcut_list.SetPath(folder_list.path);
+    shortcut_list.SetPath(folder_list.path, include_jump_lists.ticked);
     ShortcutFolderChanged(line_before);
   } catch (const std::runtime_error&) {
   }
@@ -110,6 +111,7 @@ CheckBox* MainWindowModel::CheckBoxOf(ControlId id) {
     case ControlId::kWarnDuplicateArguments: return &warn_duplicate_arguments;
     case ControlId::kWarnMissingTargets: return &warn_missing_targets;
     case ControlId::kWarnSuspiciousShortcuts: return &warn_suspicious_shortcuts;
+    case ControlId::kIncludeJumpLists: return &include_jump_lists;
     default: return nullptr;
   }
 }
@@ -121,7 +123,8 @@ audit::AuditOptions MainWindowModel::Options() const {
           warn_duplicate_arguments.ticked,
           warn_missing_targets.ticked,
           warn_suspicious_shortcuts.ticked,
-          code_page};
+          code_page,
+          include_jump_lists.ticked};
 }
 
 void MainWindowModel::Audit() {
@@ -161,7 +164,8 @@ void MainWindowModel::OpenFolder(const std::string& path) {
   const std::string folder = audit::WithoutTrailingSeparator(path, platform_.files.PathSeparator());
   if (folder == folder_list.path) return;
   const std::string line_before = ShowingLine(shortcut_list);
-  shortcut_list.SetPath(folder);  // throws, changing nothing, when it cannot be listed
+  // Throws, changing nothing, when it cannot be listed.
+  shortcut_list.SetPath(folder, include_jump_lists.ticked);
   folder_list.path = folder;
   chosen_folder = shortcut_list.Path();
   selected_names.clear();
@@ -185,6 +189,26 @@ void MainWindowModel::SelectionChanged() {
   SelectedNamesChanged();
 }
 
+void MainWindowModel::CheckBoxClicked(ControlId id, bool ticked) {
+  CheckBox* box = CheckBoxOf(id);
+  if (box == nullptr || !box->enabled) return;
+  box->ticked = ticked;
+  if (id == ControlId::kIncludeJumpLists) ListShortcutsAgain();
+}
+
+void MainWindowModel::ListShortcutsAgain() {
+  if (shortcut_list.Path().empty() || shortcut_list.ShowsJumpLists() == include_jump_lists.ticked)
+    return;
+  const std::unordered_set<std::string> kept(selected_names.begin(), selected_names.end());
+  const std::string line_before = ShowingLine(shortcut_list);
+  shortcut_list.SetPath(shortcut_list.Path(), include_jump_lists.ticked);
+  for (std::size_t i = 0; i < shortcut_list.Count(); ++i) {
+    if (kept.contains(shortcut_list.Names()[i])) shortcut_list.SetSelected(i, true);
+  }
+  SelectionChanged();
+  ShortcutFolderChanged(line_before);
+}
+
 void MainWindowModel::OpenPath(const std::string& path) {
   const char separator = platform_.files.PathSeparator();
   std::string given = path;
@@ -192,7 +216,8 @@ void MainWindowModel::OpenPath(const std::string& path) {
   given = audit::WithoutTrailingSeparator(std::move(given), separator);
   const std::size_t cut = given.find_last_of(separator);
   const std::string name = cut == std::string::npos ? given : given.substr(cut + 1);
-  if (platform_.folders.IsFolder(given) || !audit::IsShortcutName(name)) {
+  const bool jump_list = audit::IsJumpListName(name);
+  if (platform_.folders.IsFolder(given) || !(audit::IsShortcutName(name) || jump_list)) {
     HighlightFolder(given);
     OpenFolder(given);
     return;
@@ -200,8 +225,10 @@ void MainWindowModel::OpenPath(const std::string& path) {
   // "C:\x.lnk" and "/x.lnk" lie in a root, which keeps its separator.
   const std::string folder =
       cut == std::string::npos ? platform_.folders.CurrentFolder() : given.substr(0, cut + 1);
+  if (jump_list) include_jump_lists.ticked = true;
   HighlightFolder(folder);
-  OpenFolder(folder);
+  OpenFolder(folder);  // the folder already open is not listed again
+  ListShortcutsAgain();
   const std::vector<std::string>& names = shortcut_list.Names();
   const auto found = std::find_if(names.begin(), names.end(), [&](const std::string& listed) {
     return separator == '\\' ? text::EqualsIgnoringCase(listed, name) : listed == name;

@@ -40,8 +40,9 @@ class MainWindowModel {
   explicit MainWindowModel(const Platform& platform);
 
   // State. Front ends draw it; they may set the selected flags of
-  // shortcut_list before SelectionChanged, and the check boxes' ticks and the
-  // target filter at any time (they are read when Audit is pressed).
+  // shortcut_list before SelectionChanged, and the target filter at any time
+  // (it is read when Audit is pressed). A click on a check box goes to
+  // CheckBoxClicked: "Include Jump Lists" changes the shortcut list too.
   std::string caption = kWindowCaption;
   bool maximized = false;
   DriveList drive_list;
@@ -57,6 +58,10 @@ class MainWindowModel {
   CheckBox warn_duplicate_arguments;
   CheckBox warn_missing_targets;
   CheckBox warn_suspicious_shortcuts;
+  // Jump lists are audited as shortcuts: the shortcut list shows a folder's
+  // jump list files too, and a walk reads those it finds. Ticked or unticked
+  // through CheckBoxClicked, which lists the folder again.
+  CheckBox include_jump_lists;
   audit::TargetFilter target_filter = audit::TargetFilter::kAll;
   std::string report;  // the results pane's text, CR LF line ends
   MousePointer pointer = MousePointer::kDefault;
@@ -92,9 +97,16 @@ class MainWindowModel {
   void HighlightFolder(const std::string& path);
   // After the front end changed shortcut_list's selected flags.
   void SelectionChanged();
-  // The user named a folder or a shortcut file when starting the window: the
-  // folder opens as if highlighted and opened in the folder list; a
-  // shortcut's folder opens so, with that shortcut selected.
+  // The user clicked the check box the layout table calls `id` (a disabled
+  // one does nothing). "Include Jump Lists" lists the open folder again,
+  // with or without its jump list files, keeping the selected names that
+  // stay listed; when the folder cannot be read any more the box keeps the
+  // user's choice, the list its names, and this throws.
+  void CheckBoxClicked(ControlId id, bool ticked);
+  // The user named a folder, a shortcut file or a jump list file when
+  // starting the window: the folder opens as if highlighted and opened in
+  // the folder list; a shortcut's folder opens so, with that shortcut
+  // selected; a jump list's likewise, with "Include Jump Lists" ticked.
   void OpenPath(const std::string& path);
 
   // The choices as the audit takes them.
@@ -111,6 +123,8 @@ class MainWindowModel {
   // After shortcut_list changed folder: the result line tells how much of the
   // folder it shows, or drops `line_before`, the previous folder's such line.
   void ShortcutFolderChanged(const std::string& line_before);
+  // Lists shortcut_list's folder again as include_jump_lists says.
+  void ListShortcutsAgain();
 
   Platform platform_;
   std::vector<std::string> closing_messages_;  // the last Audit's, until announced

@@ -76,6 +76,15 @@ TEST_P(LayoutGrowth, TheReportTakesTheExtraRoomAndTheRestMovesDownWithIt) {
   EXPECT_EQ(OverlappingPairs(design, g.dpi), OverlappingPairs(ToPixels(DesignClientSize()), 96));
 }
 
+// The overlaps the window has always had and no more: a control added or moved lands on none.
+TEST(Layout, OnlyTheDesignsOwnControlsOverlap) {
+  EXPECT_EQ(OverlappingPairs(ToPixels(DesignClientSize()), kDesignDpi),
+            (std::vector<std::string>{"drive_list+criteria_caption", "folder_list+criteria_caption",
+                                      "selected_names_caption+selected_names",
+                                      "search_subfolders+warn_duplicate_targets",
+                                      "exe_targets+non_exe_targets", "report_caption+report"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Sizes, LayoutGrowth,
                          ::testing::Values(Growth{96, 0, 0}, Growth{96, 1, 1},
                                            Growth{96, 1600 - 787, 1000 - 557},

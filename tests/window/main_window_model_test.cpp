@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "tests/support/audit_fixture.h"
+#include "tests/support/compound_file_writer.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/fake_folder_listing.h"
 #include "tests/support/link_writer.h"
@@ -406,6 +407,33 @@ TEST(MainWindowModel, APathGivenAtTheStartOpensItsFolderWithTheShortcutSelected)
   w.model.Load();
   EXPECT_THROW(w.model.OpenPath("/home/u/gone.lnk"), std::runtime_error);
   EXPECT_TRUE(w.model.selected_names.empty());
+}
+
+// A jump list named at the start is selected with "Include Jump Lists" ticked and audited as
+// each shortcut it keeps; the box lists the folder again, keeping what stays selected.
+TEST(MainWindowModel, IncludeJumpListsListsJumpListsAndAuditsEachShortcutTheyKeep) {
+  Window w;
+  const std::string name = "1b4dd67f29cb1962.automaticDestinations-ms", path = "C:\\R\\" + name;
+  const test_support::Bytes link = test_support::BuildLink(test_support::LocalLink("C:\\a.txt"));
+  w.folders.current_folder = "C:\\R";
+  w.AddShortcut("C:\\R\\", "a.lnk");
+  w.folders.AddFile("C:\\R\\", name);
+  w.files.Add(path, test_support::WriteCompoundFile({{"1", link}, {"1f", link}}).bytes);
+  w.model.Load();
+  w.model.OpenPath(path);  // the folder open already
+  w.model.Audit();
+  EXPECT_EQ(w.Audited(), (Paths{path + "#1", path + "#1f"}));
+  EXPECT_NE(w.model.report.find("NAME:   Windows Explorer Pinned and Recent #1f\r\n"),
+            std::string::npos);
+  w.Select({1});  // a.lnk as well
+  for (const bool ticked : {false, true}) {
+    w.model.CheckBoxClicked(ControlId::kIncludeJumpLists, ticked);
+    EXPECT_EQ(w.model.shortcut_list.Names(), (ticked ? Paths{name, "a.lnk"} : Paths{"a.lnk"}));
+    EXPECT_EQ(w.model.selected_names, Paths{"a.lnk"});
+  }
+  w.model.HighlightFolder("C:\\R");  // a walk, which reads jump lists while the box is ticked
+  w.model.Audit();
+  EXPECT_EQ(w.Audited(), (Paths{"C:\\R\\a.lnk", path + "#1", path + "#1f"}));
 }
 
 // --- print and copy

@@ -269,9 +269,11 @@ void MainWindow::ConnectControls() {
   for (const window::Control& control : window::Controls()) {
     const ControlId id = control.id;
     if (control.kind == ControlKind::kCheckBox) {
+      // "Include Jump Lists" lists the folder again, which may fail or take a while.
       connect(WidgetOf<QCheckBox>(id), &QCheckBox::clicked, this, [this, id](bool checked) {
-        model_.CheckBoxOf(id)->ticked = checked;
-        Sync();
+        Run(
+            "Listing the folder", [this, id, checked] { model_.CheckBoxClicked(id, checked); },
+            id == ControlId::kIncludeJumpLists);
       });
     } else if (const auto filter = window::FilterOf(id)) {
       connect(WidgetOf<QRadioButton>(id), &QRadioButton::clicked, this, [this, filter] {

@@ -330,10 +330,13 @@ void MainWindow::OnCommand(int id, int code) {
     return &folder_paths_[static_cast<std::size_t>(row)];
   };
 
-  if (window::CheckBox* box = model_.CheckBoxOf(static_cast<ControlId>(id))) {
-    if (code != BN_CLICKED || !box->enabled) return;
-    box->ticked = !box->ticked;
-    Sync();
+  if (const window::CheckBox* box = model_.CheckBoxOf(static_cast<ControlId>(id))) {
+    if (code != BN_CLICKED) return;
+    const bool ticked = !box->ticked;
+    // "Include Jump Lists" lists the folder again, which may take a while.
+    if (id == ControlNumber(ControlId::kIncludeJumpLists))
+      SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    Run([this, id, ticked] { model_.CheckBoxClicked(static_cast<ControlId>(id), ticked); });
     return;
   }
   if (const auto filter = window::FilterOf(static_cast<ControlId>(id))) {
