@@ -28,7 +28,7 @@ constexpr const char* kHelp =
     "  or:  varnlink --help | --version\n"
     "\n"
     "Opens the Varnlink window on FOLDER, or on the current folder; given a\n"
-    "SHORTCUT (a .lnk file), on its folder with that shortcut selected. Choose a\n"
+    "SHORTCUT (a .lnk file or a jump list), on its folder with it selected. Choose a\n"
     "drive and a folder, select some of its shortcuts or none (then every shortcut\n"
     "of the folder, and of its sub-folders with \"Search Sub Directories\" ticked),\n"
     "choose which targets to report and which warnings to give, and press Audit:\n"
