@@ -29,6 +29,11 @@ struct Audited {
   // Where a shortcut kept in a jump list sits, for its record also when it
   // could not be read.
   std::optional<report::JumpListFacts> jump_list{};
+  // Read but not yet decoded: the file's facts and first bytes, for the
+  // run's thread to decode.
+  bool undecoded = false;
+  platform::FileFacts facts{};
+  std::vector<std::uint8_t> bytes{};
 };
 
 // Shortcuts read and decoded ahead of the run: while the run checks and
