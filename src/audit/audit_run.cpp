@@ -108,7 +108,8 @@ class AuditRun::Shortcuts {
   void Prepare(const platform::FileServices& files, Audited& shortcut) const {
     if (request_.detail == lnk::Detail::kRecord) {
       ShortcutFile file(shortcut.path, files);
-      return Examine(files, file, shortcut);
+      Examine(files, file, shortcut);
+      return WriteAhead(shortcut);
     }
     shortcut.facts = platform::GatherFileFacts(shortcut.path, files);
     shortcut.bytes = files.ReadFileStart(shortcut.path, lnk::kMaxShortcutBytes);
@@ -125,6 +126,11 @@ class AuditRun::Shortcuts {
           std::string_view(path).substr(path.find_last_of(files.PathSeparator()) + 1);
       shortcut.entry->suspicions = checks::FindSuspicions(shortcut.entry->info, name);
     }
+  }
+
+  // On a reading thread: what the sink can write of a decoded entry.
+  void WriteAhead(Audited& shortcut) const {
+    if (shortcut.entry) shortcut.written = sink_.WriteAhead(*shortcut.entry);
   }
 
   // A jump list's shortcuts, each audited in turn on the run's thread (after
@@ -254,7 +260,11 @@ class AuditRun::Shortcuts {
         if (request_.announce_duplicates) sink_.Tell(message);
       }
     }
-    sink_.Add(entry);
+    if (shortcut.written) {
+      sink_.AddWritten(entry, *shortcut.written);
+    } else {
+      sink_.Add(entry);
+    }
     if (checks) duplicates_.Add(entry);
   }
 

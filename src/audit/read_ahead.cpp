@@ -60,13 +60,20 @@ std::vector<Audited>& ReadAhead::TakeFirst(const platform::FileServices& files) 
   taken_ = std::move(in_hand_.front());
   in_hand_.pop_front();
   std::unique_lock lock(mutex_);
-  if (!queue_.empty() && queue_.front() == taken_.get()) {
-    // No thread has begun it (they are busy, or have no core to run on).
+  // Rather than wait for the first batch, this thread reads the batches no
+  // thread has begun (the first among them when the threads are busy or have
+  // no core to run on).
+  while (!taken_->done) {
+    if (queue_.empty()) {
+      finished_.wait(lock, [&] { return taken_->done || !queue_.empty(); });
+      continue;
+    }
+    Batch* next = queue_.front();
     queue_.pop_front();
     lock.unlock();
-    Read(files, *taken_);
-  } else {
-    finished_.wait(lock, [&] { return taken_->done; });
+    Read(files, *next);
+    lock.lock();
+    next->done = true;
   }
   return taken_->shortcuts;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/file_services.h"
+#include "report/record_writer.h"
 #include "report/report_entry.h"
 
 namespace varnlink::audit {
@@ -29,6 +30,8 @@ struct Audited {
   // Where a shortcut kept in a jump list sits, for its record also when it
   // could not be read.
   std::optional<report::JumpListFacts> jump_list{};
+  // What the sink wrote of its record ahead (EntrySink::WriteAhead).
+  std::optional<report::RecordParts> written{};
   // Read but not yet decoded: the file's facts and first bytes, for the
   // run's thread to decode.
   bool undecoded = false;

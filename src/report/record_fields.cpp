@@ -1,5 +1,7 @@
 #include "report/record_fields.h"
 
+#include <algorithm>
+
 #include <array>
 #include <charconv>
 #include <optional>
@@ -554,6 +556,19 @@ const std::array kFields = {
 }  // namespace
 
 std::span<const RecordField> RecordFields() { return kFields; }
+
+FieldRange FieldsSetInRunOrder() {
+  static const FieldRange range = [] {
+    const auto at = [](std::string_view name) {
+      return static_cast<std::size_t>(
+          std::find_if(kFields.begin(), kFields.end(),
+                       [&](const RecordField& field) { return field.name == name; }) -
+          kFields.begin());
+    };
+    return FieldRange{at("duplicate_target_of"), at("target_status_reason") + 1};
+  }();
+  return range;
+}
 
 FieldValue ValueOf(const RecordField& field, const Record& record) {
   if (record.entry != nullptr) return field.of_entry(*record.entry);

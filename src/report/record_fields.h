@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -57,6 +58,16 @@ struct RecordField {
 // and CSV writers and docs/record.schema.json all follow this table; a new
 // field is appended to it and to the schema.
 [[nodiscard]] std::span<const RecordField> RecordFields();
+
+// Where the fields that the run sets in its order lie in RecordFields(), as
+// [begin, end): the duplicate checks' and the missing-target check's, from
+// duplicate_target_of to target_status_reason. The others depend on the
+// shortcut alone and can be written before the run reaches it.
+struct FieldRange {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+[[nodiscard]] FieldRange FieldsSetInRunOrder();
 
 // The value of `field` in `record`.
 [[nodiscard]] FieldValue ValueOf(const RecordField& field, const Record& record);

@@ -226,31 +226,46 @@ void RecordWriter::AppendStart(std::string& out) const {
 }
 
 void RecordWriter::AppendRecord(std::string& out, const Record& record) const {
-  if (format_ == RecordFormat::kJsonLines) {
-    AppendJson(out, record);
-  } else {
-    AppendCsv(out, record);
-  }
+  AppendFields(out, record, 0, RecordFields().size());
+  out += LineEnd();
 }
 
-void RecordWriter::AppendJson(std::string& out, const Record& record) const {
+RecordParts RecordWriter::RenderAhead(const Record& record) const {
+  const FieldRange in_order = FieldsSetInRunOrder();
+  RecordParts parts;
+  AppendFields(parts.head, record, 0, in_order.begin);
+  AppendFields(parts.tail, record, in_order.end, RecordFields().size());
+  parts.tail += LineEnd();
+  return parts;
+}
+
+void RecordWriter::AppendRecord(std::string& out, const Record& record,
+                                const RecordParts& parts) const {
+  const FieldRange in_order = FieldsSetInRunOrder();
+  out += parts.head;
+  AppendFields(out, record, in_order.begin, in_order.end);
+  out += parts.tail;
+}
+
+std::string_view RecordWriter::LineEnd() const {
+  return format_ == RecordFormat::kJsonLines ? "}\n" : "\r\n";
+}
+
+void RecordWriter::AppendFields(std::string& out, const Record& record, std::size_t begin,
+                                std::size_t end) const {
   const auto fields = RecordFields();
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    out += json_keys_[i];
-    std::visit(JsonValue{out}, ValueOf(fields[i], record));
+  if (format_ == RecordFormat::kJsonLines) {
+    for (std::size_t i = begin; i < end; ++i) {
+      out += json_keys_[i];
+      std::visit(JsonValue{out}, ValueOf(fields[i], record));
+    }
+    return;
   }
-  out += "}\n";
-}
-
-void RecordWriter::AppendCsv(std::string& out, const Record& record) const {
   const CsvValue write{out, format_ == RecordFormat::kCsvForExcel};
-  bool first = true;
-  for (const RecordField& field : RecordFields()) {
-    if (!first) out += ',';
-    first = false;
-    std::visit(write, ValueOf(field, record));
+  for (std::size_t i = begin; i < end; ++i) {
+    if (i > 0) out += ',';
+    std::visit(write, ValueOf(fields[i], record));
   }
-  out += "\r\n";
 }
 
 }  // namespace varnlink::report

@@ -19,6 +19,14 @@ enum class RecordFormat {
 // no valid sequence as U+FFFD).
 void AppendCsvField(std::string& out, std::string_view text);
 
+// A record's text but for the fields the run sets in its order
+// (FieldsSetInRunOrder): what stands before them and after them, line end
+// included.
+struct RecordParts {
+  std::string head;
+  std::string tail;
+};
+
 // Writes records in one of the machine-readable formats, every field of
 // RecordFields() in its order. Text that is not valid UTF-8 is written with
 // U+FFFD in place of each invalid byte; nothing else is changed or masked,
@@ -35,9 +43,18 @@ class RecordWriter {
   // Appends one record, with its line end.
   void AppendRecord(std::string& out, const Record& record) const;
 
+  // The record's text but for the fields the run sets in its order, made
+  // before the run reaches the record (on any thread: it reads only the
+  // writer's fixed state); and the record appended from those parts, its
+  // fields set in order taken from `record`.
+  [[nodiscard]] RecordParts RenderAhead(const Record& record) const;
+  void AppendRecord(std::string& out, const Record& record, const RecordParts& parts) const;
+
  private:
-  void AppendJson(std::string& out, const Record& record) const;
-  void AppendCsv(std::string& out, const Record& record) const;
+  // Fields [begin, end) of the record, each with what goes before it.
+  void AppendFields(std::string& out, const Record& record, std::size_t begin,
+                    std::size_t end) const;
+  [[nodiscard]] std::string_view LineEnd() const;
 
   RecordFormat format_;
   std::vector<std::string> json_keys_;  // `{"path":`, `,"name":`, ...: the text before each value

@@ -245,3 +245,30 @@ TEST(RecordTimes, AreIsoUtcWithFourDigitYearsElseNull) {
 
 }  // namespace
 }  // namespace varnlink::report
+
+namespace varnlink::report {
+namespace {
+
+// A record written ahead but for the fields the run sets in its order, then
+// completed, is the record written whole, in every format.
+TEST(RecordWrittenAhead, IsTheRecordWrittenWhole) {
+  ReportEntry entry;
+  entry.facts.path = "C:\\L\\x.lnk";
+  entry.info.arguments = "=cmd|' /c calc'!A0";
+  entry.info.target = "C:\\A.EXE";
+  entry.duplicate_target_of = "C:\\L\\a, \"b\".lnk";
+  entry.target_status = checks::TargetStatus{checks::TargetOutcome::kMissing, std::nullopt,
+                                             std::string("/mnt/win/A.EXE")};
+  for (const RecordFormat format :
+       {RecordFormat::kJsonLines, RecordFormat::kCsv, RecordFormat::kCsvForExcel}) {
+    const RecordWriter writer(format);
+    std::string whole, completed;
+    writer.AppendRecord(whole, {&entry, nullptr});
+    writer.AppendRecord(completed, {&entry, nullptr}, writer.RenderAhead({&entry, nullptr}));
+    EXPECT_EQ(completed, whole);
+    EXPECT_NE(whole.find("/mnt/win/A.EXE"), std::string::npos) << whole;
+  }
+}
+
+}  // namespace
+}  // namespace varnlink::report

@@ -5,6 +5,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <system_error>
 #include <utility>
 
@@ -108,6 +109,22 @@ class RecordSink : public audit::EntrySink {
   }
   void Add(const report::ReportEntry& entry) override { Write({&entry, nullptr}); }
   void Fail(const report::FailedShortcut& shortcut) override { Write({nullptr, &shortcut}); }
+  // JSON Lines and CSV records are written, but for the fields the run sets
+  // in its order, on the reading threads.
+  std::optional<report::RecordParts> WriteAhead(const report::ReportEntry& entry) const override {
+    if constexpr (std::is_same_v<Writer, report::RecordWriter>) {
+      return writer_.RenderAhead({&entry, nullptr});
+    }
+    return std::nullopt;
+  }
+  void AddWritten(const report::ReportEntry& entry, const report::RecordParts& parts) override {
+    if constexpr (std::is_same_v<Writer, report::RecordWriter>) {
+      writer_.AppendRecord(output_.Text(), {&entry, nullptr}, parts);
+      output_.Appended();
+    } else {
+      Add(entry);
+    }
+  }
   void Tell(const std::string& message) override { messages_.Tell(message); }
 
  private:
