@@ -322,6 +322,10 @@ RestoreResult RestoreQuarantine(const platform::FileMover& mover, const std::str
 
   mover.AppendDurably(manifest, LineEndIfMissing(text));
   const auto mark = [&](const Moved& entry) {
+    // Copies of ours that a cut-off move or restore left behind.
+    for (const std::string& left_over : {entry.place + kCopySuffix, entry.original + kCopySuffix}) {
+      if (mover.StampOf(left_over)) mover.Remove(left_over);
+    }
     mover.AppendDurably(manifest, RestoredLine(entry.place));
     restored.insert(entry.place);
     result.restored.push_back(entry.original);
