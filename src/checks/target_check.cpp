@@ -158,7 +158,8 @@ TargetStatus TargetCheck::Classify(const lnk::ShortcutInfo& info, const std::str
   // A found target is named as the file system spells it, so that the path
   // opens where names match case exactly.
   std::string spelled;
-  switch (Resolve(*root.folder, path.names, &spelled).kind) {
+  const Place place = Resolve(*root.folder, path.names, &spelled);
+  switch (place.kind) {
     case Place::Kind::kFile:
     case Place::Kind::kFolder:
       return {TargetOutcome::kFound, std::nullopt, std::move(spelled)};
@@ -167,7 +168,7 @@ TargetStatus TargetCheck::Classify(const lnk::ShortcutInfo& info, const std::str
     case Place::Kind::kNoMedium:
       return NotChecked(NotCheckedReason::kNoMedium);
     case Place::Kind::kNothing:
-      break;
+      return {TargetOutcome::kMissing, std::nullopt, std::move(checked), place.absent};
   }
   return {TargetOutcome::kMissing, std::nullopt, std::move(checked)};
 }
@@ -291,7 +292,8 @@ TargetCheck::Place TargetCheck::Resolve(const std::string& root,
     if (spelled != nullptr) *spelled = path;
     auto [known, added] = places_.try_emplace(path);
     if (!added) return known->second;
-    switch (files_.Look(path).kind) {
+    const platform::TargetProbe probe = files_.Look(path);
+    switch (probe.kind) {
       case platform::TargetProbe::Kind::kFile:
         known->second = {Place::Kind::kFile, path};
         break;
@@ -300,6 +302,9 @@ TargetCheck::Place TargetCheck::Resolve(const std::string& root,
         break;
       case platform::TargetProbe::Kind::kNotReady:
         known->second = {Place::Kind::kNoMedium, {}};
+        break;
+      case platform::TargetProbe::Kind::kNothing:
+        known->second.absent = probe.absent;
         break;
       default:
         break;
@@ -312,7 +317,11 @@ TargetCheck::Place TargetCheck::Resolve(const std::string& root,
   if (spelled != nullptr) *spelled = root;
   for (const std::string& name : names) {
     if (place.kind != Place::Kind::kFolder) {
-      return place.kind == Place::Kind::kShortName ? place : Place{};
+      if (place.kind == Place::Kind::kShortName) return place;
+      // Below a file the system says "not a folder"; below nothing, "no
+      // such file"; either way it said so.
+      const bool said = place.kind == Place::Kind::kFile || place.absent;
+      return Place{Place::Kind::kNothing, {}, {}, said};
     }
     int links_left = kMaxLinks;
     place = Step(place, name, root, links_left);
@@ -344,6 +353,7 @@ TargetCheck::Place TargetCheck::Step(const Place& folder, const std::string& nam
         place = Step(folder, *listed, root, links_left);
       } else {
         place.kind = text::IsShortName(name) ? Place::Kind::kShortName : Place::Kind::kNothing;
+        place.absent = probe.absent;
       }
       break;
     }

@@ -66,6 +66,8 @@ class TargetCheck {
     // Reached through a symbolic link: the link's own name as its folder
     // lists it (else that name ends `real`).
     std::string link_name = {};
+    // Of kNothing: the file system said no such file or folder.
+    bool absent = false;
   };
   struct Profile {
     std::string path;  // "C:\Users\name"

@@ -29,6 +29,11 @@ struct TargetStatus {
   // The local path looked at, unmasked; of a found target, as the file
   // system spells it, each link by its own name.
   std::optional<std::string> checked_path;
+  // Of a missing target: the file system itself said there is no such file
+  // or folder. False where the name is one no file can have, a link leads
+  // out of the drive or loops, or the look failed for another reason (a
+  // folder that may not be searched, an unreachable share).
+  bool absent = false;
   friend bool operator==(const TargetStatus&, const TargetStatus&) = default;
 };
 

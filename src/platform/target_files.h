@@ -17,6 +17,9 @@ struct TargetProbe {
   };
   Kind kind = Kind::kNothing;
   std::string link_text;
+  // Of kNothing: the file system said there is no such file or folder
+  // (ENOENT or ENOTDIR; file or path not found), not that it could not look.
+  bool absent = false;
 };
 
 // How a drive letter of the running Windows system is reached.

@@ -39,6 +39,7 @@ constexpr std::array kFileRows = {
     Row{"Size", "size"},         Row{"SHA-256", "sha256"},    Row{"Created", "created"},
     Row{"Modified", "modified"}, Row{"Accessed", "accessed"}, Row{"Read only", "read_only"},
     Row{"Hidden", "hidden"},     Row{"Archive", "archive"},
+    Row{"Quarantined to", "quarantined_to"},
 };
 
 constexpr std::array kHeaderRows = {

@@ -551,6 +551,8 @@ const std::array kFields = {
     JumpListField<JumpPinned>("pinned"),
     JumpListField<JumpHostname>("hostname"),
     JumpListField<JumpCategory>("category"),
+    // Where the quarantine moved the shortcut; null where it was left in place.
+    RecordField{"quarantined_to", [](const ReportEntry& e) { return Text(e.quarantined_to); }},
 };
 
 }  // namespace

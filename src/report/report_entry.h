@@ -52,6 +52,8 @@ struct ReportEntry {
   std::optional<platform::Sha256Digest> sha256;
   // Shortcuts kept in a jump list; nullopt for a .lnk file of its own.
   std::optional<JumpListFacts> jump_list;
+  // Where the quarantine moved the shortcut file; nullopt when it is in place.
+  std::optional<std::string> quarantined_to{};
 };
 
 // A shortcut that could not be audited, in a run that keeps going, or a

@@ -129,6 +129,7 @@ void AppendEntry(std::string& out, const ReportEntry& entry) {
     if (info.arguments && !info.arguments->empty()) runs += ' ' + *info.arguments;
     AppendMarker(out, kSuspiciousMarker, lead, runs);
   }
+  if (entry.quarantined_to) AppendMarker(out, kQuarantinedMarker, "moved to ", *entry.quarantined_to);
 
   out += "SHORTCUT NAME:   ";
   text::AppendShownText(out, facts.name);

@@ -35,6 +35,7 @@ inline constexpr std::string_view kDuplicateArgumentsMarker =
     "*** DUPLICATE TARGET AND PARAMETER STRING IN SHORTCUT BELOW***";
 inline constexpr std::string_view kMissingTargetMarker = "*** MISSING TARGET IN SHORTCUT BELOW***";
 inline constexpr std::string_view kSuspiciousMarker = "*** SUSPICIOUS SHORTCUT BELOW***";
+inline constexpr std::string_view kQuarantinedMarker = "*** QUARANTINED SHORTCUT BELOW***";
 
 // Appends the entry's marker lines and its nine lines to `report`.
 void AppendEntry(std::string& report, const ReportEntry& entry);

@@ -36,6 +36,7 @@ void AddMountedDisks(FakeTargetFiles& disk) {
   disk.AddLink("/disk/Docs/Pad", "../Windows/notepad.exe");
   disk.AddFile("/outside/secret");
   disk.AddFile("/old/WINNT/system32/x.exe");
+  disk.AddUnsearchable("/disk/Locked");
   disk.windows_volume = "/disk";
 }
 
@@ -87,6 +88,14 @@ TEST_P(TargetCheckTable, GivesTheOutcomeTheReasonAndThePathLookedAt) {
   EXPECT_EQ(OutcomeName(status.outcome), OutcomeName(c.outcome));
   EXPECT_EQ(status.reason, c.reason) << (status.reason ? ReasonName(*status.reason) : "");
   EXPECT_EQ(status.checked_path, c.checked);
+  // Only a missing target the system said is not there may be moved aside:
+  // not a name no file can have, a link out of the disk, nor a folder that
+  // may not be searched.
+  const std::string name = c.name;
+  const bool said_absent = c.outcome == kMissing && name != "NulCannotCutTheNameShort" &&
+                           name.find("OutOfTheDisk") == std::string::npos && name != "LinkLoop" &&
+                           name != "UnsearchableFolder";
+  EXPECT_EQ(status.absent, said_absent);
 }
 
 constexpr auto kLink = TargetSource::kLinkInfo;
@@ -115,6 +124,7 @@ INSTANTIATE_TEST_SUITE_P(Targets, TargetCheckTable, ::testing::Values(
     CheckCase{"LinkOutOfTheDisk", "C:\\Out\\secret", kLink, kMissing, {}, "/disk/Out/secret"},
     CheckCase{"AbsoluteLinkOutOfTheDisk", "C:\\Abs", kLink, kMissing, {}, "/disk/Abs"},
     CheckCase{"LinkLoop", "C:\\Loop\\x", kLink, kMissing, {}, "/disk/Loop/x"},
+    CheckCase{"UnsearchableFolder", "C:\\Locked\\x.exe", kLink, kMissing, {}, "/disk/Locked/x.exe"},
     CheckCase{"Windir", "%windir%\\Notepad.exe", kEnv, kFound, {}, "/disk/Windows/notepad.exe"},
     CheckCase{"WinntWhereOnlyThatExists", "%SystemRoot%\\system32\\x.exe", kEnv, kFound, {},
               "/old/WINNT/system32/x.exe", kDesktop, false, "/old"},

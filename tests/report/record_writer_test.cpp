@@ -47,13 +47,13 @@ std::string JsonWithArguments(const std::string& value) {
          R"(,"shim_layer":null,"extra_blocks":null,"overlay_offset":null,"overlay_size":null)"
          R"(,"shell_items":null,"property_store":null,"container":null,"stream":null)"
          R"(,"app_id":null,"app_name":null,"entry_number":null,"mru_position":null)"
-         R"(,"last_used":null,"access_count":null,"pinned":null,"hostname":null,"category":null})"
+         R"(,"last_used":null,"access_count":null,"pinned":null,"hostname":null,"category":null,"quarantined_to":null})"
          "\n";
 }
 
 std::string CsvWithArguments(const std::string& value) {
   return "C:\\L\\x.lnk,x,false,,none," + value + ",,,,,,0,false,false,false,,,,,,,,,,,,,,,,,," +
-         std::string(47, ',') + "\r\n";
+         std::string(48, ',') + "\r\n";
 }
 
 struct TextCase {

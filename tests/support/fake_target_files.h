@@ -23,6 +23,9 @@ class FakeTargetFiles : public platform::TargetFiles {
   void AddFile(const std::string& path) { Add(path, {Kind::kFile, {}}); }
   void AddFolder(const std::string& path) { Add(path, {Kind::kFolder, {}}); }
   void AddLink(const std::string& path, const std::string& text) { Add(path, {Kind::kLink, text}); }
+  // Adds `path` as a place the system cannot look at (a folder that may not
+  // be searched): nothing is found there, yet the system does not say absent.
+  void AddUnsearchable(const std::string& path) { Add(path, {Kind::kNothing, {}, false}); }
 
   [[nodiscard]] bool LiveWindows() const override { return live_; }
   [[nodiscard]] char Separator() const override { return live_ ? '\\' : '/'; }
@@ -30,7 +33,8 @@ class FakeTargetFiles : public platform::TargetFiles {
     ++looks[path];
     // As the system's calls take C strings, a NUL ends the path.
     const auto found = entries_.find(std::string(path.c_str()));
-    return found == entries_.end() ? platform::TargetProbe{} : found->second;
+    return found == entries_.end() ? platform::TargetProbe{Kind::kNothing, {}, true}
+                                   : found->second;
   }
   [[nodiscard]] std::vector<std::string> Names(const std::string& folder) const override {
     ++listings[folder];

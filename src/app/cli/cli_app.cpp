@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "audit/audit_run.h"
+#include "audit/quarantine.h"
+#include "audit/quarantine_sink.h"
 #include "platform/error.h"
 #include "report/body_file_writer.h"
 #include "report/details_writer.h"
@@ -183,11 +185,27 @@ int OutputFailure(const OutputFailed& failure, std::ostream& err) {
   return failure.error == EPIPE ? 0 : 1;
 }
 
+// What the quarantine did, told before the result line.
+void TellMoves(const audit::QuarantineSink& moves, const audit::Quarantine& quarantine,
+               bool dry_run, MessageLines& messages) {
+  if (dry_run) {
+    for (const auto& [from, to] : moves.Moves()) messages.Tell("Would quarantine: " + from + " -> " + to);
+    messages.Tell("Would quarantine: " + std::to_string(moves.Moves().size()) +
+                  "; nothing moved");
+  } else {
+    messages.Tell("Quarantined: " + std::to_string(moves.Moves().size()) + " to " +
+                  quarantine.Folder());
+  }
+}
+
 int RunAudit(const CommandLine& command, const platform::FileServices& files,
-             const platform::FolderListing& folders, std::ostream& out, std::ostream& err) {
+             const platform::FolderListing& folders, std::ostream& out, std::ostream& err,
+             const platform::FileMover& mover) {
   Output output(out);
   MessageLines messages(err, output);
   const bool records = command.format != OutputFormat::kText;
+  std::optional<audit::Quarantine> quarantine;
+  std::unique_ptr<audit::QuarantineSink> moving;
   try {
     for (const auto& [drive, mapped] : command.target_check.drives) {
       if (!folders.IsFolder(mapped)) {
@@ -228,7 +246,15 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
     } else {
       sink = std::make_unique<ReportWriter>(output, messages);
     }
-    const audit::AuditResult result = audit::AuditRun(files, folders).Run(request, *sink);
+    if (command.quarantine) {
+      const std::vector<std::string> audited =
+          request.paths.empty() ? std::vector<std::string>{request.folder} : request.paths;
+      quarantine.emplace(mover, *command.quarantine, audited, command.dry_run);
+      moving = std::make_unique<audit::QuarantineSink>(*sink, *quarantine, audited,
+                                                       files.PathSeparator(), command.dry_run);
+    }
+    const audit::AuditResult result =
+        audit::AuditRun(files, folders).Run(request, moving ? *moving : *sink);
     if (records) {
       // A collector sees what it did not get: each folder passed over.
       for (const auto& [folder, reason] : result.passed_over) {
@@ -237,12 +263,16 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
     }
     output.Flush();
     for (const std::string& message : result.closing_messages) messages.Tell(message);
+    if (moving) TellMoves(*moving, *quarantine, command.dry_run, messages);
     err << audit::ResultLine(result.count + result.failed) << '\n' << std::flush;
     const bool partial = result.failed > 0 || result.vanished > 0 || result.damaged > 0 ||
                          !result.passed_over.empty();
     return partial ? 3 : 0;
   } catch (const OutputFailed& failure) {
     return OutputFailure(failure, err);
+  } catch (const audit::QuarantineRefused& refused) {
+    err << "varnlink-cli: " << text::ShownText(refused.what()) << '\n' << std::flush;
+    return 2;
   } catch (const std::exception& e) {
     // What was written so far goes out: in text, the report the window would show.
     try {
@@ -257,7 +287,32 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
     } else {
       err << text::ShownText(e.what());
     }
-    err << '\n' << std::flush;
+    err << '\n';
+    // What moved before the failure is in quarantine, each with its line.
+    if (moving && !command.dry_run) TellMoves(*moving, *quarantine, false, messages);
+    err << std::flush;
+    return 1;
+  }
+}
+
+int RunRestore(const std::string& folder, const platform::FileMover& mover, std::ostream& out,
+               std::ostream& err) {
+  try {
+    const audit::RestoreResult result = audit::RestoreQuarantine(mover, folder);
+    for (const std::string& path : result.restored) out << path << '\n';
+    out << std::flush;
+    for (const std::string& left : result.left) {
+      err << "varnlink-cli: " << text::ShownText(left) << '\n';
+    }
+    err << "Restored: " << result.restored.size() << "; left in quarantine: "
+        << result.left.size() << '\n'
+        << std::flush;
+    return result.left.empty() ? 0 : 3;
+  } catch (const audit::QuarantineRefused& refused) {
+    err << "varnlink-cli: " << text::ShownText(refused.what()) << '\n' << std::flush;
+    return 2;
+  } catch (const std::exception& e) {
+    err << "varnlink-cli: " << text::ShownText(e.what()) << '\n' << std::flush;
     return 1;
   }
 }
@@ -265,7 +320,8 @@ int RunAudit(const CommandLine& command, const platform::FileServices& files,
 }  // namespace
 
 int Main(const std::vector<std::string>& arguments, const platform::FileServices& files,
-         const platform::FolderListing& folders, std::ostream& out, std::ostream& err) {
+         const platform::FolderListing& folders, std::ostream& out, std::ostream& err,
+         const platform::FileMover& mover) {
   const CommandLine::Parsed parsed = CommandLine::Parse(arguments);
   if (!parsed.command) {
     err << "varnlink-cli: " << parsed.error << "\n"
@@ -280,13 +336,15 @@ int Main(const std::vector<std::string>& arguments, const platform::FileServices
     case CommandLine::Action::kVersion:
       out << "varnlink-cli " << kVersion << "\n" << std::flush;
       return out ? 0 : 1;
+    case CommandLine::Action::kRestore:
+      return RunRestore(*parsed.command->quarantine, mover, out, err);
     case CommandLine::Action::kAudit:
       break;
   }
   if (const auto warning = audit::CodePageWarning(parsed.command->options)) {
     err << "varnlink-cli: " << *warning << "\n" << std::flush;
   }
-  return RunAudit(*parsed.command, files, folders, out, err);
+  return RunAudit(*parsed.command, files, folders, out, err, mover);
 }
 
 }  // namespace varnlink::app::cli

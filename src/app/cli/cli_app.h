@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/cli/command_line.h"
+#include "platform/file_mover.h"
 #include "platform/file_services.h"
 #include "platform/folder_listing.h"
 
@@ -24,8 +25,13 @@ namespace varnlink::app::cli {
 // `err` holds only the folders passed over. Either way output is written as
 // it is made, then `err` gets the result line or the failure that ended the
 // run. Everything written to `err` is flushed before it returns.
+//
+// --quarantine moves shortcuts through `mover` as the audit hands each on
+// (a refusal before the run is status 2); --restore puts them back, listing
+// each on `out`, 3 when some stay in quarantine.
 [[nodiscard]] int Main(const std::vector<std::string>& arguments,
                        const platform::FileServices& files, const platform::FolderListing& folders,
-                       std::ostream& out, std::ostream& err);
+                       std::ostream& out, std::ostream& err,
+                       const platform::FileMover& mover = platform::SystemFileMover());
 
 }  // namespace varnlink::app::cli

@@ -71,10 +71,13 @@ std::optional<OutputFormat> FormatNamed(const std::string& name) {
 
 std::string UsageText() {
   return "usage: varnlink-cli [OPTIONS] PATH...\n"
+         "       varnlink-cli --quarantine DIR [--dry-run] [OPTIONS] PATH...\n"
+         "       varnlink-cli --restore DIR\n"
          "Audits the Windows shortcuts (.lnk files) at each PATH in the order given: a\n"
          "shortcut file itself, a folder with its sub-folders; a shortcut reached twice is\n"
          "audited once. It writes what it finds to standard output, each shortcut as soon\n"
-         "as it is audited. It only reads the shortcuts.\n"
+         "as it is audited. The audit only reads the shortcuts; only --quarantine and\n"
+         "--restore move them.\n"
          "The older form FOLDER NAME... audits only the shortcut files NAME... inside\n"
          "FOLDER: it applies when the first PATH is a folder and none of the others is\n"
          "found from the current folder.\n"
@@ -123,6 +126,13 @@ std::string UsageText() {
          "                              in which its Unicode strings hold its ANSI ones,\n"
          "                              else its console's, else the system's (1252 on\n"
          "                              Linux)\n"
+         "  --quarantine DIR            move each shortcut whose target the file system\n"
+         "                              says does not exist into DIR (implies the target\n"
+         "                              check; on Linux it needs --map C:=DIR): see\n"
+         "                              Cleaning up below\n"
+         "  --dry-run                   with --quarantine: list what would move on\n"
+         "                              standard error, and move nothing\n"
+         "  --restore DIR               put every shortcut quarantined in DIR back\n"
          "  --help                      show this text\n"
          "  --version                   show the version\n"
          "\n"
@@ -165,6 +175,20 @@ std::string UsageText() {
          "--warn-suspicious, \"Suspicious shortcuts: N\"; then the result line\n"
          "(\"12 Shortcuts Found\"; in the other formats the count of shortcut\n"
          "records).\n"
+         "\n"
+         "Cleaning up: --quarantine moves a shortcut only when its target is missing\n"
+         "because the file system said no such file or folder; never one whose target\n"
+         "is found or not checked or could not be looked at, never a shortcut kept in a\n"
+         "jump list, never one that could not be read. It goes to DIR/N/<its path below\n"
+         "the PATH>, N counting the PATHs from 1 (after the numbers DIR already holds).\n"
+         "Before it moves, a line for it is appended to DIR/manifest.jsonl and flushed\n"
+         "to disk: its original path, size, SHA-256, times and attributes. The report\n"
+         "marks each moved one (\"*** QUARANTINED SHORTCUT BELOW***\"), records give\n"
+         "quarantined_to, and standard error counts them (\"Quarantined: N\").\n"
+         "--restore DIR puts each back with its times and attributes and lists it on\n"
+         "standard output; one whose place holds another file stays in quarantine\n"
+         "(status 3). DIR inside a PATH, a DIR that cannot be written and a manifest\n"
+         "of a newer version are refused (status 2).\n"
          "\n"
          "Exit status:\n"
          "  0  the run completed: every shortcut under the PATHs was audited\n"
@@ -210,7 +234,8 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
       name = argument.substr(0, equals);
       value = argument.substr(equals + 1);
     }
-    if (name == "--format" || name == "--map" || name == "--env" || name == "--codepage") {
+    if (name == "--format" || name == "--map" || name == "--env" || name == "--codepage" ||
+        name == "--quarantine" || name == "--restore") {
       if (!value) {
         if (it + 1 == arguments.end()) {
           return {std::nullopt, name == "--format"
@@ -224,6 +249,13 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
         if (!format) {
           return {std::nullopt, "unknown format '" + *value + "': text, jsonl, csv, details, bodyfile or timeline"};
         }
+        continue;
+      }
+      if (name == "--quarantine" || name == "--restore") {
+        if (value->empty()) return {std::nullopt, name + " needs a folder"};
+        if (command.quarantine) return {std::nullopt, "--quarantine and --restore go once, and not together"};
+        command.quarantine = *value;
+        if (name == "--restore") command.action = Action::kRestore;
         continue;
       }
       if (name == "--codepage") {
@@ -252,6 +284,7 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
         {"--check-targets", &command.options.check_targets},
         {"--warn-suspicious", &command.options.warn_suspicious},
         {"--jump-lists", &command.options.jump_lists},
+        {"--dry-run", &command.dry_run},
     };
     const auto* flag = std::find_if(std::begin(flags), std::end(flags),
                                     [&](const auto& known) { return known.first == name; });
@@ -269,6 +302,29 @@ CommandLine::Parsed CommandLine::Parse(const std::vector<std::string>& arguments
   command.options.target_filter = exe       ? audit::TargetFilter::kExe
                                  : non_exe ? audit::TargetFilter::kNonExe
                                            : audit::TargetFilter::kAll;
+  if (command.action == Action::kRestore) {
+    if (!command.paths.empty()) return {std::nullopt, "--restore takes no PATH"};
+    if (command.dry_run) return {std::nullopt, "--dry-run goes with --quarantine only"};
+    return {std::move(command), {}};
+  }
+  if (command.dry_run && !command.quarantine) {
+    return {std::nullopt, "--dry-run goes with --quarantine only"};
+  }
+  if (command.quarantine) {
+    command.options.check_targets = true;
+#ifndef _WIN32
+    // Without a drive given, C: is the Windows disk holding each PATH, and a
+    // copied tree's targets would all be missing.
+    const bool c_mapped = std::any_of(command.target_check.drives.begin(),
+                                      command.target_check.drives.end(),
+                                      [](const auto& drive) { return drive.first == 'C'; });
+    if (!c_mapped) {
+      return {std::nullopt,
+              "--quarantine needs --map C:=FOLDER on Linux: it moves shortcuts only where it is "
+              "told where their targets are"};
+    }
+#endif
+  }
   if (command.paths.empty()) return {std::nullopt, "no PATH given"};
   for (const std::string& path : command.paths) {
     if (path.empty()) return {std::nullopt, "a PATH is empty"};

@@ -23,14 +23,18 @@ enum class OutputFormat {
 // the form of the arguments; what each path is (a shortcut, a folder, or the
 // older FOLDER NAME... form) is the run's business.
 struct CommandLine {
-  enum class Action { kAudit, kHelp, kVersion };
+  enum class Action { kAudit, kHelp, kVersion, kRestore };
 
   Action action = Action::kAudit;
-  std::vector<std::string> paths;  // the PATHs, in the order given; never empty
+  std::vector<std::string> paths;  // the PATHs, in the order given; empty only for kRestore
   audit::AuditOptions options;
   OutputFormat format = OutputFormat::kText;
   bool csv_for_excel = false;  // with kCsv: a byte-order mark and no formulas
   checks::TargetCheckSettings target_check;  // --map and --env
+  // --quarantine DIR (an audit that moves the shortcuts whose targets are
+  // not there into DIR), or with kRestore, --restore DIR.
+  std::optional<std::string> quarantine;
+  bool dry_run = false;  // with --quarantine: list what would move, move nothing
 
   // The command line, or the reason it is not one (bad usage).
   struct Parsed;

@@ -58,7 +58,11 @@ TargetProbe LinuxTargetFiles::Look(const std::string& path) const {
   // Whatever stops the look (no such name, a file in the middle of the
   // path, a folder that may not be searched) leaves nothing to be found.
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return {};
+  if (::lstat(path.c_str(), &st) != 0) {
+    TargetProbe nothing;
+    nothing.absent = errno == ENOENT || errno == ENOTDIR;
+    return nothing;
+  }
   if (S_ISLNK(st.st_mode)) {
     return {TargetProbe::Kind::kLink, ReadLink(path, static_cast<std::size_t>(st.st_size))};
   }

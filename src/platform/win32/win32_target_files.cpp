@@ -51,6 +51,9 @@ TargetProbe Win32TargetFiles::Look(const std::string& path) const {
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
       return {TargetProbe::Kind::kFile, {}};
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return {TargetProbe::Kind::kNothing, {}, true};
     default:
       return {};
   }

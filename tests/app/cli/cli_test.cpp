@@ -342,7 +342,7 @@ TEST(CliRecords, AShortcutThatCannotBeAuditedIsARecordWithItsErrorAndTheRunGoesO
   const Lines rows = LinesOf(csv.out);
   ASSERT_EQ(rows.size(), 4u) << csv.out;
   // no sha256 nor any field of the link's records either
-  EXPECT_TRUE(rows[2].ends_with("," + cause + ",,,,,,,,," + std::string(47, ',') + "\r"))
+  EXPECT_TRUE(rows[2].ends_with("," + cause + ",,,,,,,,," + std::string(48, ',') + "\r"))
       << rows[2];
 
   const Outcome text = RunCli({dir});
