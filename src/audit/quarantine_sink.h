@@ -26,6 +26,8 @@ class QuarantineSink : public EntrySink {
   [[nodiscard]] static bool ShouldMove(const report::ReportEntry& entry);
 
   void Expect(std::size_t count) override { output_.Expect(count); }
+  // Writes nothing ahead (EntrySink::WriteAhead): a record's quarantined_to
+  // is known only once its shortcut has moved.
   void Add(const report::ReportEntry& entry) override;
   void Fail(const report::FailedShortcut& shortcut) override { output_.Fail(shortcut); }
   void Tell(const std::string& message) override { output_.Tell(message); }
