@@ -98,6 +98,18 @@ def output_size(command):
                               check=True).stdout)
 
 
+def alternate(commands, runs):
+    """Each named command `runs` times, alternating, after a run of each to warm
+    the page cache: the samples of run() by name."""
+    for command in commands.values():
+        run(command)
+    samples = {name: [] for name in commands}
+    for _ in range(runs):
+        for name, command in commands.items():
+            samples[name].append(run(command))
+    return samples
+
+
 def measure(tree, runs):
     """For the floor, text and jsonl: the median wall and CPU times, the
     largest peak memory and the output's size."""
@@ -106,12 +118,7 @@ def measure(tree, runs):
         "text": [CLI, *WARNINGS, tree],
         "jsonl": [CLI, "--format", "jsonl", *WARNINGS, tree],
     }
-    for command in commands.values():
-        run(command)  # warm the page cache
-    samples = {name: [] for name in commands}
-    for _ in range(runs):
-        for name, command in commands.items():
-            samples[name].append(run(command))
+    samples = alternate(commands, runs)
     results = {}
     for name, taken in samples.items():
         results[name] = {
@@ -172,12 +179,7 @@ def measure_jump_lists(work, runs):
         "text": [CLI, "--jump-lists", *WARNINGS, tree],
         "jsonl": [CLI, "--format", "jsonl", "--jump-lists", *WARNINGS, tree],
     }
-    for command in commands.values():
-        run(command)  # warm the page cache
-    samples = {name: [] for name in commands}
-    for _ in range(runs):
-        for name, command in commands.items():
-            samples[name].append(run(command))
+    samples = alternate(commands, runs)
     floor = statistics.median(s[0] for s in samples["floor"])
     print("jump lists (the real ones, 50 copies: %d files), median of %d runs:"
           % (50 * sum(1 for _, _, names in os.walk(JUMPLISTS) for n in names

@@ -37,6 +37,13 @@ std::string NamedList(const std::vector<std::string>& items) {
   return text;
 }
 
+// "1 <one> passed over: a", "3 <many> passed over: a; b; c".
+std::string PassedOver(const std::vector<std::string>& items, std::string_view one,
+                       std::string_view many) {
+  return std::to_string(items.size()) + " " + std::string(items.size() == 1 ? one : many) +
+         " passed over: " + NamedList(items);
+}
+
 // Each folder once, in the order first met: several paths may walk one
 // folder twice.
 std::vector<FolderWalk::NotSearched> Distinct(const std::vector<FolderWalk::NotSearched>& folders) {
@@ -437,26 +444,18 @@ std::vector<std::string> AuditRun::ClosingMessages(
       named.push_back(folder.folder + " (" + folder.reason + ")");
     }
     messages.push_back(text::ShownText(
-        (named.size() == 1 ? "1 folder could not be searched and was passed over: "
-                           : std::to_string(named.size()) +
-                                 " folders could not be searched and were passed over: ") +
-        NamedList(named)));
+        PassedOver(named, "folder could not be searched and was",
+                   "folders could not be searched and were")));
   }
   if (!vanished_.empty()) {
     messages.push_back(text::ShownText(
-        (vanished_.size() == 1
-             ? "1 shortcut vanished before it could be audited and was passed over: "
-             : std::to_string(vanished_.size()) +
-                   " shortcuts vanished before they could be audited and were passed over: ") +
-        NamedList(vanished_)));
+        PassedOver(vanished_, "shortcut vanished before it could be audited and was",
+                   "shortcuts vanished before they could be audited and were")));
   }
   if (!damaged_.empty()) {
     messages.push_back(text::ShownText(
-        (damaged_.size() == 1
-             ? "1 part of a jump list could not be read and was passed over: "
-             : std::to_string(damaged_.size()) +
-                   " parts of jump lists could not be read and were passed over: ") +
-        NamedList(damaged_)));
+        PassedOver(damaged_, "part of a jump list could not be read and was",
+                   "parts of jump lists could not be read and were")));
   }
   if (target_check_) {
     messages.push_back(target_check_->Summary());
