@@ -19,8 +19,8 @@
 
 namespace varnlink::audit {
 
-// A shortcut of the run as a reading thread hands it back: its entry (nullopt
-// when the target filter leaves it out) or what went wrong.
+// A shortcut of the run as a reading thread hands it back: what it read, or
+// its entry (nullopt when the target filter leaves it out), or what went wrong.
 struct Audited {
   std::string path;
   bool walked = false;   // the walk found it, rather than the user naming it
@@ -39,21 +39,22 @@ struct Audited {
   std::vector<std::uint8_t> bytes{};
 };
 
-// Shortcuts read and decoded ahead of the run: while the run checks and
-// writes some shortcuts, reading threads (one per core, each with file
-// services of its own) read and decode the next ones, a batch at a time
-// (waking a thread costs more than reading a shortcut). The run takes them
-// back in the order it handed them over, so the report and the duplicate
-// checks see the same order as on one thread; a batch no thread has begun
-// the run reads itself rather than wait. At most kBatches batches are in
-// hand, so a run's memory does not grow with the shortcuts it audits.
+// Shortcuts read ahead of the run: while the run checks and writes some
+// shortcuts, reading threads (one fewer than the cores, at most three, each
+// with file services of its own) prepare the next ones (read them, and for
+// records decode them), a batch at a time (waking a thread costs more than
+// reading a shortcut). The run takes them back in the order it handed them
+// over, so the report and the duplicate checks see the same order as on one
+// thread; batches no thread has begun the run prepares itself rather than
+// wait. At most kBatches batches are in hand, so a run's memory does not grow
+// with the shortcuts it audits.
 class ReadAhead {
  public:
   static constexpr std::size_t kBatch = 256;
   static constexpr std::size_t kBatches = 4;
 
-  // Fills a shortcut's entry, or throws, with the services of the thread it
-  // runs on.
+  // Prepares a shortcut (reads it, perhaps decodes it), or throws, with the
+  // services of the thread it runs on.
   using Prepare = std::function<void(const platform::FileServices& files, Audited& shortcut)>;
 
   // nullptr where there is one core, or `files` cannot be read from several
