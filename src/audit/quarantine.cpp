@@ -320,17 +320,24 @@ RestoreResult RestoreQuarantine(const platform::FileMover& mover, const std::str
     moved.push_back({*original, *place, stamp, *sha256});
   }
 
+  // A run cut off after a shortcut's line but before its move leaves it in
+  // place; a later run into the same folder moves it under a line of its
+  // own, the same bytes. That later line brings it back.
+  std::map<std::pair<std::string, std::string>, std::size_t> last_line;  // original, sha256
+  for (std::size_t i = 0; i < moved.size(); ++i) last_line[{moved[i].original, moved[i].sha256}] = i;
+
   mover.AppendDurably(manifest, LineEndIfMissing(text));
-  const auto mark = [&](const Moved& entry) {
+  const auto mark = [&](const Moved& entry, bool listed = true) {
     // Copies of ours that a cut-off move or restore left behind.
     for (const std::string& left_over : {entry.place + kCopySuffix, entry.original + kCopySuffix}) {
       if (mover.StampOf(left_over)) mover.Remove(left_over);
     }
     mover.AppendDurably(manifest, RestoredLine(entry.place));
     restored.insert(entry.place);
-    result.restored.push_back(entry.original);
+    if (listed) result.restored.push_back(entry.original);
   };
-  for (const Moved& entry : moved) {
+  for (std::size_t i = 0; i < moved.size(); ++i) {
+    const Moved& entry = moved[i];
     if (restored.contains(entry.place)) continue;
     const auto in_quarantine = mover.StampOf(entry.place);
     const auto in_place = mover.StampOf(entry.original);
@@ -349,6 +356,10 @@ RestoreResult RestoreQuarantine(const platform::FileMover& mover, const std::str
       continue;
     }
     if (!in_quarantine) {
+      if (last_line[{entry.original, entry.sha256}] > i) {
+        mark(entry, false);
+        continue;
+      }
       result.left.push_back(entry.original + ": neither in its place nor in quarantine at " +
                             entry.place);
       continue;

@@ -212,5 +212,32 @@ TEST(Quarantine, RestoreLeavesAnotherFileInItsPlaceAndTheShortcutInQuarantine) {
   EXPECT_EQ(Slurp(scratch.Path() / "q" / "1" / "a.lnk"), "old");
 }
 
+// A run cut off after a shortcut's line, before its move, then run again
+// into the same folder: the restore brings the shortcut back once and finds
+// nothing missing, then and on every later restore.
+TEST(Quarantine, RestoreAfterARunCutOffAndRunAgainLeavesNothingBehind) {
+  const test_support::ScratchFolder scratch;
+  const fs::path tree = scratch.Path() / "tree";
+  const std::string folder = (scratch.Path() / "q").string();
+  fs::create_directories(tree);
+  std::ofstream(tree / "a.lnk") << "shortcut";
+  const auto before = Snapshot(tree);
+  for (const char* failing_step : {"rename", ""}) {
+    const FailingMover mover(failing_step, 1, false);
+    Quarantine quarantine(mover, folder, {tree.string()}, false);
+    try {
+      (void)quarantine.Move((tree / "a.lnk").string(), quarantine.PlaceFor(0, "a.lnk"));
+    } catch (const std::exception&) {
+    }
+  }
+  const platform::LinuxFileMover mover;
+  for (const std::size_t restored : {1U, 0U}) {
+    const RestoreResult result = RestoreQuarantine(mover, folder);
+    EXPECT_EQ(result.restored.size(), restored);
+    EXPECT_TRUE(result.left.empty()) << result.left.front();
+  }
+  EXPECT_EQ(Snapshot(tree), before);
+}
+
 }  // namespace
 }  // namespace varnlink::audit
