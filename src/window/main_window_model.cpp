@@ -213,7 +213,8 @@ void MainWindowModel::Quarantine() {
                                (count == 1 ? " has a target" : " have targets") +
                                " the file system says is not there. Move " +
                                (count == 1 ? "it" : "them") + " into " + *folder +
-                               "? Restore\u2026 puts them back from there.")) {
+                               "? Restore\u2026 puts " + (count == 1 ? "it" : "them") +
+                               " back from there.")) {
     return;
   }
 
