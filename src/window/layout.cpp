@@ -66,6 +66,12 @@ constexpr std::array kControls{
             kFixed, {}},
     Control{kReport, "report", kReportPane, "", "Results", {120, 360, 10575, 2775}, kGrows, {}},
     Control{kCopy, "copy", kButton, "Copy", "", {3360, 3240, 1455, 735}, kBelowReport, {}},
+    // Right of the result line, level with Audit, Print and Copy, and ending
+    // where the report ends: the only buttons that move files.
+    Control{kQuarantine, "quarantine", kButton, "Quarantine…", "", {8880, 3240, 1815, 360},
+            kBelowReport, {}},
+    Control{kRestore, "restore", kButton, "Restore…", "", {8880, 3615, 1815, 360},
+            kBelowReport, {}},
 };
 // clang-format on
 

@@ -40,6 +40,8 @@ enum class ControlId : int {
   kWarnMissingTargets,
   kWarnSuspiciousShortcuts,
   kIncludeJumpLists,
+  kQuarantine,
+  kRestore,
 };
 
 enum class ControlKind {

@@ -6,6 +6,8 @@
 
 #include "audit/audit_run.h"
 #include "audit/folder_walk.h"
+#include "audit/quarantine.h"
+#include "audit/quarantine_sink.h"
 #include "platform/error.h"
 #include "report/report_format.h"
 #include "text/windows_path.h"
@@ -45,6 +47,17 @@ class ReportSink : public audit::EntrySink {
   MessageDialog& messages_;
 };
 
+// Takes the entries of a count ahead of a quarantine, showing nothing.
+class DiscardingSink : public audit::EntrySink {
+ public:
+  void Add(const report::ReportEntry& /*entry*/) override {}
+  void Tell(const std::string& /*message*/) override {}
+};
+
+std::string ShortcutsCount(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " shortcut" : " shortcuts");
+}
+
 // Windows paths ignore case ("c:\" is the root of "C:\WINDOWS"); Linux paths do not.
 bool StartsWithFolder(const std::string& path, const std::string& root, char separator) {
   if (root.empty() || path.size() < root.size()) return false;
@@ -62,8 +75,12 @@ std::string ShowingLine(const ShortcutList& list) {
 
 }  // namespace
 
-MainWindowModel::MainWindowModel(const Platform& platform)
-    : shortcut_list(platform.folders, platform.files.PathSeparator()), platform_(platform) {}
+MainWindowModel::MainWindowModel(const Platform& platform,
+                                 std::optional<CleanUpServices> clean_up)
+    : shortcut_list(platform.folders, platform.files.PathSeparator()),
+      restore_enabled(clean_up.has_value()),
+      platform_(platform),
+      clean_up_(clean_up) {}
 
 void MainWindowModel::Load() {
   // A current folder that cannot be read leaves the shortcut list empty
@@ -129,17 +146,111 @@ audit::AuditOptions MainWindowModel::Options() const {
 
 void MainWindowModel::Audit() {
   result_text.clear();
+  quarantine_enabled = false;
   HourglassPointer hourglass(pointer);
   report.clear();
   ReportSink sink(report, platform_.messages);
-  // The missing-target check maps nothing by hand: on Linux C: is the
-  // Windows disk holding the folder, on Windows the running system answers.
-  const audit::AuditRequest request{chosen_folder, selected_names, Options(),
-                                    audit::kMaxShortcutsPerRun};
+  audited_folder_ = chosen_folder;
+  audited_names_ = selected_names;
+  audited_options_ = Options();
+  // Without drives given, the missing-target check maps them itself: on
+  // Linux C: is the Windows disk holding the folder, on Windows the running
+  // system answers.
   audit::AuditResult result =
-      audit::AuditRun(platform_.files, platform_.folders).Run(request, sink);
+      audit::AuditRun(platform_.files, platform_.folders).Run(LastRequest(), sink);
   result_text = audit::ResultLine(result.count);
   closing_messages_ = std::move(result.closing_messages);
+  quarantine_enabled = clean_up_.has_value() && audited_options_.check_targets;
+}
+
+audit::AuditRequest MainWindowModel::LastRequest() const {
+  audit::AuditRequest request{audited_folder_, audited_names_, audited_options_,
+                              audit::kMaxShortcutsPerRun};
+  request.target_check = target_check;
+  return request;
+}
+
+void MainWindowModel::Quarantine() {
+  if (!quarantine_enabled || !clean_up_) return;
+#ifndef _WIN32
+  // Without a drive given, C: is the Windows disk holding the folder, and a
+  // copied tree's targets would all be missing.
+  const bool c_mapped =
+      std::any_of(target_check.drives.begin(), target_check.drives.end(),
+                  [](const auto& drive) { return drive.first == 'C'; });
+  if (!c_mapped) {
+    platform_.messages.Show(
+        "Quarantine moves shortcuts only where it is told where their targets are: start "
+        "Varnlink with --map C:=FOLDER (the folder holding the Windows disk or its copy). "
+        "Nothing was moved.");
+    return;
+  }
+#endif
+  const std::optional<std::string> folder =
+      clean_up_->folder_picker.PickFolder("Quarantine: choose a folder to move shortcuts into");
+  if (!folder) return;
+  const char separator = platform_.files.PathSeparator();
+  const std::vector<std::string> audited{audited_folder_};
+  audit::AuditRequest request = LastRequest();
+  // The user has seen the duplicate warnings once; they still mark the report.
+  request.announce_duplicates = false;
+
+  std::size_t count = 0;
+  {
+    HourglassPointer hourglass(pointer);
+    audit::Quarantine preview(clean_up_->mover, *folder, audited, true);
+    DiscardingSink discard;
+    audit::QuarantineSink would_move(discard, preview, audited, separator, true);
+    (void)audit::AuditRun(platform_.files, platform_.folders).Run(request, would_move);
+    count = would_move.Moves().size();
+  }
+  if (count == 0) {
+    platform_.messages.Show("No shortcut of " + audited_folder_ +
+                            " has a target the file system says is not there. Nothing was moved.");
+    return;
+  }
+  if (!clean_up_->question.Ask(ShortcutsCount(count) + " of " + audited_folder_ +
+                               (count == 1 ? " has a target" : " have targets") +
+                               " the file system says is not there. Move " +
+                               (count == 1 ? "it" : "them") + " into " + *folder +
+                               "? Restore\u2026 puts " + (count == 1 ? "it" : "them") +
+                               " back from there.")) {
+    return;
+  }
+
+  HourglassPointer hourglass(pointer);
+  audit::Quarantine quarantine(clean_up_->mover, *folder, audited, false);
+  result_text.clear();
+  report.clear();
+  ReportSink output(report, platform_.messages);
+  audit::QuarantineSink moving(output, quarantine, audited, separator, false);
+  try {
+    const audit::AuditResult result =
+        audit::AuditRun(platform_.files, platform_.folders).Run(request, moving);
+    result_text = audit::ResultLine(result.count);
+  } catch (const std::exception& e) {
+    // Each shortcut moved so far is in quarantine with its manifest line.
+    throw platform::Error(std::string(e.what()) + ". Quarantined before this: " +
+                          ShortcutsCount(moving.Moves().size()) + " to " + quarantine.Folder());
+  }
+  platform_.messages.Show("Quarantined " + ShortcutsCount(moving.Moves().size()) + " to " +
+                          quarantine.Folder() + "; the report marks each.");
+}
+
+void MainWindowModel::Restore() {
+  if (!restore_enabled || !clean_up_) return;
+  const std::optional<std::string> folder =
+      clean_up_->folder_picker.PickFolder("Restore: choose the quarantine folder");
+  if (!folder) return;
+  audit::RestoreResult result;
+  {
+    HourglassPointer hourglass(pointer);
+    result = audit::RestoreQuarantine(clean_up_->mover, *folder);
+  }
+  std::string text = "Restored from " + *folder + ": " + ShortcutsCount(result.restored.size()) +
+                     "; left in quarantine: " + std::to_string(result.left.size());
+  for (const std::string& left : result.left) text += ". " + left;
+  platform_.messages.Show(text);
 }
 
 void MainWindowModel::AnnounceOutcome() {

@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "audit/audit_options.h"
+#include "audit/audit_run.h"
+#include "checks/target_check.h"
+#include "platform/file_mover.h"
 #include "window/clipboard.h"
 #include "platform/file_services.h"
 #include "platform/folder_listing.h"
@@ -18,7 +21,9 @@
 #include "window/printer.h"
 #include "varnlink/version.h"
 #include "window/controls.h"
+#include "window/folder_picker.h"
 #include "window/layout.h"
+#include "window/question_dialog.h"
 
 namespace varnlink::window {
 
@@ -31,13 +36,22 @@ struct Platform {
   Clipboard& clipboard;
 };
 
+// What the window needs to move shortcuts aside and back: a window without
+// them leaves Quarantine… and Restore… disabled.
+struct CleanUpServices {
+  FolderPicker& folder_picker;
+  QuestionDialog& question;
+  const platform::FileMover& mover;
+};
+
 // The filter an option button of the "Targets" group stands for; nullopt for
 // any other control.
 [[nodiscard]] std::optional<audit::TargetFilter> FilterOf(ControlId id);
 
 class MainWindowModel {
  public:
-  explicit MainWindowModel(const Platform& platform);
+  explicit MainWindowModel(const Platform& platform,
+                           std::optional<CleanUpServices> clean_up = std::nullopt);
 
   // State. Front ends draw it; they may set the selected flags of
   // shortcut_list before SelectionChanged, and the target filter at any time
@@ -68,6 +82,14 @@ class MainWindowModel {
   // The ANSI code page the command line gave (--codepage); nullopt: each
   // shortcut's own.
   std::optional<unsigned> code_page;
+  // Where the missing-target check looks for drives (the window's --map).
+  // Without a drive C:, on Linux, C: is the Windows disk holding the folder.
+  checks::TargetCheckSettings target_check;
+  // Quarantine… is enabled after an audit with "Warn of Missing Targets"
+  // ticked (and acts on that audit's shortcuts); Restore… whenever the
+  // window can move files.
+  bool quarantine_enabled = false;
+  bool restore_enabled = false;
 
   // Handlers. Errors that end a handler propagate to the front end, which
   // shows them; the state is left as far as the handler got.
@@ -85,6 +107,19 @@ class MainWindowModel {
   void AnnounceOutcome();
   void Print();
   void Copy();
+  // The only handlers that change files; the audit itself reads only.
+  // Quarantine asks for a folder, says how many shortcuts of the last
+  // audit have a target the file system says is not there and asks to move
+  // them there; on OK it moves them as the command line's --quarantine
+  // does and audits again, so that the report marks each one moved, and
+  // says in one message box what it did. On Linux it moves nothing without
+  // a drive C: given (--map), as the command line. A refused folder (inside
+  // what was audited, not writable, a newer manifest) throws before
+  // anything moves.
+  void Quarantine();
+  // Asks for a quarantine folder, puts back what it holds and says in one
+  // message box what it did.
+  void Restore();
   // The user chose a drive: its root folder opens. When it cannot be read the
   // folder list keeps its folder (the drive stays chosen) and this throws.
   void ChangeDrive(const std::string& drive);
@@ -125,8 +160,15 @@ class MainWindowModel {
   void ShortcutFolderChanged(const std::string& line_before);
   // Lists shortcut_list's folder again as include_jump_lists says.
   void ListShortcutsAgain();
+  // The audit the last Audit ran, as a new run takes it.
+  [[nodiscard]] audit::AuditRequest LastRequest() const;
 
   Platform platform_;
+  std::optional<CleanUpServices> clean_up_;
+  // What the last audit audited: the chosen folder and the selected names.
+  std::string audited_folder_;
+  std::vector<std::string> audited_names_;
+  audit::AuditOptions audited_options_;
   std::vector<std::string> closing_messages_;  // the last Audit's, until announced
 };
 

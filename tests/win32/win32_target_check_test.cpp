@@ -68,10 +68,11 @@ TEST(Win32TargetCheck, FindsRealFilesAndSaysWhatItLookedFor) {
       {present, kLinkInfo, {kFound, {}, present}},
       {Upper(present), kLinkInfo, {kFound, {}, Upper(present)}},
       {deep_file.path, kLinkInfo, {kFound, {}, deep_file.path}},
-      {absent, kLinkInfo, {kMissing, {}, absent}},
+      // The system said "file not found" or "path not found": absent.
+      {absent, kLinkInfo, {kMissing, {}, absent, true}},
       // The system's own environment.
       {"%windir%\\system32", kEnvironment, {kFound, {}, windir + "\\system32"}},
-      {"%WINDIR%\\no-such.exe", kEnvironment, {kMissing, {}, windir + "\\no-such.exe"}},
+      {"%WINDIR%\\no-such.exe", kEnvironment, {kMissing, {}, windir + "\\no-such.exe", true}},
       {"%VARNLINK_NO_SUCH_VARIABLE%\\x",
        kEnvironment,
        {kNotChecked, NotCheckedReason::kUnknownVariable, {}}}};

@@ -3,12 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "tests/support/audit_fixture.h"
 #include "tests/support/compound_file_writer.h"
 #include "tests/support/fake_file_services.h"
 #include "tests/support/fake_folder_listing.h"
 #include "tests/support/link_writer.h"
+
+#ifndef _WIN32
+#include "audit/quarantine.h"
+#include "platform/linux/linux_file_services.h"
+#include "platform/linux/linux_folder_listing.h"
+#include "report/report_format.h"
+#include "tests/support/scratch_folder.h"
+#endif
 
 namespace varnlink::window {
 namespace {
@@ -454,6 +465,139 @@ TEST(MainWindowModel, PrintAndCopyHandOverTheWholeReportEvenWhenEmpty) {
                                   "clear", "set:" + report}));
   EXPECT_EQ(w.model.report, report);
 }
+
+
+#ifndef _WIN32
+// Quarantine… and Restore… over real files: a folder of two shortcuts, one to
+// a file on the mapped C: and one to a file that is not there.
+class CleanUpDesk : public FolderPicker, public QuestionDialog, public MessageDialog {
+ public:
+  std::optional<std::string> PickFolder(const std::string& /*title*/) override {
+    ++picked;
+    return folder;
+  }
+  bool Ask(const std::string& text) override {
+    asked.push_back(text);
+    return ok;
+  }
+  void Show(const std::string& text) override { shown.push_back(text); }
+  std::optional<std::string> folder;
+  bool ok = true;
+  int picked = 0;
+  std::vector<std::string> asked;
+  std::vector<std::string> shown;
+};
+
+struct CleanUpWindow {
+  CleanUpWindow() {
+    std::filesystem::create_directories(scratch.Path() / "disk" / "Windows");
+    test_support::WriteFileBytes(scratch.Path() / "disk" / "Windows" / "notepad.exe", {'M', 'Z'});
+    std::filesystem::create_directories(scratch.Path() / "links");
+    found = scratch.Write("links/found.lnk",
+                          test_support::BuildLink(test_support::LocalLink("C:\\Windows\\notepad.exe")));
+    gone = scratch.Write("links/gone.lnk",
+                         test_support::BuildLink(test_support::LocalLink("C:\\Windows\\gone.exe")));
+    gone_bytes = ReadAll(gone);
+    model.target_check.drives = {{'C', scratch.PathOf("disk")}};
+    model.chosen_folder = scratch.PathOf("links");
+    model.warn_missing_targets.ticked = true;
+  }
+  static std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+  test_support::ScratchFolder scratch;
+  std::string found;
+  std::string gone;
+  std::string gone_bytes;
+  platform::LinuxFileServices files;
+  platform::LinuxFolderListing folders;
+  RecordingDesk desk;
+  CleanUpDesk clean_up;
+  MainWindowModel model{Platform{files, folders, clean_up, desk, desk},
+                        CleanUpServices{clean_up, clean_up, platform::SystemFileMover()}};
+};
+
+struct QuarantineCase {
+  const char* name;
+  bool picked;  // the picker answers with a folder, else it is cancelled
+  bool ok;      // the question's answer
+  bool moves;
+};
+
+class QuarantineButton : public ::testing::TestWithParam<QuarantineCase> {};
+
+TEST_P(QuarantineButton, MovesOnlyTheShortcutWhoseTargetIsNotThereAndOnlyOnOk) {
+  const QuarantineCase c = GetParam();
+  CleanUpWindow w;
+  w.model.Audit();
+  ASSERT_TRUE(w.model.quarantine_enabled);
+  const std::string audited_report = w.model.report;
+  const std::string place = w.scratch.PathOf("quarantine/1/gone.lnk");
+  if (c.picked) w.clean_up.folder = w.scratch.PathOf("quarantine");
+  w.clean_up.ok = c.ok;
+  w.model.Quarantine();
+
+  EXPECT_EQ(w.clean_up.asked.size(), c.picked ? 1U : 0U);
+  if (c.picked) {
+    EXPECT_NE(w.clean_up.asked[0].find("1 shortcut of "), std::string::npos);
+  }
+  EXPECT_TRUE(std::filesystem::exists(w.found));
+  EXPECT_EQ(std::filesystem::exists(w.gone), !c.moves);
+  EXPECT_EQ(std::filesystem::exists(place), c.moves);
+  if (!c.moves) {
+    EXPECT_EQ(w.model.report, audited_report);
+    EXPECT_TRUE(w.clean_up.shown.empty());
+    return;
+  }
+  EXPECT_EQ(CleanUpWindow::ReadAll(place), w.gone_bytes);
+  const std::string marked = std::string(report::kQuarantinedMarker) + "\r\n";
+  const std::size_t mark = w.model.report.find(marked);
+  ASSERT_NE(mark, std::string::npos);
+  EXPECT_EQ(w.model.report.find(marked, mark + 1), std::string::npos) << "one shortcut marked";
+  EXPECT_NE(w.model.report.find("(moved to " + place + ")"), std::string::npos);
+  EXPECT_EQ(w.clean_up.shown,
+            (Paths{"Quarantined 1 shortcut to " + w.scratch.PathOf("quarantine") +
+                   "; the report marks each."}));
+
+  w.model.Restore();
+  EXPECT_EQ(CleanUpWindow::ReadAll(w.gone), w.gone_bytes);
+  EXPECT_FALSE(std::filesystem::exists(place));
+  ASSERT_EQ(w.clean_up.shown.size(), 2U);
+  EXPECT_NE(w.clean_up.shown[1].find(": 1 shortcut; left in quarantine: 0"), std::string::npos)
+      << w.clean_up.shown[1];
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, QuarantineButton,
+                         ::testing::Values(QuarantineCase{"Ok", true, true, true},
+                                           QuarantineCase{"Cancel", true, false, false},
+                                           QuarantineCase{"NoFolder", false, true, false}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// Refused before anything moves: a quarantine inside the audited folder, and
+// on Linux any quarantine without a drive C: given.
+TEST(QuarantineButton, MovesNothingWhereItCannotTellOrMayNotPut) {
+  {
+    CleanUpWindow w;
+    w.model.Audit();
+    w.clean_up.folder = w.scratch.PathOf("links/quarantine");
+    EXPECT_THROW(w.model.Quarantine(), audit::QuarantineRefused);
+    EXPECT_TRUE(std::filesystem::exists(w.gone));
+  }
+  {
+    CleanUpWindow w;
+    w.model.target_check.drives.clear();
+    w.model.Audit();
+    w.clean_up.folder = w.scratch.PathOf("quarantine");
+    w.model.Quarantine();
+    EXPECT_EQ(w.clean_up.picked, 0);
+    ASSERT_EQ(w.clean_up.shown.size(), 1U);
+    EXPECT_NE(w.clean_up.shown[0].find("--map C:=FOLDER"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(w.gone));
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace varnlink::window

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QString>
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,7 @@
 
 #include "app/qt/window_app.h"
 #include "audit/audit_options.h"
+#include "checks/target_check.h"
 #include "varnlink/version.h"
 
 namespace {
@@ -24,7 +26,7 @@ namespace {
 constexpr const char* kHelp =
     "varnlink - audit Windows shell shortcuts (.lnk files) in a window\n"
     "\n"
-    "Usage: varnlink [--codepage auto|N] [FOLDER | SHORTCUT]\n"
+    "Usage: varnlink [--codepage auto|N] [--map X:=DIR]... [FOLDER | SHORTCUT]\n"
     "  or:  varnlink --help | --version\n"
     "\n"
     "Opens the Varnlink window on FOLDER, or on the current folder; given a\n"
@@ -34,14 +36,25 @@ constexpr const char* kHelp =
     "choose which targets to report and which warnings to give, and press Audit:\n"
     "the report shows one entry per shortcut with its target, arguments, start-in\n"
     "folder, icon, hot key, run mode, attributes and times. Print sends the report\n"
-    "to the default printer, Copy puts it on the clipboard. Varnlink only reads the\n"
-    "shortcuts it audits; it never changes them.\n"
+    "to the default printer, Copy puts it on the clipboard.\n"
+    "\n"
+    "The audit only reads the shortcuts; only Quarantine... and Restore... move\n"
+    "files. After an audit with \"Warn of Missing Targets\", Quarantine... asks for a\n"
+    "folder, says how many shortcuts will move there and moves, once you press OK,\n"
+    "only those whose target the file system says is not there (never one whose\n"
+    "target was found or could not be checked, never one inside a jump list),\n"
+    "writing each to the folder's manifest first; the report marks each one moved.\n"
+    "It needs --map C:=DIR. Restore... asks for a quarantine folder and puts every\n"
+    "shortcut in it back, byte for byte with its times, never over another file.\n"
     "\n"
     "Options:\n"
     "      --codepage auto|N\n"
     "                 read the shortcuts' ANSI text in Windows code page N (1250 to\n"
     "                 1258, 874, 932, 936, 949, 950 or 65001); auto, the default:\n"
     "                 each shortcut's own, else 1252\n"
+    "      --map X:=DIR\n"
+    "                 look for drive X: of the targets in folder DIR (repeatable);\n"
+    "                 without one for C:, C: is the Windows disk holding the folder\n"
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "  Qt's own options are passed to Qt, with one dash or two, a value after a\n"
@@ -135,6 +148,7 @@ struct CommandLine {
   std::vector<std::string> qt_arguments;
   std::optional<std::string> unknown_option;  // the first, as given
   varnlink::audit::AuditOptions audit;        // --codepage
+  varnlink::checks::TargetCheckSettings target_check;  // --map
   std::string error;                          // a bad option value, said in full
 };
 
@@ -160,6 +174,18 @@ CommandLine Read(int argc, char** argv) {
       }
       line.error = varnlink::audit::ReadCodePageOption(std::string(*value), line.audit);
       if (!line.error.empty()) break;
+    } else if (name == "map") {
+      if (!value && i + 1 < argc) value = argv[++i];
+      // "X:=FOLDER", as the command line's --map.
+      if (!value || value->size() < 4 || !std::isalpha(static_cast<unsigned char>((*value)[0])) ||
+          value->substr(1, 2) != ":=") {
+        line.error = "--map needs DRIVE:=FOLDER, such as C:=/mnt/windows, not \"" +
+                     std::string(value.value_or("")) + "\"";
+        break;
+      }
+      line.target_check.drives.emplace_back(
+          static_cast<char>(std::toupper(static_cast<unsigned char>((*value)[0]))),
+          std::string(value->substr(3)));
     } else if (IsOneOf(name, kQtOptionsWithValue)) {
       line.qt_arguments.push_back("-" + std::string(name));
       if (value) {
@@ -215,6 +241,7 @@ int main(int argc, char** argv) {
   if (!line.paths.empty()) path = line.paths.front();
   varnlink::app::qt::WindowApp app;
   app.Model().code_page = line.audit.code_page;
+  app.Model().target_check = line.target_check;
   app.Start(path);
   return QApplication::exec();
 }

@@ -238,6 +238,14 @@ void MainWindow::ConnectControls() {
   });
   connect(button(ControlId::kCopy), &QPushButton::clicked, this,
           [this] { Run("Copy", [this] { model_.Copy(); }); });
+  connect(button(ControlId::kQuarantine), &QPushButton::clicked, this, [this] {
+    Run(
+        "Quarantine", [this] { model_.Quarantine(); }, true);
+  });
+  connect(button(ControlId::kRestore), &QPushButton::clicked, this, [this] {
+    Run(
+        "Restore", [this] { model_.Restore(); }, true);
+  });
 
   connect(drive_list_, &QComboBox::activated, this, [this](int index) {
     // Rows past the model's drives show the current drive only.
@@ -356,6 +364,8 @@ void MainWindow::Sync() {
     SetSelection(shortcut_list_, model_.shortcut_list);
   }
 
+  WidgetOf<QPushButton>(ControlId::kQuarantine)->setEnabled(model_.quarantine_enabled);
+  WidgetOf<QPushButton>(ControlId::kRestore)->setEnabled(model_.restore_enabled);
   for (const window::Control& control : window::Controls()) {
     if (control.kind == ControlKind::kCheckBox) {
       const window::CheckBox& state = *model_.CheckBoxOf(control.id);

@@ -6,9 +6,12 @@
 namespace varnlink::app::qt {
 
 WindowApp::WindowApp()
-    : model_(window::Platform{files_, folders_, messages_, printer_, clipboard_}),
+    : model_(window::Platform{files_, folders_, messages_, printer_, clipboard_},
+             window::CleanUpServices{folder_picker_, question_, platform::SystemFileMover()}),
       window_(model_, folders_, files_.PathSeparator(), messages_) {
   messages_.SetParent(&window_);
+  folder_picker_.SetParent(&window_);
+  question_.SetParent(&window_);
 }
 
 void WindowApp::Start(const std::optional<std::string>& path) {

@@ -6,15 +6,17 @@
 #include "app/qt/cups_printer.h"
 #include "app/qt/main_window.h"
 #include "app/qt/qt_clipboard.h"
+#include "app/qt/qt_folder_picker.h"
 #include "app/qt/qt_message_dialog.h"
+#include "app/qt/qt_question_dialog.h"
 #include "platform/linux/linux_file_services.h"
 #include "platform/linux/linux_folder_listing.h"
 #include "window/main_window_model.h"
 
 namespace varnlink::app::qt {
 
-// The desktop application put together: the Linux file services, Qt's
-// message boxes and clipboard, the CUPS printer, the window model and its
+// The desktop application put together: the Linux file services and file
+// mover, Qt's message boxes, questions, folder chooser and clipboard, the CUPS printer, the window model and its
 // window. Needs a QApplication; parses no command line.
 class WindowApp {
  public:
@@ -34,6 +36,8 @@ class WindowApp {
   QtMessageDialog messages_;
   CupsPrinter printer_;
   QtClipboard clipboard_;
+  QtFolderPicker folder_picker_;
+  QtQuestionDialog question_;
   window::MainWindowModel model_;
   MainWindow window_;
 };

@@ -361,6 +361,12 @@ void MainWindow::OnCommand(int id, int code) {
     case ControlNumber(ControlId::kCopy):
       if (code == BN_CLICKED) Run([this] { model_.Copy(); });
       return;
+    case ControlNumber(ControlId::kQuarantine):
+      if (code == BN_CLICKED) Run([this] { model_.Quarantine(); });
+      return;
+    case ControlNumber(ControlId::kRestore):
+      if (code == BN_CLICKED) Run([this] { model_.Restore(); });
+      return;
     case ControlNumber(ControlId::kDriveList): {
       if (code != CBN_SELCHANGE) return;
       const auto row = SendMessageW(Item(window, ControlId::kDriveList), CB_GETCURSEL, 0, 0);
@@ -411,6 +417,8 @@ void MainWindow::Sync() {
 
   ShowText(item(ControlId::kResultText), model_.result_text);
   ShowText(item(ControlId::kChosenFolder), model_.chosen_folder);
+  EnableWindow(item(ControlId::kQuarantine), model_.quarantine_enabled ? TRUE : FALSE);
+  EnableWindow(item(ControlId::kRestore), model_.restore_enabled ? TRUE : FALSE);
   for (const window::Control& control : window::Controls()) {
     const HWND button = item(control.id);
     if (const window::CheckBox* box = model_.CheckBoxOf(control.id)) {

@@ -13,8 +13,11 @@
 #include "app/win32/main_window.h"
 #include "app/win32/win32_clipboard.h"
 #include "app/win32/win32_dpi.h"
+#include "app/win32/win32_folder_picker.h"
 #include "app/win32/win32_message_dialog.h"
 #include "app/win32/win32_printer.h"
+#include "app/win32/win32_question_dialog.h"
+#include "platform/file_mover.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_file_services.h"
 #include "platform/win32/win32_folder_listing.h"
@@ -45,8 +48,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     varnlink::app::win32::Win32MessageDialog messages;
     varnlink::app::win32::Win32Printer printer;
     varnlink::app::win32::Win32Clipboard clipboard;
+    varnlink::app::win32::Win32FolderPicker folder_picker;
+    varnlink::app::win32::Win32QuestionDialog question;
     varnlink::window::MainWindowModel model(
-        varnlink::window::Platform{files, folders, messages, printer, clipboard});
+        varnlink::window::Platform{files, folders, messages, printer, clipboard},
+        varnlink::window::CleanUpServices{folder_picker, question,
+                                          varnlink::platform::SystemFileMover()});
     varnlink::app::win32::MainWindow window(model, folders);
     if (!window.Create(instance, show)) {
       MessageBoxW(nullptr, L"Varnlink: cannot create the main window", L"Varnlink",

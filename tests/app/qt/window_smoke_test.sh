@@ -47,8 +47,9 @@ if [[ -z ${VARNLINK_SMOKE_INSIDE_X:-} ]]; then
   expect_usage_error "unknown option --bogus" --bogus
   expect_usage_error "bad usage" "$folder" "$folder"
   expect_usage_error "--codepage needs auto or a Windows ANSI code page (1250 to 1258, 874, 932, 936, 949, 950 or 65001), not \"866\"" --codepage=866
+  expect_usage_error "--map needs DRIVE:=FOLDER, such as C:=/mnt/windows, not \"C=/mnt\"" --map C=/mnt
   help=$(env -u DISPLAY -u WAYLAND_DISPLAY "$varnlink" --help) || fail "--help failed without a display"
-  [[ $(head -1 <<<"$help") == "varnlink - "* && $help == *"Usage: varnlink [--codepage auto|N] [FOLDER | SHORTCUT]"* ]] ||
+  [[ $(head -1 <<<"$help") == "varnlink - "* && $help == *"Usage: varnlink [--codepage auto|N] [--map X:=DIR]... [FOLDER | SHORTCUT]"* ]] ||
     fail "--help says: $help"
   version=$(env -u DISPLAY -u WAYLAND_DISPLAY "$varnlink" --version) ||
     fail "--version failed without a display"
