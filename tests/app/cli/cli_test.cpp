@@ -3,7 +3,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +17,7 @@
 #include <optional>
 
 #include "platform/linux/linux_file_services.h"
+#include "tests/app/cli/cli_runner.h"
 #include "platform/linux/linux_folder_listing.h"
 #include "report/record_fields.h"
 #include "tests/support/fake_file_services.h"
@@ -25,24 +25,12 @@
 #include "tests/support/scratch_folder.h"
 #include "window/main_window_model.h"
 
-extern char** environ;
 
 namespace varnlink::app::cli {
 namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
-
-struct Outcome {
-  int exit_code = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string ReadWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 Lines LinesOf(const std::string& text) {
   Lines lines;
@@ -54,48 +42,6 @@ Lines LinesOf(const std::string& text) {
     start = end + 1;
   }
   return lines;
-}
-
-// Where the program's stdout goes.
-enum class Stdout { kFile, kPipeWithoutReader };
-
-// Runs varnlink-cli with `arguments` in `folder`, capturing stdout and stderr.
-// kPipeWithoutReader: stdout is a pipe whose reader has gone, as after `| head`.
-Outcome RunCli(const std::vector<std::string>& arguments, const std::string& folder = ".",
-               Stdout to = Stdout::kFile) {
-  test_support::ScratchFolder capture;
-  const std::string out = capture.PathOf("out");
-  const std::string err = capture.PathOf("err");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  int pipe_ends[2] = {-1, -1};
-  if (to == Stdout::kPipeWithoutReader) {
-    if (::pipe2(pipe_ends, O_CLOEXEC) != 0) ADD_FAILURE() << "pipe: " << std::strerror(errno);
-    ::close(pipe_ends[0]);  // before the program starts, so its first write finds no reader
-    posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], 1);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  }
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-  std::vector<char*> argv = {const_cast<char*>(VARNLINK_CLI)};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, VARNLINK_CLI, &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (pipe_ends[1] >= 0) ::close(pipe_ends[1]);
-  Outcome outcome;
-  if (spawned != 0) {
-    ADD_FAILURE() << VARNLINK_CLI << ": cannot start: " << std::strerror(spawned);
-    return outcome;
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  outcome.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  if (to == Stdout::kFile) outcome.out = ReadWhole(out);
-  outcome.err = ReadWhole(err);
-  return outcome;
 }
 
 // A clipboard that keeps what Copy hands over, and a printer that takes nothing.

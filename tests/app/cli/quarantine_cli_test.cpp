@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,65 +15,23 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
 #include <set>
 #include <thread>
 
+#include "tests/app/cli/cli_runner.h"
 #include "tests/support/corpus_folder.h"
 #include "tests/support/link_writer.h"
 #include "tests/support/scratch_folder.h"
 
-extern char** environ;
 
 namespace varnlink::app::cli {
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-std::string ReadWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// varnlink-cli started with stdout and stderr in files of `capture`.
-pid_t Start(const std::vector<std::string>& arguments, const test_support::ScratchFolder& capture) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, capture.PathOf("out").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, capture.PathOf("err").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<char*> argv = {const_cast<char*>(VARNLINK_CLI)};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  const int spawned = posix_spawn(&pid, VARNLINK_CLI, &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) ADD_FAILURE() << VARNLINK_CLI << ": cannot start: " << std::strerror(spawned);
-  return spawned == 0 ? pid : -1;
-}
-
-struct Outcome {
-  int exit_code = -1;  // 128 + the signal when killed
-  std::string out;
-  std::string err;
-};
-
-Outcome Finish(pid_t pid, const test_support::ScratchFolder& capture) {
-  int status = 0;
-  if (pid > 0) ::waitpid(pid, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
-          ReadWhole(capture.Path() / "out"), ReadWhole(capture.Path() / "err")};
-}
-
-Outcome RunCli(const std::vector<std::string>& arguments) {
-  const test_support::ScratchFolder capture;
-  return Finish(Start(arguments, capture), capture);
-}
 
 // What a restore must give back of each file: its bytes, times and permissions.
 struct Kept {
@@ -387,12 +344,12 @@ TEST(QuarantineKilled, LosesNothingAndARestoreBringsTheTreeBack) {
 
     const test_support::ScratchFolder capture;
     const Clock::time_point start = Clock::now();
-    const pid_t pid = Start({"--format=jsonl", "--quarantine", quarantine.string(),
+    const pid_t pid = StartCli({"--format=jsonl", "--quarantine", quarantine.string(),
                              "--map=C:=" + drive.string(), tree},
                             capture);
     ASSERT_GT(pid, 0);
     const bool ended = EndedBefore(pid, start + (kill == 0 ? kLongest : at(lasts)));
-    const Outcome run = Finish(pid, capture);
+    const Outcome run = FinishCli(pid, capture);
     if (ended) lasts = std::min(lasts, Clock::now() - start);  // the kills to come fall within a run
     if (ended) {
       EXPECT_EQ(run.exit_code, 0) << run.err;
@@ -422,9 +379,9 @@ TEST(QuarantineKilled, LosesNothingAndARestoreBringsTheTreeBack) {
 
     // A restore killed as well is simply run again.
     const test_support::ScratchFolder restore_capture;
-    const pid_t restoring = Start({"--restore", quarantine.string()}, restore_capture);
+    const pid_t restoring = StartCli({"--restore", quarantine.string()}, restore_capture);
     (void)EndedBefore(restoring, Clock::now() + at(lasts / 2));
-    (void)Finish(restoring, restore_capture);
+    (void)FinishCli(restoring, restore_capture);
     const Outcome restore = RunCli({"--restore", quarantine.string()});
     EXPECT_EQ(restore.exit_code, 0) << restore.err;
     EXPECT_TRUE(restore.err.ends_with("; left in quarantine: 0\n")) << restore.err;
