@@ -1,6 +1,5 @@
 #include "lnk/dest_list.h"
 
-#include <bit>
 #include <cstdio>
 
 #include "lnk/byte_reader.h"
@@ -31,7 +30,6 @@ std::size_t ReadEntry(const ByteReader& rest, std::uint32_t version, DestListEnt
   entry.hostname = text::Windows1252ToUtf8(
       std::string_view(reinterpret_cast<const char*>(host_bytes.data()), host_bytes.size()));
   entry.entry_number = rest.ReadU32(88);
-  entry.access_score = std::bit_cast<float>(rest.ReadU32(96));
   entry.last_used = platform::FileTime{rest.ReadU64(100)};
   entry.pin_status = static_cast<std::int32_t>(rest.ReadU32(108));
   const std::size_t length_at = version == 1 ? kVersion1PathAt : kLaterPathAt;
@@ -67,9 +65,6 @@ DestList ReadDestList(std::span<const std::uint8_t> bytes) {
   }
   list.version = stream.ReadU32(0);
   list.declared_entries = stream.ReadU32(4);
-  list.pinned_entries = stream.ReadU32(8);
-  list.last_entry_number = stream.ReadU32(16);
-  list.revision = stream.ReadU32(24);
   if (list.version < 1 || list.version > 6 || list.version == 5) {
     list.error = "the DestList has version " + std::to_string(list.version) + ", whose layout is not known";
     return list;

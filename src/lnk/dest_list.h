@@ -27,8 +27,7 @@ struct DestListEntry {
   // How often the item was opened; nullopt in version 1, which keeps a
   // decaying score there instead.
   std::optional<std::uint32_t> access_count;
-  float access_score = 0;  // present in every version; not a count
-  std::string path;        // the item's path as the shell recorded it
+  std::string path;  // the item's path as the shell recorded it
   std::size_t mru_position = 0;  // the entry's place in the list, 0 = most recent
 
   [[nodiscard]] bool pinned() const { return pin_status >= 0; }
@@ -40,9 +39,6 @@ struct DestListEntry {
 struct DestList {
   std::uint32_t version = 0;  // 1 (Windows 7 to 8.1); 2, 3, 4 and 6 (Windows 10 and 11)
   std::uint32_t declared_entries = 0;
-  std::uint32_t pinned_entries = 0;
-  std::uint32_t last_entry_number = 0;
-  std::uint32_t revision = 0;
   std::vector<DestListEntry> entries;  // in stored order, most recent first
   // Why entries are missing (the stream ends inside an entry, holds fewer than
   // it declares, has a version of unknown layout); nullopt when all were read.
