@@ -14,6 +14,7 @@
 
 #include "platform/error.h"
 #include "platform/file_services.h"
+#include "platform/linux/linux_file_services.h"
 
 namespace varnlink::platform {
 namespace {
@@ -131,19 +132,7 @@ std::optional<FileStamp> LinuxFileMover::StampOf(const std::string& path) const 
 }
 
 Sha256Digest LinuxFileMover::Sha256Of(const std::string& path) const {
-  const Descriptor fd(OpenForReading(path));
-  Sha256Hasher hasher;
-  std::array<std::uint8_t, 64 * 1024> buffer{};
-  for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw OsError(errno, path, "cannot read");
-    }
-    if (n == 0) break;
-    hasher.Update(std::span(buffer.data(), static_cast<std::size_t>(n)));
-  }
-  return hasher.Finish();
+  return LinuxFileServices().Sha256OfFile(path);
 }
 
 std::vector<std::string> LinuxFileMover::Names(const std::string& folder) const {
