@@ -105,7 +105,7 @@ TEST(ForensicConformance, EveryFieldAgreesWithThePeerDecoders) {
   for (const std::string& line : CorpusLines(expected)) {
     const json row = json::parse(line);
     const std::string file = row["file"].get<std::string>();
-    const auto path = dir / std::filesystem::path(std::u8string(file.begin(), file.end()));
+    const auto path = dir / Utf8Path(file);
     const std::vector<std::uint8_t> bytes = CorpusBytes(path);
     ++files;
     json got;

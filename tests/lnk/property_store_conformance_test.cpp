@@ -71,12 +71,6 @@ json AsExpected(const std::vector<lnk::Property>& properties) {
   return list;
 }
 
-// A corpus file's name as expected.jsonl spells it (UTF-8), also on Windows,
-// where a narrow string is the ANSI code page.
-std::filesystem::path Utf8Path(const std::string& name) {
-  return std::filesystem::path(std::u8string(name.begin(), name.end()));
-}
-
 TEST(PropertyStoreConformance, CorpusBlocksMatchThePeerDecoders) {
   const std::filesystem::path dir = CorpusFolder();
   const std::filesystem::path expected = dir / "expected-forensic.jsonl";

@@ -18,6 +18,10 @@ std::filesystem::path CorpusFolder() {
   return VARNLINK_CORPUS_DIR;
 }
 
+std::filesystem::path Utf8Path(const std::string& name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
 std::filesystem::path JumpListFolder() {
   if (const char* folder = std::getenv("VARNLINK_JUMPLIST_DIR")) return folder;
   return VARNLINK_JUMPLIST_DIR;

@@ -18,6 +18,10 @@ std::filesystem::path CorpusFolder();
 // sources. Tests skip, saying so, when it is absent.
 std::filesystem::path JumpListFolder();
 
+// A file name as the expectation files spell it (UTF-8), also on Windows,
+// where a narrow string is taken in the ANSI code page.
+std::filesystem::path Utf8Path(const std::string& name);
+
 // The bytes of a file of the corpus or the jump lists, read without moving its access time
 // where the system lets a reader (so that a test checking that audits leave
 // times alone can run beside this one). Throws naming the file when it cannot
