@@ -55,8 +55,7 @@ TEST(CorpusConformance, GenuineLinksMatchThePeerDecoders) {
     const json row = json::parse(line);
     const std::string file = row["file"].get<std::string>();
     // UTF-8 both ways: on Windows a narrow path string is the ANSI code page.
-    const auto u8 =
-        (dir / Utf8Path(file)).u8string();
+    const auto u8 = (dir / Utf8Path(file)).u8string();
     const std::string path(u8.begin(), u8.end());
     std::string report;
     if (!row["genuine"].get<bool>()) {
