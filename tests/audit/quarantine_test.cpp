@@ -239,5 +239,33 @@ TEST(Quarantine, RestoreAfterARunCutOffAndRunAgainLeavesNothingBehind) {
   EXPECT_EQ(Snapshot(tree), before);
 }
 
+// A manifest whose last line a crash cut off (before its move, which the
+// line comes first of): the next line starts on a line of its own, so its
+// shortcut is not lost; the restore names the line it cannot read.
+TEST(Quarantine, ALineAfterACutOffOneKeepsItsShortcut) {
+  const test_support::ScratchFolder scratch;
+  const platform::LinuxFileMover mover;
+  const fs::path tree = scratch.Path() / "tree";
+  const std::string folder = (scratch.Path() / "q").string();
+  fs::create_directories(tree);
+  std::ofstream(tree / "a.lnk") << "a";
+  std::ofstream(tree / "b.lnk") << "b";
+  const auto before = Snapshot(tree);
+  {
+    Quarantine quarantine(mover, folder, {tree.string()}, false);
+    ASSERT_TRUE(quarantine.Move((tree / "a.lnk").string(), quarantine.PlaceFor(0, "a.lnk")));
+  }
+  std::ofstream(fs::path(folder) / "manifest.jsonl", std::ios::app) << R"({"manifest":1,"orig)";
+  {
+    Quarantine quarantine(mover, folder, {tree.string()}, false);
+    ASSERT_TRUE(quarantine.Move((tree / "b.lnk").string(), quarantine.PlaceFor(0, "b.lnk")));
+  }
+  const RestoreResult result = RestoreQuarantine(mover, folder);
+  EXPECT_EQ(result.restored.size(), 2U);
+  ASSERT_EQ(result.left.size(), 1U);
+  EXPECT_NE(result.left.front().find("line 2 cannot be read"), std::string::npos);
+  EXPECT_EQ(Snapshot(tree), before);
+}
+
 }  // namespace
 }  // namespace varnlink::audit

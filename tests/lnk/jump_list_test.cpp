@@ -100,6 +100,9 @@ std::vector<Row> Rows() {
       {"a DestList shorter than its entries", Automatic([](CompoundFileImage& f) {
          PutU32(f.bytes, f.entry_at[1] + 120, 32 + 142 + 100);
        }), false, 2, 2, "the DestList ends inside entry 2 of 2"},
+      {"a DestList naming one stream twice",
+       WriteCompoundFile({{"DestList", DestListOf(2, {1, 1})}, {"1", Link()}}).bytes, false, 1, 2,
+       "names the stream 1 more than once"},
       {"a custom category holding fewer shortcuts than declared", TaskList(3, 1, false), true, 1, 1,
        "category 1 declares 3 shortcuts but holds 1"},
       {"a custom category holding more shortcuts than declared", TaskList(1, 2, false), true, 2, 2,
